@@ -1,0 +1,6 @@
+# Warnings for the project's own targets (not for GoogleTest's sources).
+function(velpanel_warnings target)
+  if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wno-unused-parameter)
+  endif()
+endfunction()
