@@ -1,0 +1,42 @@
+/* Resource identifiers of VelPanel.exe, shared by the C++ code and the
+ * resource script (windres). Plain #defines only. */
+#ifndef VELPANEL_RES_RESOURCE_H
+#define VELPANEL_RES_RESOURCE_H
+
+/* System menu command of the About entry (low four bits must stay clear). */
+#define IDM_ABOUTBOX            0x0010
+
+/* Dialog templates */
+#define IDD_ABOUTBOX            100
+#define IDD_VELPANEL_DIALOG     102
+#define IDD_PAGE_CONTROL        154
+#define IDD_PAGE_INFO           156
+
+/* Strings */
+#define IDS_ABOUTBOX            101
+
+/* Icon */
+#define IDR_MAINFRAME           128
+
+/* Menus */
+#define IDR_TRAY_MENU           163
+#define IDR_MAIN_MENU           164
+
+/* Menu commands */
+#define ID_OPEN                 32771
+#define ID_EXIT                 32773
+#define ID_FACTORY_DEFAULT      32774
+#define ID_RATE_44100           32776
+#define ID_RATE_48000           32777
+#define ID_RATE_96000           32778
+#define ID_LATENCY_1            32779
+#define ID_LATENCY_2            32780
+#define ID_LATENCY_3            32781
+#define ID_LATENCY_4            32782
+#define ID_LATENCY_5            32783
+#define ID_LATENCY_6            32784
+#define ID_RATE_88200           32785
+#define ID_CLOCK_AUTO           32786
+#define ID_CLOCK_INTERNAL       32787
+
+#endif /* VELPANEL_RES_RESOURCE_H */
