@@ -57,4 +57,19 @@ static_assert(offsetof(PanelSettings, panelVersionMinor) == 252, "panelVersionMi
 static_assert(offsetof(PanelSettings, unused256) == 256, "unused");
 static_assert(offsetof(PanelSettings, latency) == 348, "latency");
 
+// Every byte 0xFF: the state of a master copy that holds no unit's settings.
+constexpr uint8_t BLANK_BYTE = 0xFF;
+
+void makeBlank(PanelSettings& record);
+bool isBlank(const PanelSettings& record);
+
+// The four sample rates a unit runs at.
+bool isValidSampleRate(int32_t rate);
+
+// The defaults of a fresh installation, with both version records zero.
+void makeDefaultSettings(PanelSettings& record);
+
+// The panel's own version, 1.6, as arrival writes it into the record.
+void setPanelVersion(PanelSettings& record);
+
 } // namespace velmora

@@ -1,0 +1,40 @@
+// A settings store held in memory: for tests, fuzzing and platforms without
+// a per-user registry.
+#pragma once
+
+#include "settings/SettingsStore.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace velmora {
+
+class MemorySettingsStore : public SettingsStore {
+public:
+    MemorySettingsStore() = default;
+    explicit MemorySettingsStore(std::vector<uint8_t> value) : value_(std::move(value)), present_(true) {}
+
+    bool querySize(uint32_t& size) override;
+    bool readBytes(uint8_t* buffer, uint32_t capacity, uint32_t& size) override;
+    bool writeBytes(const uint8_t* bytes, uint32_t size) override;
+
+    void setValue(std::vector<uint8_t> value) { value_ = std::move(value); present_ = true; }
+    void erase() { value_.clear(); present_ = false; }
+    bool hasValue() const { return present_; }
+    const std::vector<uint8_t>& value() const { return value_; }
+
+    // Makes every read (or write) fail, as an unreadable registry value would.
+    void failReads(bool fail) { failReads_ = fail; }
+    void failWrites(bool fail) { failWrites_ = fail; }
+
+    int writeCount() const { return writes_; }
+
+private:
+    std::vector<uint8_t> value_;
+    bool present_ = false;
+    bool failReads_ = false;
+    bool failWrites_ = false;
+    int writes_ = 0;
+};
+
+} // namespace velmora

@@ -1,0 +1,83 @@
+#include "settings/win32/RegistrySettingsStore.h"
+
+#include <windows.h>
+
+namespace velmora {
+
+namespace {
+
+// Opens (creating where missing) Software\<company>\<application>\velpanel
+// one level at a time; null when any level fails.
+HKEY openSection(const std::string& company, const std::string& application) {
+    const char* levels[] = {"Software", company.c_str(), application.c_str(),
+                            RegistrySettingsStore::SECTION};
+    HKEY parent = HKEY_CURRENT_USER;
+    for (const char* name : levels) {
+        HKEY child = nullptr;
+        DWORD disposition = 0;
+        LONG rc = RegCreateKeyExA(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_READ | KEY_WRITE, nullptr, &child, &disposition);
+        if (parent != HKEY_CURRENT_USER) RegCloseKey(parent);
+        if (rc != ERROR_SUCCESS) return nullptr;
+        parent = child;
+    }
+    return parent;
+}
+
+} // namespace
+
+RegistrySettingsStore::RegistrySettingsStore(const char* company, const char* application)
+    : company_(company ? company : "Qor"),
+      application_(application ? application : executableBaseName()) {
+    if (application_.empty()) application_ = "VelPanel";
+}
+
+std::string RegistrySettingsStore::sectionPath() const {
+    return "Software\\" + company_ + "\\" + application_ + "\\" + SECTION;
+}
+
+std::string RegistrySettingsStore::executableBaseName() {
+    char path[MAX_PATH + 1] = {};
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return std::string();
+    std::string name(path, n);
+    size_t slash = name.find_last_of("\\/");
+    if (slash != std::string::npos) name.erase(0, slash + 1);
+    size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos && dot > 0) name.erase(dot);
+    return name;
+}
+
+bool RegistrySettingsStore::querySize(uint32_t& size) {
+    HKEY key = openSection(company_, application_);
+    if (!key) return false;
+    DWORD type = 0;
+    DWORD bytes = 0;
+    LONG rc = RegQueryValueExA(key, VALUE_NAME, nullptr, &type, nullptr, &bytes);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS || type != REG_BINARY) return false;
+    size = bytes;
+    return true;
+}
+
+bool RegistrySettingsStore::readBytes(uint8_t* buffer, uint32_t capacity, uint32_t& size) {
+    HKEY key = openSection(company_, application_);
+    if (!key) return false;
+    DWORD type = 0;
+    DWORD bytes = capacity;
+    LONG rc = RegQueryValueExA(key, VALUE_NAME, nullptr, &type, buffer, &bytes);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS || type != REG_BINARY) return false;
+    size = bytes;
+    return true;
+}
+
+bool RegistrySettingsStore::writeBytes(const uint8_t* bytes, uint32_t size) {
+    HKEY key = openSection(company_, application_);
+    if (!key) return false;
+    LONG rc = RegSetValueExA(key, VALUE_NAME, 0, REG_BINARY, bytes, size);
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS;
+}
+
+} // namespace velmora

@@ -1,0 +1,38 @@
+// The settings record in the per-user registry:
+// HKEY_CURRENT_USER\Software\<company>\<application>\velpanel, binary value
+// "VelConfig". Every key level is opened, or created when missing, on each
+// access; a value of any type but REG_BINARY counts as unreadable.
+#pragma once
+
+#include "settings/SettingsStore.h"
+
+#include <string>
+
+namespace velmora {
+
+class RegistrySettingsStore : public SettingsStore {
+public:
+    // `application` null: the executable's base name without its extension.
+    explicit RegistrySettingsStore(const char* company = "Qor", const char* application = nullptr);
+
+    bool querySize(uint32_t& size) override;
+    bool readBytes(uint8_t* buffer, uint32_t capacity, uint32_t& size) override;
+    bool writeBytes(const uint8_t* bytes, uint32_t size) override;
+
+    const std::string& company() const { return company_; }
+    const std::string& application() const { return application_; }
+    // "Software\<company>\<application>\velpanel", below HKEY_CURRENT_USER.
+    std::string sectionPath() const;
+
+    static constexpr const char* SECTION = "velpanel";
+    static constexpr const char* VALUE_NAME = "VelConfig";
+
+    // The running executable's file name without folder and extension.
+    static std::string executableBaseName();
+
+private:
+    std::string company_;
+    std::string application_;
+};
+
+} // namespace velmora
