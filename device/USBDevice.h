@@ -59,6 +59,11 @@ public:
     // Where pollEvent raises event 3; set by the listener that owns the unit.
     void setEventCallback(DeviceCallback callback, void* context);
 
+    // True when the interface path given at creation did not fit in 259
+    // characters; such a channel is never opened (a cut path could name
+    // another object).
+    bool pathTooLong() const { return pathTooLong_; }
+
     const char* interfacePath() const { return path_; }
     const std::string& instanceId() const { return instanceId_; }
     uint32_t deviceInstance() const { return deviceInstance_; }
@@ -71,6 +76,7 @@ private:
     bool readCpldBit(uint8_t bit);
 
     char path_[INTERFACE_PATH_MAX + 1] = {};
+    bool pathTooLong_ = false;
     std::string instanceId_;
     uint32_t deviceInstance_ = 0;
     std::unique_ptr<DeviceTransport> transport_;
