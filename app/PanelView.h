@@ -1,0 +1,40 @@
+// What the main window's logic asks of its window. The Win32 main window
+// implements this over its real controls; tests implement it by recording.
+// Every call is a plain setter: it repaints, notifies nobody and calls no
+// operation of PanelCore back.
+#pragma once
+
+namespace velmora {
+
+class PanelView {
+public:
+    // Status column, top to bottom: device, clock source, sample rate,
+    // latency, input format, output format.
+    static constexpr int STATUS_TEXT_COUNT = 6;
+
+    virtual void setTitle(const char* text) = 0;
+    virtual void setStatusText(int index, const char* text) = 0; // index 0..5
+    // Check mark of a main-menu item, by command id (32776..32787).
+    virtual void setMenuCheck(unsigned commandId, bool checked) = 0;
+    // Check mark of one of the four radio buttons, by control id
+    // (16416, 16417 output level; 16432, 16433 digital format).
+    virtual void setRadioCheck(unsigned controlId, bool checked) = 0;
+    // Check state of a page tab, by control id (8192 Control, 8194 Info).
+    virtual void setTabCheck(unsigned controlId, int state) = 0;
+    // A modal message box with the stop icon and an OK button.
+    virtual void showError(const char* text) = 0;
+    virtual void showWindow(bool visible) = 0;
+    // The notification-area icon (the tray's showIcon / hideIcon).
+    virtual void showTrayIcon(bool visible) = 0;
+    virtual void startTimer(unsigned id, unsigned periodMs) = 0;
+    virtual void stopTimer(unsigned id) = 0;
+    // Ends the modal run with exit code 0 (the window is then destroyed).
+    virtual void quit() = 0;
+    // Stops the device listener (the last step of the window's destroy).
+    virtual void stopListener() = 0;
+
+protected:
+    virtual ~PanelView() = default;
+};
+
+} // namespace velmora
