@@ -106,6 +106,7 @@ typedef struct VelmoraModel {
     /* Configuration in effect: rate, input channels, input bits, output
      * channels, output bits. */
     int32_t config[5];
+    uint32_t internalRate;       /* rate of the internal clock, used when it is in effect */
     uint32_t latency;            /* 1..6 */
     uint32_t latencySelected;    /* zero-based entry chosen by command 11, or UINT32_MAX */
     uint32_t clockMode;          /* VM_CLOCK_MODE_* */
