@@ -1,0 +1,32 @@
+// The application object: the single-instance rule, the registry key of the
+// settings and the main window's modal run, which is the program's message loop.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace velmora {
+
+class CPanelApp {
+public:
+    static constexpr const char* MUTEX_NAME = "Velmora-088FA840-B10D-11D7-BC36-006067709674";
+    static constexpr const char* REGISTRY_KEY = "Qor";
+
+    // Runs the whole program; answers the process exit code.
+    int run();
+
+    // The executable's base name: the settings' key below REGISTRY_KEY and
+    // the caption of the program's message boxes.
+    static const std::string& applicationName();
+
+private:
+    // True when another panel runs in this logon session. The handle of the
+    // named mutex stays open for the life of the process.
+    bool anotherInstanceRuns();
+    static void activateRunningPanel();
+
+    HANDLE instanceMutex_ = nullptr;
+};
+
+} // namespace velmora

@@ -1,0 +1,265 @@
+#include "app/win32/CPanelDlg.h"
+
+#include "app/win32/AppMainWindow.h"
+#include "app/win32/CPanelApp.h"
+#include "res/resource.h"
+
+namespace velmora {
+
+namespace {
+const COLORREF kPanelColor = RGB(221, 221, 221);
+const COLORREF kRadioTextColor = RGB(47, 47, 47);
+
+const COLORREF kStatusTextColor = RGB(123, 123, 123);
+const int kStatusTextX = 790;
+const int kStatusTextTop[PanelView::STATUS_TEXT_COUNT] = {96, 120, 135, 158, 183, 202};
+const int kStatusTextWidth = 74;
+const int kStatusTextHeight = 14;
+
+struct RadioButton {
+    const char* text;
+    int id;
+    RECT bounds;
+};
+const RadioButton kFormatButtons[2] = {
+    {"Consumer", 16432, {716, 244, 796, 260}},
+    {"Professional", 16433, {716, 260, 796, 276}},
+};
+const RadioButton kLevelButtons[2] = {
+    {"+ 4dBv(Balanced)", 16416, {716, 291, 836, 307}},
+    {"-10dBv(Unbalanced)", 16417, {716, 307, 836, 323}},
+};
+// The four radio buttons form the one id family that takes the panel's font
+// and colours.
+bool isRadioFamily(int id) { return (id & 0xF000) == 0x4000; }
+} // namespace
+
+CPanelDlg::CPanelDlg(SettingsStore& store) : core_(*this, store) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    icon_ = LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME));
+    smallIcon_ = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+}
+
+CPanelDlg::~CPanelDlg() {
+    tray_.removeIcon();
+    if (smallIcon_) DestroyIcon(smallIcon_);
+}
+
+BOOL CPanelDlg::onInitDialog() {
+    setAppMainWindow(hwnd());
+    addAboutEntry();
+
+    SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_ : icon_));
+
+    Bitmap background = loadBitmapResource("BAK");
+    placeWindow(background.get());
+
+    panelFont_.reset(CreateFontA(12, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
+                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Arial"));
+    panelBrush_.reset(CreateSolidBrush(kPanelColor));
+
+    createTabs();
+    createStatusTexts();
+    createRadioButtons();
+    createPages();
+    core_.pageList().select(0);
+    tabControl_.setCheckState(1);
+
+    if (!tray_.create(hwnd(), WM_TRAY_NOTIFY, TRAY_TIP, icon_, IDR_TRAY_MENU))
+        MessageBoxA(hwnd(), "Create fail! : Tray", CPanelApp::applicationName().c_str(), MB_OK);
+
+    PostMessageA(hwnd(), WM_HIDE_AT_START, 0, 0);
+    return TRUE; // the dialog manager sets the default focus
+}
+
+void CPanelDlg::addAboutEntry() {
+    HMENU systemMenu = GetSystemMenu(hwnd(), FALSE);
+    if (!systemMenu) return;
+    char text[256] = {};
+    if (LoadStringA(GetModuleHandleA(nullptr), IDS_ABOUTBOX, text, sizeof text) <= 0 || !text[0]) return;
+    AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, text);
+}
+
+void CPanelDlg::placeWindow(HBITMAP background) {
+    const SIZE size = bitmapSize(background);
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
+    const int width = size.cx + 2 * GetSystemMetrics(SM_CXBORDER) + GetSystemMetrics(SM_CXFRAME);
+    const int height = size.cy + 2 * GetSystemMetrics(SM_CYBORDER) + GetSystemMetrics(SM_CYFRAME) +
+                       GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYMENU);
+    MoveWindow(hwnd(), x, y, width, height, FALSE);
+}
+
+void CPanelDlg::createTabs() {
+    tabControl_.create("control button", CSkinButton::kStyle, RECT{25, 22, 120, 41}, hwnd(), ID_TAB_CONTROL);
+    tabControl_.loadImages("BTN_CONTROLU", "BTN_CONTROLD");
+    tabInfo_.create("config button", CSkinButton::kStyle, RECT{120, 22, 215, 41}, hwnd(), ID_TAB_INFO);
+    tabInfo_.loadImages("BTN_INFOU", "BTN_INFOD");
+}
+
+void CPanelDlg::createStatusTexts() {
+    for (int i = 0; i < STATUS_TEXT_COUNT; ++i) {
+        statusText_[i].create(hwnd(), kStatusTextX, kStatusTextTop[i], kStatusTextWidth, kStatusTextHeight, -1,
+                              kStatusTextColor, kPanelColor, "");
+        statusText_[i].setAlign(CSkinText::kAlignLeft);
+    }
+}
+
+void CPanelDlg::createPages() {}
+
+HWND CPanelDlg::createRadioButton(const char* text, int id, const RECT& bounds) {
+    HWND button = CreateWindowExA(0, "BUTTON", text, WS_CHILD | WS_VISIBLE | BS_RADIOBUTTON, bounds.left,
+                                  bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, hwnd(),
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
+                                  nullptr);
+    if (button) SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(panelFont_.get()), TRUE);
+    return button;
+}
+
+void CPanelDlg::createRadioButtons() {
+    for (int i = 0; i < 2; ++i)
+        formatButtons_[i] = createRadioButton(kFormatButtons[i].text, kFormatButtons[i].id, kFormatButtons[i].bounds);
+    for (int i = 0; i < 2; ++i)
+        levelButtons_[i] = createRadioButton(kLevelButtons[i].text, kLevelButtons[i].id, kLevelButtons[i].bounds);
+}
+
+void CPanelDlg::onPaint() {
+    if (IsIconic(hwnd())) {
+        PaintDC paint(hwnd());
+        SendMessageA(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.get()), 0);
+        RECT client;
+        GetClientRect(hwnd(), &client);
+        const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+        const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+        DrawIcon(paint.get(), x, y, icon_);
+        return;
+    }
+    PaintDC paint(hwnd());
+    Bitmap background = loadBitmapResource("BAK");
+    drawBitmap(paint.get(), background.get(), 0, 0);
+}
+
+INT_PTR CPanelDlg::onControlColor(HDC dc, HWND control) {
+    if (!isRadioFamily(GetDlgCtrlID(control))) return FALSE;
+    SelectObject(dc, panelFont_.get());
+    SetTextColor(dc, kRadioTextColor);
+    SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<INT_PTR>(panelBrush_.get());
+}
+
+BOOL CPanelDlg::onCommand(WPARAM wParam) {
+    const unsigned id = LOWORD(wParam);
+    const unsigned code = HIWORD(wParam);
+    // Menu items (0), accelerators (1) and button clicks (BN_CLICKED, 0) only.
+    if (code > 1) return FALSE;
+    if (id == IDOK || id == IDCANCEL) {
+        // Enter and Escape keep their dialog meaning: they end the run like Exit.
+        endDialog(static_cast<INT_PTR>(id));
+        return TRUE;
+    }
+    core_.onCommand(id);
+    return TRUE;
+}
+
+void CPanelDlg::runAboutBox() {
+    Dialog about;
+    about.runModal(hwnd(), IDD_ABOUTBOX);
+}
+
+INT_PTR CPanelDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        return onInitDialog();
+    case WM_TRAY_NOTIFY:
+        setMessageResult(tray_.onTrayNotification(wParam, lParam));
+        return TRUE;
+    case WM_HIDE_AT_START:
+        core_.onHideAtStart();
+        setMessageResult(0);
+        return TRUE;
+    case WM_CLOSE:
+        core_.onClose();
+        return TRUE;
+    case WM_COMMAND:
+        return onCommand(wParam);
+    case WM_TIMER:
+        core_.onTimer(static_cast<unsigned>(wParam));
+        return FALSE;
+    case WM_DESTROY:
+        core_.onDestroy();
+        setAppMainWindow(nullptr);
+        return FALSE;
+    case WM_PAINT:
+        onPaint();
+        return TRUE;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        return onControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_MOUSEMOVE:
+        SetFocus(hwnd());
+        return FALSE;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
+            runAboutBox();
+            return TRUE;
+        }
+        return FALSE;
+    case WM_QUERYDRAGICON:
+        setMessageResult(reinterpret_cast<LRESULT>(icon_));
+        return TRUE;
+    }
+    return FALSE;
+}
+
+// PanelView
+
+void CPanelDlg::setTitle(const char* text) { SetWindowTextA(hwnd(), text); }
+
+void CPanelDlg::setStatusText(int index, const char* text) {
+    if (index >= 0 && index < STATUS_TEXT_COUNT) statusText_[index].setText(text ? text : "");
+}
+
+void CPanelDlg::setMenuCheck(unsigned commandId, bool checked) {
+    HMENU menu = GetMenu(hwnd());
+    if (menu) CheckMenuItem(menu, commandId, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void CPanelDlg::setRadioCheck(unsigned controlId, bool checked) {
+    HWND button = GetDlgItem(hwnd(), static_cast<int>(controlId));
+    if (button && isRadioFamily(static_cast<int>(controlId)))
+        SendMessageA(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void CPanelDlg::setTabCheck(unsigned controlId, int state) {
+    if (controlId == ID_TAB_CONTROL)
+        tabControl_.setCheckState(state);
+    else if (controlId == ID_TAB_INFO)
+        tabInfo_.setCheckState(state);
+}
+
+void CPanelDlg::showError(const char* text) {
+    MessageBoxA(hwnd(), text, CPanelApp::applicationName().c_str(), MB_OK | MB_ICONSTOP);
+}
+
+void CPanelDlg::showWindow(bool visible) { ShowWindow(hwnd(), visible ? SW_SHOW : SW_HIDE); }
+
+void CPanelDlg::showTrayIcon(bool visible) {
+    if (visible)
+        tray_.showIcon();
+    else
+        tray_.hideIcon();
+}
+
+void CPanelDlg::startTimer(unsigned id, unsigned periodMs) { SetTimer(hwnd(), id, periodMs, nullptr); }
+
+void CPanelDlg::stopTimer(unsigned id) { KillTimer(hwnd(), id); }
+
+void CPanelDlg::quit() { PostQuitMessage(0); }
+
+void CPanelDlg::stopListener() {}
+
+} // namespace velmora

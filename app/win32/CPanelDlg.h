@@ -1,0 +1,77 @@
+// The panel's main window: a modal dialog on template 102 that owns the tray
+// icon, the skinned controls, the two pages and the window's fonts and
+// brushes, and forwards everything that carries a rule to PanelCore through
+// the PanelView interface it implements.
+#pragma once
+
+#include "app/PanelCore.h"
+#include "app/PanelView.h"
+#include "app/win32/CSystemTray.h"
+#include "settings/SettingsStore.h"
+#include "ui/win32/CSkinButton.h"
+#include "ui/win32/CSkinText.h"
+#include "ui/win32/Dialog.h"
+#include "ui/win32/Gdi.h"
+
+#include <windows.h>
+
+namespace velmora {
+
+class CPanelDlg : public Dialog, public PanelView {
+public:
+    static constexpr UINT WM_TRAY_NOTIFY = WM_USER + 100;
+    static constexpr UINT WM_HIDE_AT_START = WM_USER + 101;
+    static constexpr const char* TRAY_TIP = "Velmora Control Panel";
+
+    explicit CPanelDlg(SettingsStore& store);
+    ~CPanelDlg() override;
+
+    CSystemTray& tray() { return tray_; }
+    PanelCore& core() { return core_; }
+
+    // PanelView
+    void setTitle(const char* text) override;
+    void setStatusText(int index, const char* text) override;
+    void setMenuCheck(unsigned commandId, bool checked) override;
+    void setRadioCheck(unsigned controlId, bool checked) override;
+    void setTabCheck(unsigned controlId, int state) override;
+    void showError(const char* text) override;
+    void showWindow(bool visible) override;
+    void showTrayIcon(bool visible) override;
+    void startTimer(unsigned id, unsigned periodMs) override;
+    void stopTimer(unsigned id) override;
+    void quit() override;
+    void stopListener() override;
+
+protected:
+    INT_PTR handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    BOOL onInitDialog();
+    void addAboutEntry();
+    void placeWindow(HBITMAP background);
+    void createTabs();
+    void createStatusTexts();
+    void createRadioButtons();
+    void createPages();
+    HWND createRadioButton(const char* text, int id, const RECT& bounds);
+    void onPaint();
+    INT_PTR onControlColor(HDC dc, HWND control);
+    BOOL onCommand(WPARAM wParam);
+    void runAboutBox();
+
+    // Members in the order of construction; the tray goes last.
+    CSystemTray tray_;
+    PanelCore core_; // the master settings, the unit, the page list
+    Font panelFont_;
+    Brush panelBrush_;
+    CSkinButton tabControl_;
+    CSkinButton tabInfo_;
+    CSkinText statusText_[STATUS_TEXT_COUNT];
+    HWND formatButtons_[2] = {};
+    HWND levelButtons_[2] = {};
+    HICON icon_ = nullptr;
+    HICON smallIcon_ = nullptr;
+};
+
+} // namespace velmora
