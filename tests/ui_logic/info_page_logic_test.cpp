@@ -1,0 +1,64 @@
+// The Info page's firmware line and the skinned controls' drawing choices.
+#include "ui/InfoPageLogic.h"
+#include "ui/SkinTextLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+using namespace velmora;
+
+namespace {
+
+struct FakeInfoView : InfoPageView {
+    std::vector<std::string> texts;
+    void setFirmwareText(const char* t) override { texts.push_back(t); }
+};
+
+} // namespace
+
+TEST(InfoPage, FirmwareLineFollowsEveryRecordIncludingEmptyOnes) {
+    FakeInfoView view;
+    InfoPageLogic page(view);
+    PanelSettings r;
+    makeDefaultSettings(r);
+    std::strcpy(r.firmwareVersion.text, "1.2.3");
+    page.onSettings(r);
+    std::memset(r.firmwareVersion.text, 0, sizeof r.firmwareVersion.text);
+    page.onSettings(r);
+    EXPECT_EQ(view.texts, (std::vector<std::string>{"1.2.3", ""}));
+}
+
+TEST(InfoPage, UnterminatedFirmwareTextStopsAtItsField) {
+    PanelSettings r;
+    makeDefaultSettings(r);
+    std::memset(r.firmwareVersion.text, '7', sizeof r.firmwareVersion.text);
+    std::memset(r.firmwareVersion.name, 'N', sizeof r.firmwareVersion.name);
+    const std::string line = firmwareLine(r);
+    EXPECT_EQ(line, std::string(64, '7'));
+
+    // The driver version's text just before it is not the firmware line.
+    PanelSettings d;
+    makeDefaultSettings(d);
+    std::strcpy(d.driverVersion.text, "9.99");
+    EXPECT_EQ(firmwareLine(d), "");
+}
+
+TEST(InfoPage, FixedLines) {
+    EXPECT_STREQ(infopage::MAKER_LINE.text, "Qor");
+    EXPECT_STREQ(infopage::PRODUCT_LINE.text, "Velmora, REV1.0");
+    EXPECT_EQ(infopage::FIRMWARE_LINE.y - infopage::PRODUCT_LINE.y, 14);
+    EXPECT_EQ(infopage::PRODUCT_LINE.y - infopage::MAKER_LINE.y, 14);
+}
+
+TEST(SkinDrawing, AlignmentModesAndButtonImages) {
+    EXPECT_EQ(textAlignFor(0), TextAlign::Left);
+    EXPECT_EQ(textAlignFor(6), TextAlign::Centre);
+    for (int mode : {1, 2, 5, 7, -1}) EXPECT_EQ(textAlignFor(mode), TextAlign::Right) << mode;
+
+    EXPECT_TRUE(showsDownImage(1, true));
+    EXPECT_FALSE(showsDownImage(1, false)) << "no down image: the up image";
+    for (int state : {0, 2, 255, -1}) EXPECT_FALSE(showsDownImage(state, true)) << state;
+}
