@@ -7,7 +7,7 @@ pkgs=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   wine wine64 fonts-wine fonts-liberation
-  xvfb xauth imagemagick python3-pil x11-utils
+  xvfb xauth imagemagick python3-pil x11-utils fonts-dejavu-core
 )
 missing=()
 for p in "${pkgs[@]}"; do

@@ -1,0 +1,432 @@
+"""The VelPanel skin: one function per bitmap, each returning an RGB image of
+the exact size the program expects."""
+
+from PIL import Image, ImageDraw
+
+import layout as L
+import theme as T
+from paint import (brushed, clamp, ellipse_mask, fill, font, hline, line_mask, mix,
+                   poly_mask, rounded_panel, rr_mask, scale, screw, text, text_width,
+                   vgrad, vline)
+
+
+# --------------------------------------------------------------------------
+# Pieces shared by several bitmaps
+
+def draw_unit(img, box):
+    """A stylised Velmora unit seen from the front: a dark 1U box with the
+    wordmark, meter LEDs, two knobs and a headphone socket."""
+    x0, y0, x1, y1 = box
+    w, h = x1 - x0, y1 - y0
+    # drop shadow, body, front bevel
+    fill(img, rr_mask(img.size, (x0 + 1, y0 + 2, x1 + 1, y1 + 2), h * 0.14), (96, 99, 104))
+    body = vgrad(img.size, [(0, (92, 96, 104)), (y0 / img.size[1], (92, 96, 104)),
+                            (y1 / img.size[1], (30, 32, 36)), (1, (30, 32, 36))])
+    fill(img, rr_mask(img.size, box, h * 0.14), (20, 21, 24))
+    inner = (x0 + 1, y0 + 1, x1 - 1, y1 - 1)
+    fill(img, rr_mask(img.size, inner, h * 0.12), body)
+    hline(img, int(x0 + h * 0.15), int(x1 - h * 0.15), y0 + 1, (140, 145, 154))
+    # rack ears
+    ear = max(3, int(w * 0.035))
+    for ex in (x0 + 1, x1 - 1 - ear):
+        fill(img, rr_mask(img.size, (ex, y0 + 2, ex + ear, y1 - 2), 1),
+             (58, 61, 67))
+        for fy in (y0 + h * 0.28, y1 - h * 0.28):
+            r = max(0.8, ear * 0.22)
+            fill(img, ellipse_mask(img.size, (ex + ear / 2 - r, fy - r, ex + ear / 2 + r, fy + r)),
+                 (14, 15, 17))
+    # wordmark
+    size = max(7, int(h * 0.30))
+    text(img, (x0 + ear + w * 0.04, y0 + h * 0.42), T.PRODUCT, "sans-bold-italic", size,
+         (226, 230, 236), anchor="ls")
+    text(img, (x0 + ear + w * 0.04, y0 + h * 0.42 + max(6, h * 0.20)), T.MAKER, "small", max(5, int(h * 0.16)),
+         (130, 170, 230), anchor="ls")
+    # channel LEDs: 18 in, 8 out
+    lx = x0 + ear + w * 0.30
+    lw = w * 0.34
+    n = 26
+    pitch = lw / n
+    r = max(0.7, min(pitch * 0.32, h * 0.05))
+    for i in range(n):
+        cx = lx + pitch * (i + 0.5) + (pitch * 0.6 if i >= 18 else 0)
+        for row, lit_until in ((0, 0.6), (1, 0.85)):
+            cy = y0 + h * (0.36 + 0.16 * row)
+            on = ((i * 7 + row * 3) % 10) / 10.0 < lit_until
+            col = T.LED_GREEN if row == 0 else (T.LED_YELLOW if i % 5 else T.LED_RED)
+            col = col if on else (48, 52, 48)
+            fill(img, ellipse_mask(img.size, (cx - r, cy - r, cx + r, cy + r)), col)
+    # status line under the LEDs
+    text(img, (lx, y0 + h * 0.80), "IN 1-18", "small", max(5, int(h * 0.13)), (150, 156, 166), anchor="ls")
+    text(img, (lx + lw + pitch * 0.6, y0 + h * 0.80), "OUT 1-8", "small", max(5, int(h * 0.13)),
+         (150, 156, 166), anchor="rs")
+    # knobs
+    kr = h * 0.26
+    for i, kx in enumerate((x1 - ear - w * 0.20, x1 - ear - w * 0.09)):
+        ky = y0 + h * 0.5
+        fill(img, ellipse_mask(img.size, (kx - kr - 1, ky - kr - 1, kx + kr + 1, ky + kr + 1)), (12, 12, 14))
+        knob = vgrad(img.size, [(0, (205, 209, 215)), ((ky - kr) / img.size[1], (205, 209, 215)),
+                                ((ky + kr) / img.size[1], (86, 90, 98)), (1, (86, 90, 98))])
+        fill(img, ellipse_mask(img.size, (kx - kr, ky - kr, kx + kr, ky + kr)), knob)
+        fill(img, line_mask(img.size, [(kx, ky), (kx - kr * 0.55, ky - kr * 0.55 + i * kr * 0.3)],
+                            max(0.8, kr * 0.16)), T.ACCENT_LIGHT)
+    # headphone socket
+    jx, jy, jr = x1 - ear - w * 0.30, y0 + h * 0.5, h * 0.13
+    fill(img, ellipse_mask(img.size, (jx - jr - 1, jy - jr - 1, jx + jr + 1, jy + jr + 1)), (150, 155, 162))
+    fill(img, ellipse_mask(img.size, (jx - jr * 0.6, jy - jr * 0.6, jx + jr * 0.6, jy + jr * 0.6)), (8, 8, 9))
+
+
+def maker_mark(img, x, cy, size, colour, ring):
+    """The Qor mark: a ring with a tail, then the name."""
+    r = size / 2
+    fill(img, ellipse_mask(img.size, (x, cy - r, x + size, cy + r)), ring)
+    fill(img, ellipse_mask(img.size, (x + size * 0.2, cy - r * 0.6, x + size * 0.8, cy + r * 0.6)),
+         img.getpixel((int(x + size / 2), int(cy))) if False else T.METAL)
+    fill(img, line_mask(img.size, [(x + size * 0.58, cy + r * 0.25), (x + size * 0.98, cy + r * 0.95)],
+                        size * 0.16), ring)
+    text(img, (x + size + size * 0.3, cy), T.MAKER, "sans-bold", int(size * 1.05), colour, anchor="lm")
+
+
+def meter_well(img, x, y, w, h):
+    """The dark recess a meter stands in (one pixel around it)."""
+    d = ImageDraw.Draw(img)
+    d.rectangle((x - 1, y - 1, x + w, y + h), fill=(26, 27, 30))
+    hline(img, x - 1, x + w, y + h + 1, (252, 252, 252))
+
+
+# --------------------------------------------------------------------------
+# Main window
+
+def bak():
+    W, H = L.BAK_SIZE
+    img = brushed((W, H), T.METAL, seed=11, grain=T.METAL_GRAIN)
+    img = Image.blend(img, vgrad((W, H), [(0, (255, 255, 255)), (0.5, T.METAL), (1, (40, 42, 46))]), 0.10)
+    d = ImageDraw.Draw(img)
+    # outer bevel
+    d.rectangle((0, 0, W - 1, H - 1), outline=T.BEVEL_DARK)
+    hline(img, 1, W - 2, 1, T.BEVEL_LIGHT)
+    vline(img, 1, 1, H - 2, T.BEVEL_LIGHT)
+    for cx, cy in ((9, 9), (W - 10, 9), (9, H - 10), (W - 10, H - 10)):
+        screw(img, cx, cy)
+
+    # page well with the tab rail above it
+    px, py = L.PAGE_ORIGIN
+    pw, ph = L.PAGE_SIZE
+    rail = (px - 3, 41, px + pw + 3, py - 1)
+    rounded_panel(img, (px - 5, 40, px + pw + 5, py + ph + 5), 5, T.WELL, edge=(88, 91, 97))
+    fill(img, rr_mask(img.size, rail, 2, (False, False, True, True)),
+         vgrad(img.size, [(0, T.ACCENT), (41 / H, T.ACCENT_LIGHT), ((py - 1) / H, T.ACCENT), (1, T.ACCENT)]))
+    hline(img, px - 4, px + pw + 4, py + ph + 5, T.BEVEL_LIGHT)
+    d.rectangle((px, py, px + pw - 1, py + ph - 1), fill=(48, 50, 54))
+
+    # product artwork along the top: wordmark, tagline, unit, maker mark
+    text(img, (px + pw, 37), T.PRODUCT, "sans-bold-italic", 34, (46, 50, 58), anchor="rs",
+         shadow=T.ENGRAVE_LIGHT)
+    tw = text_width(T.PRODUCT, "sans-bold-italic", 34)
+    text(img, (px + pw - tw - 12, 36), T.TAGLINE, "small", 8, T.ENGRAVE, anchor="rs",
+         shadow=T.ENGRAVE_LIGHT, spacing=1)
+    text(img, (px + pw - tw - 12, 25), "CONTROL PANEL", "small", 8, T.ACCENT, anchor="rs", spacing=1)
+    draw_unit(img, (704, 12, 878, 50))
+    maker_mark(img, 706, 70, 12, (40, 44, 50), T.ACCENT)
+    text(img, (878, 70), "18 IN  /  8 OUT", "small", 8, T.ENGRAVE, anchor="rm", shadow=T.ENGRAVE_LIGHT)
+
+    # status panel: labels left of the six status texts
+    rounded_panel(img, (700, 86, 879, 223), 5, T.STATUS_PANEL, edge=T.PANEL_EDGE)
+    hline(img, 702, 876, 87, (200, 200, 200))
+    sw, sh = L.STATUS_SIZE
+    for label, y in zip(T.STATUS_LABELS, L.STATUS_YS):
+        text(img, (710, y + sh // 2), label, "sans-bold", 11, T.LABEL, anchor="lm")
+        # a recessed rule under each value
+        hline(img, L.STATUS_X, L.STATUS_X + sw - 1, y + sh + 1, (196, 196, 196))
+    for y in (115, 153, 178):
+        hline(img, 708, 870, y, (196, 196, 196))
+        hline(img, 708, 870, y + 1, (242, 242, 242))
+
+    # digital format and output level panel behind the radio buttons
+    rounded_panel(img, (700, 226, 879, 336), 5, T.STATUS_PANEL, edge=T.PANEL_EDGE)
+    hline(img, 702, 876, 227, (200, 200, 200))
+    for title, y in (("Digital Format", 238), ("Output Level", 287)):
+        fill(img, rr_mask(img.size, (708, y - 7, 713, y - 2), 1), T.ACCENT)
+        text(img, (717, y), title, "sans-bold", 10, T.LABEL, anchor="ls")
+        tx = 717 + int(text_width(title, "sans-bold", 10)) + 5
+        hline(img, tx, 870, y - 4, (196, 196, 196))
+        hline(img, tx, 870, y - 3, (242, 242, 242))
+
+    # footer
+    text(img, (px, 356), "%s  %s" % (T.MAKER, T.PRODUCT), "sans-bold", 11, T.ENGRAVE, anchor="lm",
+         shadow=T.ENGRAVE_LIGHT)
+    text(img, (px + 84, 356), "18-in / 8-out USB audio interface  \u00b7  24 bit  \u00b7  up to 96 kHz",
+         "small-regular", 9, T.ENGRAVE, anchor="lm", shadow=T.ENGRAVE_LIGHT)
+    return img
+
+
+def tab(base, label, selected, width, focus=False, disabled=False):
+    """A folder tab: rounded top corners, sitting on the accent rail."""
+    w, h = base.size
+    img = base.copy()
+    box = (0, 0, width - 1, h)
+    if selected:
+        edge = (22, 70, 140)
+        face = vgrad(img.size, [(0, (120, 178, 246)), (0.5, T.ACCENT_LIGHT), (1, T.ACCENT)])
+        ink, shadow = (255, 255, 255), (20, 60, 120)
+    else:
+        edge = (118, 121, 127)
+        face = vgrad(img.size, [(0, (246, 247, 249)), (1, (196, 199, 204))])
+        ink, shadow = T.LABEL, (250, 250, 250)
+    fill(img, rr_mask(img.size, box, 5, (True, True, False, False)), edge)
+    fill(img, rr_mask(img.size, (1, 1, width - 2, h), 4, (True, True, False, False)), face)
+    if selected:
+        hline(img, 3, width - 5, 1, (170, 210, 255))
+    if disabled:
+        ink, shadow = (150, 153, 158), (250, 250, 250)
+    if focus:
+        d = ImageDraw.Draw(img)
+        for x in range(4, width - 5, 2):
+            d.point((x, 3), fill=(255, 255, 255))
+            d.point((x, h - 3), fill=(255, 255, 255))
+    text(img, ((width - 1) / 2, h / 2 + 1), label, "sans-bold", 11, ink, anchor="mm",
+         shadow=shadow, offset=(0, 1) if not selected else (0, -1))
+    return img
+
+
+# --------------------------------------------------------------------------
+# Control page
+
+def control_page():
+    W, H = L.PAGE_SIZE
+    img = brushed((W, H), T.PAGE_METAL, seed=23, grain=T.METAL_GRAIN)
+    img = Image.blend(img, vgrad((W, H), [(0, (255, 255, 255)), (1, (60, 62, 66))]), 0.08)
+    d = ImageDraw.Draw(img)
+    hline(img, 0, W - 1, 0, (70, 72, 76))
+    vline(img, 0, 0, H - 1, (70, 72, 76))
+
+    # plates
+    plate_in = (7, 27, 307, 258)
+    plate_out = (313, 27, 661, 258)
+    for box in (plate_in, plate_out):
+        rounded_panel(img, box, 5, T.CONTROL_PLATE, edge=T.PANEL_EDGE)
+        hline(img, box[0] + 4, box[2] - 5, box[3], (246, 247, 249))
+
+    # section titles on the metal
+    text(img, (plate_in[0] + 4, 15), "INPUTS", "sans-bold", 12, T.ENGRAVE, anchor="lm",
+         shadow=T.ENGRAVE_LIGHT)
+    text(img, (plate_in[2] - 4, 15), "PEAK LEVEL", "small", 8, T.LABEL_SOFT, anchor="rm",
+         shadow=T.ENGRAVE_LIGHT, spacing=1)
+    text(img, (plate_out[0] + 4, 15), "OUTPUTS", "sans-bold", 12, T.ENGRAVE, anchor="lm",
+         shadow=T.ENGRAVE_LIGHT)
+    for k in range(4):
+        cx = L.db_label_x(k, False) + 35
+        if k > 0:
+            text(img, (cx, 15), "OUT %d-%d" % (2 * k + 1, 2 * k + 2), "small", 9, T.ENGRAVE,
+                 anchor="mm", shadow=T.ENGRAVE_LIGHT)
+    text(img, (L.db_label_x(0, False) + 62, 15), "OUT 1-2", "small", 9, T.ENGRAVE, anchor="mm",
+         shadow=T.ENGRAVE_LIGHT)
+
+    # input groups: headings, brackets, meters and channel numbers
+    groups = (("ANALOG 1-8", 0, 8), ("ANALOG 9-16", 8, 16), ("S/PDIF", 16, 18))
+    for title, a, b in groups:
+        gx0 = L.input_meter_x(a) - 4
+        gx1 = L.input_meter_x(b - 1) + L.METER_SIZE[0] + 4
+        if b - a == 2:
+            gx0 -= 4
+            gx1 += 4
+        cx = (gx0 + gx1) / 2
+        text(img, (cx, 42), title, "small", 8, T.LABEL, anchor="mm")
+        hline(img, gx0, gx1, 51, (168, 171, 176))
+        vline(img, gx0, 51, 54, (168, 171, 176))
+        vline(img, gx1, 51, 54, (168, 171, 176))
+    for i in range(18):
+        x = L.input_meter_x(i)
+        meter_well(img, x, L.METER_Y, *L.METER_SIZE)
+        text(img, (x + 3.5, 228), str(i + 1), "small", 8, T.LABEL, anchor="mm")
+
+    # output columns: selectors' strip, numbers, meters, dB scales
+    for k in range(4):
+        for right in (False, True):
+            n = 2 * k + (2 if right else 1)
+            mx = L.output_meter_x(k, right)
+            meter_well(img, mx, L.METER_Y, *L.METER_SIZE)
+            text(img, (mx + 3.5, 58), str(n), "small", 8, T.LABEL, anchor="mm")
+            # the fader's surround (the fader paints its own track)
+            fx = L.fader_x(k, right)
+            d.rectangle((fx - 1, L.FADER_Y - 1, fx + L.FADER_SIZE[0], L.FADER_Y + L.FADER_SIZE[1]),
+                        outline=(214, 215, 217))
+        # pair divider with the pair's dB scale
+    scale_xs = [L.output_meter_x(0, False) - 14] + \
+               [L.output_meter_x(k, True) + 18 for k in range(3)] + [L.output_meter_x(3, True) + 13]
+    for i, sx in enumerate(scale_xs):
+        for db in range(0, -64, -6):
+            v = 127 + 2 * db
+            y = L.FADER_Y + L.knob_centre_y(v)
+            label = "0" if db == 0 else str(db)
+            text(img, (sx, y), label, "small-regular", 7, T.LABEL_SOFT, anchor="mm")
+        y = L.FADER_Y + L.knob_centre_y(0)
+        text(img, (sx, y), "\u221e" if False else "-63", "small-regular", 7, T.LABEL_SOFT, anchor="mm")
+    text(img, (scale_xs[0], L.FADER_Y - 4), "dB", "small", 7, T.LABEL_SOFT, anchor="mm")
+    hline(img, plate_out[0] + 6, plate_out[2] - 7, 52, (214, 215, 217))
+
+    # switch captions on the metal
+    sy = L.MON_BUTTON[1] + L.SWITCH_SIZE[1] // 2 + 1
+    text(img, (L.MON_BUTTON[0] - 6, sy), "DIGITAL MONITOR", "small", 8, T.ENGRAVE, anchor="rm",
+         shadow=T.ENGRAVE_LIGHT)
+    text(img, (L.MIX_BUTTON[0] - 6, sy), "MIX OUT", "small", 8, T.ENGRAVE, anchor="rm",
+         shadow=T.ENGRAVE_LIGHT)
+    return img
+
+
+def peak(lit):
+    """LED segment bar: 50 segments of 2 rows over a dark gap row; lit rows run
+    green, then yellow from 70 %, red from 88 % (top)."""
+    w, h = L.METER_SIZE
+    img = Image.new("RGB", (w, h), T.METER_GAP)
+    px = img.load()
+    for y in range(h):
+        if y % 3 == 2:
+            continue
+        frac = (h - 1 - y) / (h - 1)
+        col = T.LED_RED if frac >= 0.88 else T.LED_YELLOW if frac >= 0.70 else T.LED_GREEN
+        if not lit:
+            col = mix(T.METER_GAP, col, 0.22)
+        for x in range(w):
+            edge = x in (0, w - 1)
+            hi = x == 2 and y % 3 == 0
+            c = scale(col, 0.62) if edge else col
+            if hi:
+                c = mix(c, (255, 255, 255), 0.35 if lit else 0.1)
+            px[x, y] = c
+    return img
+
+
+def fader_back():
+    w, h = L.FADER_SIZE
+    img = Image.new("RGB", (w, h), T.CONTROL_PLATE)
+    d = ImageDraw.Draw(img)
+    kh = L.KNOB_SIZE[1]
+    top, bottom = kh // 2 - 3, h - kh // 2 + 2
+    # ticks at every 6 dB, longer at 0, -12, -24 ...
+    for db in range(0, -64, -6):
+        y = L.knob_centre_y(127 + 2 * db)
+        major = db % 12 == 0
+        n = 4 if major else 2
+        col = (92, 95, 100) if major else (150, 153, 158)
+        hline(img, 0, n - 1, y, col)
+        hline(img, w - n, w - 1, y, col)
+    y = L.knob_centre_y(0)
+    hline(img, 0, 3, y, (92, 95, 100))
+    hline(img, w - 4, w - 1, y, (92, 95, 100))
+    # slot
+    d.rounded_rectangle((6, top, 10, bottom), radius=2, fill=(120, 123, 128))
+    d.rounded_rectangle((7, top + 1, 9, bottom - 1), radius=1, fill=(18, 19, 21))
+    vline(img, 10, top + 2, bottom - 2, (250, 250, 250))
+    return img
+
+
+def fader_knob(lit):
+    w, h = L.KNOB_SIZE
+    img = Image.new("RGB", (w, h), T.CONTROL_PLATE)
+    fill(img, rr_mask(img.size, (0, 0, w, h), 2.5), (40, 42, 46))
+    face = vgrad(img.size, [(0, (250, 251, 252)), (0.45, (198, 202, 208)), (0.5, (170, 174, 180)),
+                            (1, (120, 124, 131))])
+    fill(img, rr_mask(img.size, (1, 1, w - 1, h - 1), 1.5), face)
+    # grip ridges
+    for y in (3, 10):
+        hline(img, 3, w - 4, y, (150, 154, 160))
+        hline(img, 3, w - 4, y + 1, (238, 240, 242))
+    line = (255, 150, 20) if lit else (30, 31, 34)
+    hline(img, 1, w - 2, 6, line)
+    hline(img, 1, w - 2, 7, scale(line, 0.8) if lit else (70, 72, 76))
+    if lit:
+        hline(img, 1, w - 2, 5, mix(face.getpixel((8, 5)), line, 0.35))
+        hline(img, 1, w - 2, 8, mix(face.getpixel((8, 8)), line, 0.35))
+    return img
+
+
+def switch_button(base, label, lit, colour, corners=(True, True, True, True), glyph=None,
+                  size=11, key="sans-bold"):
+    """A small hardware push button: grey when off, lit in `colour` when on."""
+    w, h = base.size
+    img = base.copy()
+    fill(img, rr_mask(img.size, (0, 0, w, h), 3, corners), (84, 87, 93))
+    if lit:
+        face = vgrad(img.size, [(0, mix(colour, (255, 255, 255), 0.45)), (0.5, colour),
+                                (1, scale(colour, 0.78))])
+        ink, shadow = ((255, 255, 255), scale(colour, 0.5))
+        if sum(colour) > 450:
+            ink, shadow = ((60, 34, 0), mix(colour, (255, 255, 255), 0.5))
+    else:
+        face = vgrad(img.size, [(0, (250, 250, 251)), (1, (194, 197, 202))])
+        ink, shadow = ((78, 81, 87), (255, 255, 255))
+    fill(img, rr_mask(img.size, (1, 1, w - 1, h - 1), 2, corners), face)
+    if glyph is not None:
+        glyph(img, ink, shadow)
+    else:
+        text(img, (w / 2, h / 2 + 0.5), label, key, size, ink, anchor="mm", shadow=shadow)
+    return img
+
+
+def link_glyph(img, ink, shadow):
+    """Two interlocked chain links."""
+    w, h = img.size
+    cy = h / 2
+    for dy, col in ((1, shadow), (0, ink)):
+        for cx in (w / 2 - 3.2, w / 2 + 3.2):
+            outer = rr_mask(img.size, (cx - 4.6, cy - 2.8 + dy, cx + 4.6, cy + 2.8 + dy), 2.8)
+            inner = rr_mask(img.size, (cx - 3.2, cy - 1.5 + dy, cx + 3.2, cy + 1.5 + dy), 1.5)
+            from PIL import ImageChops
+            fill(img, ImageChops.subtract(outer, inner), col)
+
+
+# --------------------------------------------------------------------------
+# Info page
+
+def info_page():
+    W, H = L.PAGE_SIZE
+    img = brushed((W, H), T.PAGE_METAL, seed=37, grain=T.METAL_GRAIN)
+    img = Image.blend(img, vgrad((W, H), [(0, (255, 255, 255)), (1, (60, 62, 66))]), 0.08)
+    hline(img, 0, W - 1, 0, (70, 72, 76))
+    vline(img, 0, 0, H - 1, (70, 72, 76))
+    plate = (14, 24, 648, 268)
+    rounded_panel(img, plate, 6, T.INFO_PLATE, edge=T.PANEL_EDGE)
+    text(img, (plate[0] + 4, 12), "DEVICE INFORMATION", "sans-bold", 12, T.ENGRAVE, anchor="lm",
+         shadow=T.ENGRAVE_LIGHT)
+    x0, y0, x1, y1 = L.INFO_TEXT_AREA
+    for label, (lx, ly, lw, lh) in zip(("Maker", "Product", "Firmware"), L.INFO_LINES):
+        text(img, (lx - 10, ly + lh // 2), label, "sans-bold", 11, T.LABEL_SOFT, anchor="rm")
+    hline(img, 40, 300, y1 + 8, (210, 210, 210))
+    hline(img, 40, 300, y1 + 9, (250, 250, 250))
+    specs = ("18 inputs: 16 analog, 2 S/PDIF", "8 outputs in 4 stereo pairs",
+             "24 bit, 44.1 / 48 / 88.2 / 96 kHz", "USB connection, bus clock or internal clock")
+    for i, s in enumerate(specs):
+        fill(img, ellipse_mask(img.size, (44, y1 + 21 + 16 * i, 48, y1 + 25 + 16 * i)), T.ACCENT)
+        text(img, (55, y1 + 23 + 16 * i), s, "sans", 11, T.LABEL, anchor="lm")
+    # product picture
+    draw_unit(img, (330, 70, 630, 132))
+    text(img, (480, 162), T.PRODUCT, "sans-bold-italic", 30, (46, 50, 58), anchor="mm")
+    text(img, (480, 186), T.TAGLINE, "small", 9, T.LABEL_SOFT, anchor="mm", spacing=2)
+    maker_mark(img, 456, 228, 14, (46, 50, 58), T.ACCENT)
+    return img
+
+
+# --------------------------------------------------------------------------
+# Icon
+
+def icon(size):
+    S = size
+    img = Image.new("RGBA", (S, S), (0, 0, 0, 0))
+    rgb = Image.new("RGB", (S, S), (0, 0, 0))
+    m = rr_mask((S, S), (0.5, 0.5, S - 0.5, S - 0.5), S * 0.2)
+    face = vgrad((S, S), [(0, (92, 160, 240)), (1, (22, 70, 150))])
+    fill(rgb, m, (14, 40, 90))
+    inner = rr_mask((S, S), (1.5, 1.5, S - 1.5, S - 1.5), S * 0.18)
+    fill(rgb, inner, face)
+    # three fader slots with knobs at different heights
+    for i, pos in enumerate((0.35, 0.62, 0.48)):
+        cx = S * (0.28 + 0.22 * i)
+        fill(rgb, rr_mask((S, S), (cx - S * 0.03, S * 0.18, cx + S * 0.03, S * 0.82), S * 0.03), (10, 26, 60))
+        ky = S * (0.2 + 0.6 * pos)
+        fill(rgb, rr_mask((S, S), (cx - S * 0.11, ky - S * 0.06, cx + S * 0.11, ky + S * 0.06), S * 0.03),
+             (240, 243, 247))
+        fill(rgb, rr_mask((S, S), (cx - S * 0.11, ky - S * 0.012, cx + S * 0.11, ky + S * 0.012), 0),
+             (255, 150, 20))
+    img.paste(rgb, (0, 0))
+    img.putalpha(m)
+    return img
