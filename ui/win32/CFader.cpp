@@ -1,0 +1,127 @@
+#include "ui/win32/CFader.h"
+
+#include <windowsx.h>
+
+namespace velmora {
+
+namespace {
+const char kClassName[] = "VelmoraFader";
+
+constexpr WPARAM kDragKeys = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_XBUTTON1 | MK_XBUTTON2 |
+                             MK_SHIFT | MK_CONTROL;
+
+FaderKey faderKey(WPARAM virtualKey)
+{
+    if (virtualKey == VK_UP)
+        return FaderKey::Up;
+    if (virtualKey == VK_DOWN)
+        return FaderKey::Down;
+    return FaderKey::Other;
+}
+} // namespace
+
+bool CFader::create(HWND parent, int x, int y, int lower, int upper, int id, const char* backName,
+                    const char* knobOffName, const char* knobOnName)
+{
+    if (!backName || hwnd())
+        return false;
+    parent_ = parent;
+    back_ = loadBitmapResource(backName);
+    knobOff_ = loadBitmapResource(knobOffName);
+    knobOn_ = loadBitmapResource(knobOnName);
+    const SIZE backSize = bitmapSize(back_.get());
+    backWidth_ = backSize.cx;
+    backHeight_ = backSize.cy;
+    model_.configure(lower, upper, backHeight_, bitmapSize(knobOff_.get()).cy);
+    if (!registerClass(kClassName))
+        return false;
+    return createWindow(0, kClassName, "peak window", WS_CHILD | WS_VISIBLE, x, y, backWidth_,
+                        backHeight_, parent, id);
+}
+
+void CFader::setPos(int value)
+{
+    model_.setPos(value);
+    repaint();
+}
+
+void CFader::perform(const FaderAction& action)
+{
+    if (action.takeFocus)
+        ::SetFocus(hwnd());
+    if (action.capture)
+        ::SetCapture(hwnd());
+    if (action.notify)
+        notifyParent();
+    if (action.releaseCapture && ::GetCapture() == hwnd())
+        ::ReleaseCapture();
+    if (action.repaint)
+        repaint();
+}
+
+void CFader::notifyParent() const
+{
+    // Posted, not sent: the parent reads the value once this handler is done.
+    if (parent_)
+        ::PostMessageA(parent_, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0),
+                       reinterpret_cast<LPARAM>(hwnd()));
+}
+
+void CFader::repaint() const
+{
+    if (hwnd())
+        ::InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+LRESULT CFader::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_PAINT:
+        paint();
+        return 0;
+    case WM_KEYDOWN:
+        perform(model_.onKeyDown(faderKey(wParam)));
+        break;
+    case WM_MOUSEWHEEL:
+        perform(model_.onWheel(GET_WHEEL_DELTA_WPARAM(wParam)));
+        break;
+    case WM_LBUTTONDOWN:
+        perform(model_.onButtonDown());
+        break;
+    case WM_MOUSEMOVE: {
+        RECT client{};
+        ::GetClientRect(hwnd(), &client);
+        // Signed coordinates: while captured the pointer may be above or left of the window.
+        const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        perform(model_.onMouseMove((wParam & kDragKeys) != 0, ::PtInRect(&client, pt) != FALSE, pt.y));
+        break;
+    }
+    case WM_LBUTTONUP:
+        perform(model_.onButtonUp(GET_Y_LPARAM(lParam)));
+        break;
+    case WM_SETFOCUS:
+        perform(model_.onFocus(true));
+        break;
+    case WM_KILLFOCUS:
+        perform(model_.onFocus(false));
+        break;
+    default:
+        break;
+    }
+    return defaultHandling(message, wParam, lParam);
+}
+
+void CFader::paint()
+{
+    PaintDC dc(hwnd());
+    MemoryDC buffer(dc.get());
+    Bitmap surface(::CreateCompatibleBitmap(dc.get(), backWidth_, backHeight_));
+    ScopedSelect selectSurface(buffer.get(), surface.get());
+    if (!selectSurface.ok())
+        return;
+    drawBitmap(buffer.get(), back_.get(), 0, 0);
+    drawBitmap(buffer.get(), model_.focused() ? knobOn_.get() : knobOff_.get(), 0, model_.knobTop());
+    ::BitBlt(dc.get(), 0, 0, backWidth_, backHeight_, buffer.get(), 0, 0, SRCCOPY);
+}
+
+} // namespace velmora

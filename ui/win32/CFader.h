@@ -1,0 +1,43 @@
+// Vertical bitmap slider. Keeps a value within two bounds, moves it with the
+// mouse, the wheel and the keys, draws itself double-buffered and posts
+// WM_VSCROLL (code 4, itself as the control) to its parent after every user
+// action; the parent reads the value back with getPos.
+#pragma once
+
+#include "ui/FaderMath.h"
+#include "ui/win32/Gdi.h"
+#include "ui/win32/Window.h"
+
+namespace velmora {
+
+class CFader : public Window {
+public:
+    // False (and no window) without a background image name.
+    bool create(HWND parent, int x, int y, int lower, int upper, int id, const char* backName,
+                const char* knobOffName, const char* knobOnName);
+
+    int getPos() const { return model_.value(); }
+    // Stores the value limited to the bounds and repaints; notifies nobody.
+    void setPos(int value);
+
+    bool hasFocusFlag() const { return model_.focused(); }
+
+protected:
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void perform(const FaderAction& action);
+    void notifyParent() const;
+    void repaint() const;
+    void paint();
+
+    HWND parent_ = nullptr;
+    Bitmap back_;
+    Bitmap knobOff_;
+    Bitmap knobOn_;
+    int backWidth_ = 0;
+    int backHeight_ = 0;
+    FaderModel model_; // value, bounds, focus flag and the input rules
+};
+
+} // namespace velmora

@@ -1,0 +1,85 @@
+#include "ui/win32/CSkinButton.h"
+
+#include "ui/SkinTextLayout.h"
+
+#include <algorithm>
+
+namespace velmora {
+
+bool CSkinButton::create(const char* text, DWORD style, const RECT& rect, HWND parent, int id)
+{
+    if (hwnd())
+        return false;
+    HWND button = ::CreateWindowExA(0, "BUTTON", text, style, rect.left, rect.top,
+                                    rect.right - rect.left, rect.bottom - rect.top, parent,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                    ::GetModuleHandleA(nullptr), nullptr);
+    if (!button)
+        return false;
+    if (!attach(button)) {
+        ::DestroyWindow(button);
+        return false;
+    }
+    return true;
+}
+
+bool CSkinButton::loadImages(const char* upName, const char* downName)
+{
+    up_.reset();
+    down_.reset();
+    up_ = loadBitmapResource(upName);
+    if (!up_)
+        return false;
+    if (downName) {
+        down_ = loadBitmapResource(downName);
+        if (!down_)
+            return false;
+    }
+    return true;
+}
+
+void CSkinButton::sizeToImage()
+{
+    if (!hwnd() || !up_)
+        return;
+    const SIZE size = bitmapSize(up_.get());
+    ::SetWindowPos(hwnd(), nullptr, 0, 0, size.cx, size.cy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+}
+
+void CSkinButton::setCheckState(int state)
+{
+    checkState_ = state;
+    if (hwnd())
+        ::InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+LRESULT CSkinButton::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == kReflectedDrawItem) {
+        drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    }
+    return defaultHandling(message, wParam, lParam);
+}
+
+void CSkinButton::drawItem(const DRAWITEMSTRUCT& item) const
+{
+    // Pressed, focus and disabled states are not consulted: the look follows
+    // the check state only.
+    HBITMAP image = showsDownImage(checkState_, static_cast<bool>(down_)) ? down_.get() : up_.get();
+    if (!image)
+        return;
+    MemoryDC source(item.hDC);
+    ScopedSelect select(source.get(), image);
+    if (!select.ok())
+        return;
+    // Where the item is larger than the image, only the image's own pixels
+    // are copied; the rest keeps what the erase left there.
+    const SIZE size = bitmapSize(image);
+    const int width = std::min<LONG>(item.rcItem.right - item.rcItem.left, size.cx);
+    const int height = std::min<LONG>(item.rcItem.bottom - item.rcItem.top, size.cy);
+    ::BitBlt(item.hDC, item.rcItem.left, item.rcItem.top, width, height, source.get(), 0, 0, SRCCOPY);
+}
+
+} // namespace velmora

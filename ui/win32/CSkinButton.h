@@ -1,0 +1,43 @@
+// Owner-drawn push button showing an "up" or a "down" bitmap by its check
+// state. The owner sets the state; the button only reports clicks (BN_CLICKED
+// with its id) and draws.
+#pragma once
+
+#include "ui/win32/Gdi.h"
+#include "ui/win32/Window.h"
+
+namespace velmora {
+
+class CSkinButton : public Window {
+public:
+    // Child + visible + owner-drawn, as the owners create it.
+    static constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | BS_OWNERDRAW; // 0x5000000B
+
+    // Creates the button window (a BUTTON) at `rect` in the parent's client
+    // coordinates with the given id. The text is never drawn.
+    bool create(const char* text, DWORD style, const RECT& rect, HWND parent, int id);
+
+    // Releases the images held, then loads the up image and, when a name is
+    // given, the down image from the program's bitmap resources. False when
+    // the up image is missing (nothing else is loaded then) or a named down
+    // image is missing.
+    bool loadImages(const char* upName, const char* downName = nullptr);
+
+    // Resizes the window to the up image, keeping position and z-order.
+    void sizeToImage();
+
+    void setCheckState(int state);
+    int getCheckState() const { return checkState_; }
+
+protected:
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void drawItem(const DRAWITEMSTRUCT& item) const;
+
+    Bitmap up_;
+    Bitmap down_;
+    int checkState_ = 0;
+};
+
+} // namespace velmora

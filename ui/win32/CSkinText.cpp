@@ -1,0 +1,91 @@
+#include "ui/win32/CSkinText.h"
+
+#include "ui/SkinTextLayout.h"
+
+namespace velmora {
+
+namespace {
+const char kClassName[] = "VelmoraSkinText";
+
+UINT horizontalFormat(int mode)
+{
+    switch (textAlignFor(mode)) {
+    case TextAlign::Left:
+        return DT_LEFT;
+    case TextAlign::Centre:
+        return DT_CENTER;
+    default:
+        return DT_RIGHT;
+    }
+}
+} // namespace
+
+bool CSkinText::create(HWND parent, int x, int y, int width, int height, int id, COLORREF textColour,
+                       COLORREF backColour, const char* text)
+{
+    text_ = text ? text : "";
+    textColour_ = textColour;
+    backColour_ = backColour;
+    if (!registerClass(kClassName))
+        return false;
+    return createWindow(0, kClassName, "static winodw", WS_CHILD | WS_VISIBLE, x, y, width, height,
+                        parent, id);
+}
+
+void CSkinText::setText(const char* text)
+{
+    text_ = text ? text : "";
+    if (hwnd())
+        ::InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void CSkinText::setAlign(int mode)
+{
+    align_ = mode;
+    if (hwnd())
+        ::InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+LRESULT CSkinText::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE: {
+        const LRESULT result = defaultHandling(message, wParam, lParam);
+        if (result == -1)
+            return -1;
+        font_.reset(::CreateFontA(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                  DEFAULT_PITCH, "Arial"));
+        return result;
+    }
+    case WM_PAINT:
+        paint();
+        return 0;
+    case WM_NCDESTROY: {
+        const LRESULT result = defaultHandling(message, wParam, lParam);
+        font_.reset(); // the font belongs to the window
+        return result;
+    }
+    default:
+        return defaultHandling(message, wParam, lParam);
+    }
+}
+
+void CSkinText::paint()
+{
+    PaintDC dc(hwnd());
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    {
+        Brush background(::CreateSolidBrush(backColour_));
+        if (background)
+            ::FillRect(dc.get(), &client, background.get());
+    }
+    ScopedSelect font(dc.get(), font_.get());
+    ::SetBkMode(dc.get(), TRANSPARENT);
+    ::SetTextColor(dc.get(), textColour_);
+    ::DrawTextA(dc.get(), text_.c_str(), -1, &client,
+                DT_SINGLELINE | DT_VCENTER | horizontalFormat(align_));
+}
+
+} // namespace velmora

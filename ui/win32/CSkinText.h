@@ -1,0 +1,42 @@
+// Borderless single-line text window with its own colours, a 12-pixel Arial
+// font and an alignment mode (0 left, 6 centred, any other value right).
+#pragma once
+
+#include "ui/win32/Gdi.h"
+#include "ui/win32/Window.h"
+
+#include <string>
+
+namespace velmora {
+
+class CSkinText : public Window {
+public:
+    static constexpr int kAlignLeft = 0;
+    static constexpr int kAlignCentre = 6;
+    static constexpr int kAlignRight = 2; // any other non-zero value right-aligns too
+
+    // Stores text and colours and creates the child window at (x, y) in the
+    // parent's client coordinates. `id` may be -1 (no id).
+    bool create(HWND parent, int x, int y, int width, int height, int id, COLORREF textColour,
+                COLORREF backColour, const char* text);
+
+    void setText(const char* text);
+    void setAlign(int mode);
+
+    const std::string& text() const { return text_; }
+    int align() const { return align_; }
+
+protected:
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void paint();
+
+    std::string text_;
+    int align_ = kAlignLeft;
+    Font font_;
+    COLORREF textColour_ = 0;
+    COLORREF backColour_ = 0;
+};
+
+} // namespace velmora
