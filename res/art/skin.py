@@ -132,11 +132,9 @@ def bak():
     # status panel: labels left of the six status texts
     rounded_panel(img, (700, 86, 879, 223), 5, T.STATUS_PANEL, edge=T.PANEL_EDGE)
     hline(img, 702, 876, 87, (200, 200, 200))
-    sw, sh = L.STATUS_SIZE
+    sh = L.STATUS_SIZE[1]
     for label, y in zip(T.STATUS_LABELS, L.STATUS_YS):
         text(img, (710, y + sh // 2), label, "sans-bold", 11, T.LABEL, anchor="lm")
-        # a recessed rule under each value
-        hline(img, L.STATUS_X, L.STATUS_X + sw - 1, y + sh + 1, (196, 196, 196))
     for y in (115, 153, 178):
         hline(img, 708, 870, y, (196, 196, 196))
         hline(img, 708, 870, y + 1, (242, 242, 242))
