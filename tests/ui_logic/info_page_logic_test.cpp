@@ -46,13 +46,6 @@ TEST(InfoPage, UnterminatedFirmwareTextStopsAtItsField) {
     EXPECT_EQ(firmwareLine(d), "");
 }
 
-TEST(InfoPage, FixedLines) {
-    EXPECT_STREQ(infopage::MAKER_LINE.text, "Qor");
-    EXPECT_STREQ(infopage::PRODUCT_LINE.text, "Velmora, REV1.0");
-    EXPECT_EQ(infopage::FIRMWARE_LINE.y - infopage::PRODUCT_LINE.y, 14);
-    EXPECT_EQ(infopage::PRODUCT_LINE.y - infopage::MAKER_LINE.y, 14);
-}
-
 TEST(SkinDrawing, AlignmentModesAndButtonImages) {
     EXPECT_EQ(textAlignFor(0), TextAlign::Left);
     EXPECT_EQ(textAlignFor(6), TextAlign::Centre);

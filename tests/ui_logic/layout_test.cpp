@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
 using namespace velmora::controlpage;
 
 TEST(ControlPageLayout, InputMetersStandInGroupsOfEightEightAndTwo) {
@@ -31,20 +29,4 @@ TEST(ControlPageLayout, PairColumnsReadMeterFaderFaderMeterThenMuteLinkMute) {
     }
     EXPECT_EQ(faderPosition(7).x, 367 + 249);
     EXPECT_EQ(outputMeterPosition(6).x, 335 + 249);
-}
-
-TEST(ControlPageLayout, IdsOfEachFamilyAreDistinctAndInTheirFamily) {
-    std::set<int> ids{ID_MON, ID_MIX};
-    for (int i = 0; i < OUTPUTS; ++i) {
-        for (int id : {muteId(i), faderId(i), labelId(i)}) EXPECT_TRUE(ids.insert(id).second) << id;
-        EXPECT_EQ(faderId(i) & FAMILY_MASK, ID_FADER_FIRST);
-        EXPECT_EQ(faderId(i) & MEMBER_MASK, i);
-    }
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_TRUE(ids.insert(linkId(k)).second);
-        EXPECT_TRUE(ids.insert(selectorId(k)).second);
-        EXPECT_EQ(selectorId(k) & FAMILY_MASK, 12336);
-    }
-    EXPECT_EQ(ID_FADER_FIRST, 0x3060);
-    EXPECT_EQ(ID_LABEL_FIRST, 12400);
 }
