@@ -219,9 +219,10 @@ void PanelCore::applyMixer(PanelSettings candidate) {
         }
     }
     refreshFromDevice(before);
-    // The refresh may have brought the master's rate in line with the unit;
-    // the accepted record keeps that rate.
+    // The refresh may have brought the master's rate and latency in line with
+    // the unit; the accepted record keeps them.
     if (settings_.sampleRate != before.sampleRate) candidate.sampleRate = settings_.sampleRate;
+    if (settings_.latency != before.latency) candidate.latency = settings_.latency;
     settings_ = candidate;
     publishSettings(settings_);
     if (!unitOpen()) return;
@@ -302,13 +303,22 @@ void PanelCore::refreshFromDevice(PanelSettings record) {
         else if (mode == 1) view_.setMenuCheck(CMD_CLOCK_INTERNAL, true);
     }
 
-    // The unit runs at another rate than the master says (a rate command whose
-    // state event has not come yet): the master follows the unit, so that the
-    // store keeps the rate the user chose. Written once, not on every tick.
-    if (deviceRateKnown && rate != settings_.sampleRate && isValidSampleRate(rate) &&
-        isValidSampleRate(settings_.sampleRate)) {
-        settings_.sampleRate = rate;
-        saveSettings();
+    // The unit runs at another rate or latency than the master says (a menu
+    // command whose state event has not come, or never comes for a latency):
+    // the master follows the unit, so that the store keeps what the user
+    // chose. Only a master that holds a unit's record follows, only to values
+    // the next load accepts, and it is written once, not on every tick.
+    if (device && isValidSampleRate(settings_.sampleRate)) {
+        bool followed = false;
+        if (deviceRateKnown && rate != settings_.sampleRate && isValidSampleRate(rate)) {
+            settings_.sampleRate = rate;
+            followed = true;
+        }
+        if (deviceLatency >= 1 && deviceLatency <= 6 && deviceLatency != settings_.latency) {
+            settings_.latency = deviceLatency;
+            followed = true;
+        }
+        if (followed) saveSettings();
     }
 }
 
@@ -380,10 +390,11 @@ void PanelCore::onMeterTimer() {
 void PanelCore::onStatusTimer() {
     if (!currentDevice_) return;
     const int32_t rateBefore = settings_.sampleRate;
+    const int32_t latencyBefore = settings_.latency;
     refreshFromDevice(settings_);
-    // The master took the unit's rate: the pages get the same record, so that
+    // The master followed the unit: the pages get the same record, so that
     // the next record a page hands back carries it too.
-    if (settings_.sampleRate != rateBefore) publishSettings(settings_);
+    if (settings_.sampleRate != rateBefore || settings_.latency != latencyBefore) publishSettings(settings_);
 }
 
 // ---------------------------------------------------------------------------

@@ -415,6 +415,27 @@ TEST_F(ConnectedPanel, RateMenuChangesTheUnitAndTheStatusRefreshStoresItOnce) {
     EXPECT_EQ(panel.stored().sampleRate, 48000);
 }
 
+TEST_F(ConnectedPanel, LatencyChosenFromTheMenuSurvivesAReplugAndFactoryDefaultResetsIt) {
+    // Setting the latency raises no state event: the status refresh is what
+    // brings it into the record.
+    panel.core.onCommand(CMD_LATENCY_FIRST + 4);
+    EXPECT_EQ(unit.model.latency, 5u);
+    panel.core.onStatusTimer();
+    EXPECT_EQ(panel.core.settings().latency, 5);
+    EXPECT_EQ(panel.stored().latency, 5);
+    EXPECT_EQ(panel.info->records.back().latency, 5);
+
+    panel.remove(unit);
+    vm_unplug(&unit.model);
+    vm_plug(&unit.model); // powers up at latency 4
+    panel.arrive(unit);
+    EXPECT_EQ(unit.model.latency, 5u);
+
+    panel.core.onCommand(CMD_FACTORY_DEFAULT);
+    EXPECT_EQ(unit.model.latency, 4u);
+    EXPECT_EQ(panel.stored().latency, 4);
+}
+
 TEST_F(ConnectedPanel, RateMenuSendsNothingWhenTheConfigurationCannotBeRead) {
     vm_inject_fault(&unit.model, VM_IOCTL_COMMAND, 8, VM_FAULT_FAIL, 1);
     panel.core.onCommand(CMD_RATE_44100);
