@@ -1,0 +1,46 @@
+// The device listener's hidden top-level window of class "DeviceListener":
+// it receives the broadcast device-change messages and carries the 500 ms
+// poll timer, and forwards both to the platform-free DeviceListener.
+#pragma once
+
+#include "device/DeviceListener.h"
+
+#include <windows.h>
+
+namespace velmora {
+
+class ListenerWindow {
+public:
+    using DebugOutputFn = void (*)(const char* line);
+    static constexpr const char* CLASS_NAME = "DeviceListener";
+
+    explicit ListenerWindow(DeviceListener& listener);
+    ~ListenerWindow();
+
+    ListenerWindow(const ListenerWindow&) = delete;
+    ListenerWindow& operator=(const ListenerWindow&) = delete;
+
+    // Registers the class (already registered counts as success), creates
+    // the window and starts the poll timer. Answers the registration error,
+    // or 0; a window that cannot be created leaves hwnd() null.
+    DWORD create();
+    // Stops the timer and destroys the window.
+    void destroy();
+
+    HWND hwnd() const { return hwnd_; }
+    UINT_PTR timerId() const { return timerId_; }
+
+    // Where diagnostic lines go; none restores OutputDebugStringA.
+    static void setDebugOutput(DebugOutputFn output);
+
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    void handle(UINT message, WPARAM wParam);
+
+    DeviceListener& listener_;
+    HWND hwnd_ = nullptr;
+    UINT_PTR timerId_ = 0;
+};
+
+} // namespace velmora
