@@ -1,0 +1,271 @@
+// The resources as Windows' own loader sees them, linked into this test
+// program exactly as into VelPanel.exe: bitmaps by name, menus, strings,
+// dialog templates turned into windows, the icon group and the version block.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "res/resource.h"
+
+namespace {
+
+HINSTANCE self() { return GetModuleHandleA(nullptr); }
+
+struct Named {
+  const char* name;
+  int width, height, bits;
+};
+
+const Named kBitmaps[] = {
+    {"BAK", 892, 372, 8},           {"BAK_PAGE_CONTROL", 662, 282, 8},
+    {"BAK_PAGE_INFO", 662, 282, 8}, {"BTN_CONTROLU", 95, 19, 8},
+    {"BTN_CONTROLD", 95, 19, 8},    {"BTN_INFOU", 94, 19, 8},
+    {"BTN_INFOD", 94, 19, 8},       {"BTN_MON_OFF", 37, 17, 8},
+    {"BTN_MON_ON", 37, 17, 8},      {"BTN_MIX_OFF", 37, 17, 8},
+    {"BTN_MIX_ON", 37, 17, 8},      {"BTN_MUTELEFT_OFF", 20, 14, 8},
+    {"BTN_MUTELEFT_ON", 20, 14, 8}, {"BTN_MUTERIGHT_OFF", 20, 14, 8},
+    {"BTN_MUTERIGHT_ON", 20, 14, 8}, {"BTN_LINK_OFF", 29, 14, 8},
+    {"BTN_LINK_ON", 29, 14, 8},     {"FADER_BACK", 17, 163, 8},
+    {"FADER_KNOB_OFF", 17, 14, 8},  {"FADER_KNOB_ON", 17, 14, 8},
+    {"PEAK_BACK", 7, 150, 4},       {"PEAK_FORE", 7, 150, 8},
+    {"BTN_CONTROLF", 0, 0, 8},      {"BTN_CONTROLX", 0, 0, 8},
+    {"BTN_CONFIGU", 0, 0, 8},       {"BTN_CONFIGD", 0, 0, 8},
+    {"BTN_SPDIFOUT_ON", 0, 0, 8},   {"BTN_SPDIFOUT_OFF", 0, 0, 8},
+};
+
+std::string menuText(HMENU m, UINT pos) {
+  char buf[128] = {};
+  GetMenuStringA(m, pos, buf, sizeof buf, MF_BYPOSITION);
+  return buf;
+}
+
+std::string windowText(HWND h) {
+  char buf[256] = {};
+  GetWindowTextA(h, buf, sizeof buf);
+  return buf;
+}
+
+INT_PTR CALLBACK passiveDialog(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+HWND makeDialog(int id, HWND parent) {
+  return CreateDialogParamA(self(), MAKEINTRESOURCEA(id), parent, passiveDialog, 0);
+}
+
+}  // namespace
+
+TEST(Win32Resources, EveryBitmapLoadsByNameAtItsSizeAndDepth) {
+  for (const Named& b : kBitmaps) {
+    SCOPED_TRACE(b.name);
+    HBITMAP ddb = LoadBitmapA(self(), b.name);
+    ASSERT_NE(ddb, nullptr);
+    BITMAP info = {};
+    ASSERT_NE(GetObjectA(ddb, sizeof info, &info), 0);
+    if (b.width) {
+      EXPECT_EQ(info.bmWidth, b.width);
+      EXPECT_EQ(info.bmHeight, b.height);
+    }
+    DeleteObject(ddb);
+    HBITMAP dib = static_cast<HBITMAP>(
+        LoadImageA(self(), b.name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    ASSERT_NE(dib, nullptr);
+    DIBSECTION section = {};
+    ASSERT_EQ(GetObjectA(dib, sizeof section, &section), int(sizeof section));
+    EXPECT_EQ(section.dsBmih.biBitCount, b.bits);
+    EXPECT_EQ(section.dsBmih.biCompression, DWORD(BI_RGB));
+    DeleteObject(dib);
+  }
+}
+
+TEST(Win32Resources, BackgroundsCarryTheColoursTheSelfPaintingControlsUse) {
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  struct Probe {
+    const char* bitmap;
+    int x, y;
+    COLORREF colour;
+  } probes[] = {
+      {"BAK", 790, 96, RGB(221, 221, 221)},  {"BAK", 863, 215, RGB(221, 221, 221)},
+      {"BAK", 716, 244, RGB(221, 221, 221)}, {"BAK", 835, 322, RGB(221, 221, 221)},
+      {"BAK_PAGE_CONTROL", 330, 227, RGB(235, 235, 235)},
+      {"BAK_PAGE_CONTROL", 648, 238, RGB(235, 235, 235)},
+      {"BAK_PAGE_CONTROL", 658, 48, RGB(235, 235, 235)},
+      {"BAK_PAGE_INFO", 111, 46, RGB(236, 236, 236)},
+      {"BAK_PAGE_INFO", 200, 87, RGB(236, 236, 236)},
+  };
+  for (const Probe& p : probes) {
+    SCOPED_TRACE(std::string(p.bitmap) + " " + std::to_string(p.x) + "," + std::to_string(p.y));
+    HBITMAP bmp = LoadBitmapA(self(), p.bitmap);
+    ASSERT_NE(bmp, nullptr);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    EXPECT_EQ(GetPixel(dc, p.x, p.y), p.colour);
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+  }
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+}
+
+TEST(Win32Resources, TrayMenuFirstPopupOpensThenExits) {
+  HMENU menu = LoadMenuA(self(), MAKEINTRESOURCEA(IDR_TRAY_MENU));
+  ASSERT_NE(menu, nullptr);
+  HMENU popup = GetSubMenu(menu, 0);
+  ASSERT_NE(popup, nullptr);
+  ASSERT_EQ(GetMenuItemCount(popup), 3);
+  EXPECT_EQ(GetMenuItemID(popup, 0), UINT(ID_OPEN));
+  EXPECT_EQ(menuText(popup, 0), "&Open");
+  EXPECT_EQ(GetMenuState(popup, 1, MF_BYPOSITION) & MF_SEPARATOR, UINT(MF_SEPARATOR));
+  EXPECT_EQ(GetMenuItemID(popup, 2), UINT(ID_EXIT));
+  EXPECT_EQ(menuText(popup, 2), "E&xit");
+  DestroyMenu(menu);
+}
+
+TEST(Win32Resources, MainMenuCarriesTheConfigCommandsInTheirSubmenus) {
+  HMENU menu = LoadMenuA(self(), MAKEINTRESOURCEA(IDR_MAIN_MENU));
+  ASSERT_NE(menu, nullptr);
+  ASSERT_EQ(GetMenuItemCount(menu), 2);
+  EXPECT_EQ(menuText(menu, 0), "&File");
+  EXPECT_EQ(menuText(menu, 1), "&Config");
+  HMENU file = GetSubMenu(menu, 0);
+  ASSERT_EQ(GetMenuItemCount(file), 1);
+  EXPECT_EQ(GetMenuItemID(file, 0), UINT(ID_EXIT));
+
+  HMENU config = GetSubMenu(menu, 1);
+  ASSERT_EQ(GetMenuItemCount(config), 6);
+  EXPECT_EQ(GetMenuItemID(config, 0), UINT(ID_FACTORY_DEFAULT));
+  EXPECT_EQ(menuText(config, 0), "&Factory Default");
+  struct Sub {
+    int pos;
+    const char* title;
+    std::vector<std::pair<UINT, std::string>> items;
+  } subs[] = {
+      {2, "Samplerate",
+       {{ID_RATE_44100, "44100 Hz"}, {ID_RATE_48000, "48000 Hz"},
+        {ID_RATE_88200, "88200 Hz"}, {ID_RATE_96000, "96000 Hz"}}},
+      {3, "Clock", {{ID_CLOCK_AUTO, "Auto"}, {ID_CLOCK_INTERNAL, "Internal Only"}}},
+      {5, "Latency",
+       {{ID_LATENCY_1, "highspeed"}, {ID_LATENCY_2, "rapid"}, {ID_LATENCY_3, "fast"},
+        {ID_LATENCY_4, "normal"}, {ID_LATENCY_5, "relaxed nomal"}, {ID_LATENCY_6, "relaxed"}}},
+  };
+  for (int sep : {1, 4})
+    EXPECT_EQ(GetMenuState(config, sep, MF_BYPOSITION) & MF_SEPARATOR, UINT(MF_SEPARATOR)) << sep;
+  for (const Sub& s : subs) {
+    SCOPED_TRACE(s.title);
+    EXPECT_EQ(menuText(config, s.pos), s.title);
+    HMENU sub = GetSubMenu(config, s.pos);
+    ASSERT_NE(sub, nullptr);
+    ASSERT_EQ(GetMenuItemCount(sub), int(s.items.size()));
+    for (size_t i = 0; i < s.items.size(); ++i) {
+      EXPECT_EQ(GetMenuItemID(sub, int(i)), s.items[i].first);
+      EXPECT_EQ(menuText(sub, UINT(i)), s.items[i].second);
+    }
+  }
+  DestroyMenu(menu);
+}
+
+TEST(Win32Resources, AboutEntryStringIsThere) {
+  char buf[128] = {};
+  ASSERT_GT(LoadStringA(self(), IDS_ABOUTBOX, buf, sizeof buf), 0);
+  EXPECT_STREQ(buf, "VelPanel Information(&A)...");
+}
+
+TEST(Win32Resources, MainWindowTemplateIsAFixedFrameAppWindowWithTheMainMenu) {
+  HWND w = makeDialog(IDD_VELPANEL_DIALOG, nullptr);
+  ASSERT_NE(w, nullptr);
+  LONG style = GetWindowLongA(w, GWL_STYLE), ex = GetWindowLongA(w, GWL_EXSTYLE);
+  EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_TRUE(style & WS_VISIBLE);
+  EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CHILD));
+  EXPECT_TRUE(ex & WS_EX_APPWINDOW);
+  EXPECT_EQ(windowText(w), "Velmora Control Panel - No Device");
+  HMENU bar = GetMenu(w);
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(menuText(bar, 1), "&Config");
+  EXPECT_EQ(GetWindow(w, GW_CHILD), nullptr);
+
+  // The two page templates: empty children.
+  for (int id : {IDD_PAGE_CONTROL, IDD_PAGE_INFO}) {
+    SCOPED_TRACE(id);
+    HWND page = makeDialog(id, w);
+    ASSERT_NE(page, nullptr);
+    LONG ps = GetWindowLongA(page, GWL_STYLE);
+    EXPECT_TRUE(ps & WS_CHILD);
+    EXPECT_TRUE(ps & WS_VISIBLE);
+    EXPECT_FALSE(ps & (WS_CAPTION | WS_THICKFRAME));
+    EXPECT_EQ(GetWindow(page, GW_CHILD), nullptr);
+    DestroyWindow(page);
+  }
+  DestroyWindow(w);
+}
+
+TEST(Win32Resources, AboutBoxShowsIconVersionAndClose) {
+  HWND w = makeDialog(IDD_ABOUTBOX, nullptr);
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(windowText(w), "VelPanel");
+  LONG style = GetWindowLongA(w, GWL_STYLE);
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+  HWND close = GetDlgItem(w, IDOK);
+  ASSERT_NE(close, nullptr);
+  EXPECT_EQ(windowText(close), "Close");
+  EXPECT_EQ(GetWindowLongA(close, GWL_STYLE) & 0xF, BS_DEFPUSHBUTTON);
+  std::set<std::string> texts;
+  bool icon = false;
+  for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    texts.insert(windowText(c));
+    if ((GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+      icon = SendMessageA(c, STM_GETICON, 0, 0) != 0;
+  }
+  EXPECT_TRUE(texts.count("VelPanel v1.06"));
+  EXPECT_TRUE(icon) << "the about box's icon control found no icon 128";
+  DestroyWindow(w);
+}
+
+TEST(Win32Resources, IconGroupHoldsSixteenThirtyTwoAndFortyEightPixelImages) {
+  HRSRC res = FindResourceA(self(), MAKEINTRESOURCEA(IDR_MAINFRAME), MAKEINTRESOURCEA(14));
+  ASSERT_NE(res, nullptr);  // RT_GROUP_ICON
+  auto* dir = static_cast<const BYTE*>(LockResource(LoadResource(self(), res)));
+  ASSERT_NE(dir, nullptr);
+  for (int size : {16, 32, 48}) {
+    SCOPED_TRACE(size);
+    int id = LookupIconIdFromDirectoryEx(const_cast<BYTE*>(dir), TRUE, size, size, LR_DEFAULTCOLOR);
+    ASSERT_NE(id, 0);
+    HRSRC img = FindResourceA(self(), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(3));  // RT_ICON
+    ASSERT_NE(img, nullptr);
+    auto* bits = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(self(), img)));
+    EXPECT_EQ(bits->biWidth, size);
+    HICON icon = static_cast<HICON>(
+        LoadImageA(self(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, size, size, 0));
+    EXPECT_NE(icon, nullptr);
+    DestroyIcon(icon);
+  }
+}
+
+TEST(Win32Resources, VersionBlockNamesMakerAndProduct) {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  DWORD handle = 0, size = GetFileVersionInfoSizeA(path, &handle);
+  ASSERT_GT(size, 0u);
+  std::vector<char> data(size);
+  ASSERT_TRUE(GetFileVersionInfoA(path, 0, size, data.data()));
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT len = 0;
+  ASSERT_TRUE(VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &len));
+  EXPECT_EQ(fixed->dwFileVersionMS, DWORD(MAKELONG(6, 1)));
+  EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+  auto value = [&](const char* key) {
+    char* s = nullptr;
+    UINT n = 0;
+    std::string q = std::string("\\StringFileInfo\\040904b0\\") + key;
+    return VerQueryValueA(data.data(), q.c_str(), reinterpret_cast<void**>(&s), &n) && s
+               ? std::string(s)
+               : std::string();
+  };
+  EXPECT_EQ(value("CompanyName"), "Qor");
+  EXPECT_EQ(value("ProductName"), "VelPanel");
+  EXPECT_EQ(value("FileDescription"), "Velmora Control Panel");
+}
