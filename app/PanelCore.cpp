@@ -303,27 +303,37 @@ void PanelCore::refreshFromDevice(PanelSettings record) {
         else if (mode == 1) view_.setMenuCheck(CMD_CLOCK_INTERNAL, true);
     }
 
+    if (device) followUnit(deviceRateKnown ? rate : 0, deviceLatency);
+}
+
+bool PanelCore::followUnit(int32_t deviceRate, int32_t deviceLatency) {
     // The unit runs at another rate or latency than the master says (a menu
     // command whose state event has not come, or never comes for a latency):
     // the master follows the unit, so that the store keeps what the user
     // chose. Only a master that holds a unit's record follows, only to values
     // the next load accepts, and it is written once, not on every tick.
-    if (device && isValidSampleRate(settings_.sampleRate)) {
-        bool followed = false;
-        if (deviceRateKnown && rate != settings_.sampleRate && isValidSampleRate(rate)) {
-            settings_.sampleRate = rate;
-            followed = true;
-        }
-        if (deviceLatency >= 1 && deviceLatency <= 6 && deviceLatency != settings_.latency) {
-            settings_.latency = deviceLatency;
-            followed = true;
-        }
-        if (followed) saveSettings();
+    if (!isValidSampleRate(settings_.sampleRate)) return false;
+    bool followed = false;
+    if (isValidSampleRate(deviceRate) && deviceRate != settings_.sampleRate) {
+        settings_.sampleRate = deviceRate;
+        followed = true;
     }
+    if (deviceLatency >= 1 && deviceLatency <= 6 && deviceLatency != settings_.latency) {
+        settings_.latency = deviceLatency;
+        followed = true;
+    }
+    if (followed) saveSettings();
+    return followed;
 }
 
 void PanelCore::factoryDefault() {
     if (!unitOpen()) return;
+    // Compare the defaults with what the unit really runs at, so that a rate
+    // or latency chosen from the menu a moment ago is reset too.
+    int32_t config[5] = {};
+    const bool configRead = currentDevice_->getConfiguration(config);
+    followUnit(configRead ? config[0] : 0, currentDevice_->getLatency());
+
     PanelSettings record;
     makeDefaultSettings(record, currentDevice_);
     applyConfiguration(record);

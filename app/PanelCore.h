@@ -105,6 +105,7 @@ private:
     void selectControlTab();
     void selectInfoTab();
     void saveIfChanged();
+    bool followUnit(int32_t deviceRate, int32_t deviceLatency);
     void writeMaster();
 
     PanelView& view_;

@@ -31,6 +31,9 @@ TEST_F(ControlSession, LinkedFaderMovesItsPartnerOnTheUnitAndInTheStore) {
     EXPECT_EQ(panel.stored().outVolume[3], 90);
     EXPECT_EQ(panel.page->controls.fader[3], 90);
     EXPECT_EQ(panel.page->controls.label[3], "-18.5dB");
+    // Nothing else was written (the status refresh only reads), no message.
+    for (int32_t writeCommand : {3, 5, 9, 14, 17}) EXPECT_EQ(vm_command_count(&unit.model, writeCommand), 0u);
+    EXPECT_TRUE(panel.view.errors.empty());
 }
 
 TEST_F(ControlSession, UnlinkedFaderMovesAlone) {
@@ -46,9 +49,14 @@ TEST_F(ControlSession, UnlinkedFaderMovesAlone) {
 }
 
 TEST_F(ControlSession, MuteMonMixAndSelectorReachTheUnit) {
+    panel.page->moveFader(5, 70);
     panel.page->click(MUTE_BUTTON + 5);
     EXPECT_EQ(unit.model.codec[VOLUME_REGISTER[5]], 0x80);
     EXPECT_EQ(panel.page->controls.buttonCheck(MUTE_BUTTON + 5), 1);
+    EXPECT_EQ(panel.stored().outMute[5], 1);
+    panel.page->click(MUTE_BUTTON + 5);
+    EXPECT_EQ(unit.model.codec[VOLUME_REGISTER[5]], 70 | 0x80);
+    panel.page->click(MUTE_BUTTON + 5);
 
     panel.page->click(MON_BUTTON);
     EXPECT_NE(unit.model.cpld & VM_CPLD_DIGITAL_MON, 0);

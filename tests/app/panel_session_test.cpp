@@ -233,33 +233,6 @@ protected:
     int writesBefore = 0;
 };
 
-TEST_F(ConnectedPanel, FaderMoveReachesTheUnitAndTheStoreAtOnce) {
-    // Unlinked pair 3/4: one output moves, one frame.
-    PanelSettings copy = pageCopy();
-    copy.outVolume[3] = 77;
-    panel.pageChangesVolumes(copy);
-    EXPECT_EQ(rawWrites(), 1u);
-    EXPECT_EQ(unit.model.codec[VOLUME_REGISTER[3]], 77 | 0x80);
-    EXPECT_EQ(panel.stored().outVolume[3], 77);
-    EXPECT_EQ(panel.core.settings().outVolume[3], 77);
-
-    // Linked pair 1/2: the page moves both, two frames.
-    copy = pageCopy();
-    copy.outVolume[0] = 40;
-    copy.outVolume[1] = 40;
-    panel.pageChangesVolumes(copy);
-    EXPECT_EQ(rawWrites(), 3u);
-    EXPECT_EQ(unit.model.codec[VOLUME_REGISTER[0]], 40 | 0x80);
-    EXPECT_EQ(unit.model.codec[VOLUME_REGISTER[1]], 40 | 0x80);
-    EXPECT_EQ(panel.stored().outVolume[0], 40);
-    EXPECT_EQ(panel.stored().outVolume[1], 40);
-    EXPECT_TRUE(sameBytes(panel.stored(), panel.core.settings()));
-
-    // Nothing else was written (the status refresh only reads), no message.
-    for (int32_t writeCommand : {3, 5, 9, 14, 17}) EXPECT_EQ(vm_command_count(&unit.model, writeCommand), 0u);
-    EXPECT_TRUE(panel.view.errors.empty());
-}
-
 TEST_F(ConnectedPanel, UnchangedRecordSendsNothingButIsStillPublished) {
     const size_t published = panel.control->records.size();
     panel.pageChangesVolumes(pageCopy());
@@ -267,50 +240,6 @@ TEST_F(ConnectedPanel, UnchangedRecordSendsNothingButIsStillPublished) {
     for (int32_t writeCommand : {3, 5, 9, 14, 17}) EXPECT_EQ(vm_command_count(&unit.model, writeCommand), 0u);
     EXPECT_EQ(panel.store.writeCount(), writesBefore);
     EXPECT_EQ(panel.control->records.size(), published + 1);
-}
-
-TEST_F(ConnectedPanel, MuteSilencesTheOutputAndUnmuteRestoresIt) {
-    PanelSettings copy = pageCopy();
-    copy.outMute[1] = 1;
-    panel.pageChangesVolumes(copy);
-    EXPECT_EQ(unit.model.codec[VOLUME_REGISTER[1]], 0x80);
-    EXPECT_EQ(panel.stored().outMute[1], 1);
-    copy = pageCopy();
-    copy.outMute[1] = 0;
-    panel.pageChangesVolumes(copy);
-    EXPECT_EQ(unit.model.codec[VOLUME_REGISTER[1]], 100 | 0x80);
-    EXPECT_EQ(rawWrites(), 2u);
-}
-
-TEST_F(ConnectedPanel, MixerSwitchesReachTheCpldAndTheSelector) {
-    PanelSettings copy = pageCopy();
-    copy.cpldDigitalMon = 0;
-    panel.core.applyMixer(copy);
-    EXPECT_EQ(unit.model.cpld & VM_CPLD_DIGITAL_MON, 0);
-    EXPECT_NE(unit.model.cpld & VM_CPLD_MIX_OUT_SEL, 0);
-
-    copy = pageCopy();
-    copy.cpldMixOutSel = 0;
-    panel.core.applyMixer(copy);
-    EXPECT_EQ(unit.model.cpld & VM_CPLD_MIX_OUT_SEL, 0);
-
-    copy = pageCopy();
-    copy.digitalOutSelector = 3;
-    panel.core.applyMixer(copy);
-    EXPECT_EQ(unit.model.digitalOutSelector, 3u);
-
-    copy = pageCopy();
-    copy.outLink[0] = 0; // a link sends nothing but is kept
-    panel.core.applyMixer(copy);
-
-    const PanelSettings stored = panel.stored();
-    EXPECT_EQ(stored.cpldDigitalMon, 0);
-    EXPECT_EQ(stored.cpldMixOutSel, 0);
-    EXPECT_EQ(stored.digitalOutSelector, 3);
-    EXPECT_EQ(stored.outLink[0], 0);
-    EXPECT_EQ(vm_command_count(&unit.model, 5), 2u);
-    EXPECT_EQ(vm_command_count(&unit.model, 3), 1u);
-    EXPECT_EQ(rawWrites(), 0u);
 }
 
 TEST_F(ConnectedPanel, CpldReadBackDecidesWhatTheMasterKeeps) {
@@ -434,6 +363,16 @@ TEST_F(ConnectedPanel, LatencyChosenFromTheMenuSurvivesAReplugAndFactoryDefaultR
     panel.core.onCommand(CMD_FACTORY_DEFAULT);
     EXPECT_EQ(unit.model.latency, 4u);
     EXPECT_EQ(panel.stored().latency, 4);
+}
+
+TEST_F(ConnectedPanel, FactoryDefaultRightAfterMenuChoicesResetsTheUnit) {
+    panel.core.onCommand(CMD_LATENCY_FIRST);
+    panel.core.onCommand(CMD_RATE_48000);
+    panel.core.onCommand(CMD_FACTORY_DEFAULT);
+    EXPECT_EQ(unit.model.latency, 4u);
+    EXPECT_EQ(unit.model.config[0], 44100);
+    EXPECT_EQ(panel.stored().latency, 4);
+    EXPECT_EQ(panel.stored().sampleRate, 44100);
 }
 
 TEST_F(ConnectedPanel, RateMenuSendsNothingWhenTheConfigurationCannotBeRead) {

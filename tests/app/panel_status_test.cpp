@@ -81,14 +81,6 @@ TEST(PanelStatus, RefreshWithoutAUnitShowsTheRecordAndNoMarks) {
     EXPECT_EQ(panel.store.writeCount(), 0);
 }
 
-TEST(PanelStatus, LatencyTextIsAtMost255Characters) {
-    Panel panel;
-    Unit unit;
-    panel.arrive(unit);
-    EXPECT_LE(std::strlen(panel.core.latencyText()), 255u);
-    EXPECT_STREQ(panel.core.latencyText(), "normal");
-}
-
 // ---------------------------------------------------------------------------
 // Meters
 
@@ -110,6 +102,7 @@ TEST(PanelMeters, SteadyByteSettlesOneStepTowardZero) {
 TEST(PanelMeters, TickReadsSmoothsAndHandsTheBlockToEveryPage) {
     Unit unit;
     Panel panel;
+    for (uint8_t b : panel.core.meterHistory().level) EXPECT_EQ(b, 0);
     panel.arrive(unit);
     uint8_t block[VM_METER_SIZE] = {};
     block[0] = 100;
@@ -148,11 +141,6 @@ TEST(PanelMeters, FailedReadChangesNothingAndNoUnitClearsTheHistory) {
     panel.core.onMeterTimer();
     for (uint8_t b : panel.core.meterHistory().level) EXPECT_EQ(b, 0);
     EXPECT_EQ(panel.control->meterCalls, 1);
-}
-
-TEST(PanelMeters, HistoryStartsAtZero) {
-    Panel panel;
-    for (uint8_t b : panel.core.meterHistory().level) EXPECT_EQ(b, 0);
 }
 
 } // namespace
