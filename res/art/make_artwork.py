@@ -110,8 +110,9 @@ def preview(outdir, path):
         on_control = page_name == "BAK_PAGE_CONTROL"
         win.paste(B("BTN_CONTROLD" if on_control else "BTN_CONTROLU"), L.TAB_CONTROL[:2])
         win.paste(B("BTN_INFOU" if on_control else "BTN_INFOD"), L.TAB_INFO[:2])
-        arial = font("sans", 12)
-        arial_bold = font("sans-bold", 12)
+        # The program's fonts are 12 pixels of cell height: about 10.5 pixels of em.
+        arial = font("sans", 10)
+        arial_bold = font("sans-bold", 10)
         for y, s in zip(L.STATUS_YS, ("Velmora #1", "Internal", "48000 Hz", "normal",
                                       "18 ch 24 bit", "8 ch 24 bit")):
             d.rectangle((L.STATUS_X, y, L.STATUS_X + 73, y + 13), fill=T.STATUS_PANEL)
@@ -162,7 +163,7 @@ def _mixer(page, pd, B):
         meter(L.input_meter_x(i), lv)
     vols = (127, 127, 100, 100, 115, 96, 0, 64)
     outs = (109, 112, 80, 84, 99, 73, 0, 54)
-    small = font("sans", 12)
+    small = font("sans", 10)
     for k in range(4):
         for right in (False, True):
             i = 2 * k + int(right)
@@ -172,9 +173,10 @@ def _mixer(page, pd, B):
             top = 149 - (vols[i] * 149) // 127
             page.paste(B("FADER_KNOB_ON" if i == 2 else "FADER_KNOB_OFF"), (fx, L.FADER_Y + top))
             lx = L.db_label_x(k, right)
-            pd.rectangle((lx, L.DB_LABEL_Y, lx + 31, L.DB_LABEL_Y + 11), fill=T.CONTROL_PLATE)
-            pd.text((lx, L.DB_LABEL_Y + 6), "%.1fdB" % ((vols[i] - 127) * 0.5), font=small,
-                    fill=(6, 6, 6), anchor="lm")
+            label = Image.new("RGB", L.DB_LABEL_SIZE, T.CONTROL_PLATE)
+            ImageDraw.Draw(label).text((0, 6), "%.1fdB" % ((vols[i] - 127) * 0.5), font=small,
+                                       fill=(6, 6, 6), anchor="lm")
+            page.paste(label, (lx, L.DB_LABEL_Y))
             page.paste(B("BTN_MUTE%s_%s" % ("RIGHT" if right else "LEFT", "ON" if i == 6 else "OFF")),
                        (L.mute_x(k, right), L.BUTTON_Y))
         page.paste(B("BTN_LINK_%s" % ("ON" if k in (1, 3) else "OFF")), (L.link_x(k), L.BUTTON_Y))

@@ -181,11 +181,12 @@ def vline(img, x, y0, y1, colour):
 
 
 def screw(img, cx, cy, r=4.0):
-    fill(img, ellipse_mask(img.size, (cx - r - 0.5, cy - r - 0.5 + 1, cx + r + 0.5, cy + r + 0.5 + 1)),
-         (235, 237, 240))
-    fill(img, ellipse_mask(img.size, (cx - r - 0.5, cy - r - 0.5, cx + r + 0.5, cy + r + 0.5)),
-         (112, 115, 121))
-    fill(img, ellipse_mask(img.size, (cx - r + 0.5, cy - r + 0.5, cx + r - 0.5, cy + r - 0.5)),
-         (200, 203, 208))
-    fill(img, line_mask(img.size, [(cx - r + 1.5, cy + r - 1.5), (cx + r - 1.5, cy - r + 1.5)], 1.2),
-         (96, 99, 105))
+    """A countersunk cross-head screw."""
+    fill(img, ellipse_mask(img.size, (cx - r - 1, cy - r, cx + r + 1, cy + r + 2)), (236, 238, 241))
+    fill(img, ellipse_mask(img.size, (cx - r - 1, cy - r - 1, cx + r + 1, cy + r + 1)), (92, 95, 101))
+    H = img.size[1]
+    face = vgrad(img.size, [(0, (236, 238, 241)), ((cy - r) / H, (236, 238, 241)),
+                            ((cy + r) / H, (138, 141, 147)), (1, (138, 141, 147))])
+    fill(img, ellipse_mask(img.size, (cx - r, cy - r, cx + r, cy + r)), face)
+    for a, b in (((cx - r * 0.6, cy), (cx + r * 0.6, cy)), ((cx, cy - r * 0.6), (cx, cy + r * 0.6))):
+        fill(img, line_mask(img.size, [a, b], 1.1), (70, 73, 79))

@@ -1,7 +1,9 @@
 """The VelPanel skin: one function per bitmap, each returning an RGB image of
 the exact size the program expects."""
 
-from PIL import Image, ImageDraw
+import math
+
+from PIL import Image, ImageChops, ImageDraw
 
 import layout as L
 import theme as T
@@ -15,64 +17,68 @@ from paint import (brushed, clamp, ellipse_mask, fill, font, hline, line_mask, m
 
 def draw_unit(img, box):
     """A stylised Velmora unit seen from the front: a dark 1U box with the
-    wordmark, meter LEDs, two knobs and a headphone socket."""
+    wordmark, a meter window, a headphone socket and two knobs."""
     x0, y0, x1, y1 = box
     w, h = x1 - x0, y1 - y0
-    # drop shadow, body, front bevel
-    fill(img, rr_mask(img.size, (x0 + 1, y0 + 2, x1 + 1, y1 + 2), h * 0.14), (96, 99, 104))
-    body = vgrad(img.size, [(0, (92, 96, 104)), (y0 / img.size[1], (92, 96, 104)),
-                            (y1 / img.size[1], (30, 32, 36)), (1, (30, 32, 36))])
-    fill(img, rr_mask(img.size, box, h * 0.14), (20, 21, 24))
-    inner = (x0 + 1, y0 + 1, x1 - 1, y1 - 1)
-    fill(img, rr_mask(img.size, inner, h * 0.12), body)
-    hline(img, int(x0 + h * 0.15), int(x1 - h * 0.15), y0 + 1, (140, 145, 154))
-    # rack ears
-    ear = max(3, int(w * 0.035))
+    H = img.size[1]
+    r = h * 0.14
+    fill(img, rr_mask(img.size, (x0 + 1, y0 + 2, x1 + 1, y1 + 2), r), (100, 103, 108))
+    fill(img, rr_mask(img.size, box, r), (16, 17, 20))
+    body = vgrad(img.size, [(0, (96, 100, 108)), (y0 / H, (96, 100, 108)),
+                            ((y0 + h * 0.5) / H, (52, 55, 61)), (y1 / H, (30, 32, 36)), (1, (30, 32, 36))])
+    fill(img, rr_mask(img.size, (x0 + 1, y0 + 1, x1 - 1, y1 - 1), r - 1), body)
+    hline(img, int(x0 + r), int(x1 - r), y0 + 1, (150, 155, 164))
+    # rack ears with their holes
+    ear = max(4, int(round(w * 0.04)))
     for ex in (x0 + 1, x1 - 1 - ear):
-        fill(img, rr_mask(img.size, (ex, y0 + 2, ex + ear, y1 - 2), 1),
-             (58, 61, 67))
-        for fy in (y0 + h * 0.28, y1 - h * 0.28):
-            r = max(0.8, ear * 0.22)
-            fill(img, ellipse_mask(img.size, (ex + ear / 2 - r, fy - r, ex + ear / 2 + r, fy + r)),
-                 (14, 15, 17))
-    # wordmark
-    size = max(7, int(h * 0.30))
-    text(img, (x0 + ear + w * 0.04, y0 + h * 0.42), T.PRODUCT, "sans-bold-italic", size,
-         (226, 230, 236), anchor="ls")
-    text(img, (x0 + ear + w * 0.04, y0 + h * 0.42 + max(6, h * 0.20)), T.MAKER, "small", max(5, int(h * 0.16)),
-         (130, 170, 230), anchor="ls")
-    # channel LEDs: 18 in, 8 out
-    lx = x0 + ear + w * 0.30
-    lw = w * 0.34
-    n = 26
-    pitch = lw / n
-    r = max(0.7, min(pitch * 0.32, h * 0.05))
-    for i in range(n):
-        cx = lx + pitch * (i + 0.5) + (pitch * 0.6 if i >= 18 else 0)
-        for row, lit_until in ((0, 0.6), (1, 0.85)):
-            cy = y0 + h * (0.36 + 0.16 * row)
-            on = ((i * 7 + row * 3) % 10) / 10.0 < lit_until
-            col = T.LED_GREEN if row == 0 else (T.LED_YELLOW if i % 5 else T.LED_RED)
-            col = col if on else (48, 52, 48)
-            fill(img, ellipse_mask(img.size, (cx - r, cy - r, cx + r, cy + r)), col)
-    # status line under the LEDs
-    text(img, (lx, y0 + h * 0.80), "IN 1-18", "small", max(5, int(h * 0.13)), (150, 156, 166), anchor="ls")
-    text(img, (lx + lw + pitch * 0.6, y0 + h * 0.80), "OUT 1-8", "small", max(5, int(h * 0.13)),
-         (150, 156, 166), anchor="rs")
-    # knobs
-    kr = h * 0.26
-    for i, kx in enumerate((x1 - ear - w * 0.20, x1 - ear - w * 0.09)):
-        ky = y0 + h * 0.5
-        fill(img, ellipse_mask(img.size, (kx - kr - 1, ky - kr - 1, kx + kr + 1, ky + kr + 1)), (12, 12, 14))
-        knob = vgrad(img.size, [(0, (205, 209, 215)), ((ky - kr) / img.size[1], (205, 209, 215)),
-                                ((ky + kr) / img.size[1], (86, 90, 98)), (1, (86, 90, 98))])
+        fill(img, rr_mask(img.size, (ex, y0 + 1, ex + ear, y1 - 1), 1), (64, 67, 73))
+        for fy in (y0 + h * 0.25, y1 - h * 0.25):
+            hr = max(0.9, ear * 0.2)
+            fill(img, ellipse_mask(img.size, (ex + ear / 2 - hr, fy - hr, ex + ear / 2 + hr, fy + hr)),
+                 (10, 10, 12))
+    ix0, ix1 = x0 + ear + 1, x1 - ear - 1
+    iw = ix1 - ix0
+    # wordmark and maker
+    size = max(8, int(h * 0.30))
+    tx = ix0 + iw * 0.035
+    text(img, (tx, y0 + h * 0.50), T.PRODUCT, "sans-bold-italic", size, (232, 236, 242), anchor="ls")
+    text(img, (tx + 1, y0 + h * 0.50 + max(7, h * 0.24)), T.MAKER.upper(), "small",
+         max(6, int(h * 0.17)), T.ACCENT_LIGHT, anchor="ls")
+    # meter window: 18 input and 8 output bars behind dark glass
+    mx0 = max(ix0 + iw * 0.33, tx + text_width(T.PRODUCT, "sans-bold-italic", size) + iw * 0.03)
+    mx1 = ix0 + iw * 0.62
+    my0, my1 = y0 + h * 0.24, y1 - h * 0.24
+    fill(img, rr_mask(img.size, (mx0, my0, mx1, my1), max(1, h * 0.04)), (4, 5, 6))
+    bars = 18 + 8
+    pitch = (mx1 - mx0 - 4) / (bars + 1.5)
+    heights = (0.8, 0.7, 0.9, 0.6, 0.75, 0.5, 0.85, 0.65, 0.3, 0.45, 0.2, 0.2,
+               0.7, 0.75, 0.35, 0.4, 0.95, 0.9, 0.85, 0.8, 0.6, 0.55, 0.7, 0.6, 0.2, 0.5)
+    for i in range(bars):
+        bx = mx0 + 2 + pitch * (i + (1.5 if i >= 18 else 0))
+        bw = max(0.8, pitch * 0.6)
+        top = my1 - 2 - (my1 - my0 - 4) * heights[i]
+        grad = vgrad(img.size, [(0, T.LED_RED), ((my0 + 2) / H, T.LED_RED),
+                                ((my0 + (my1 - my0) * 0.35) / H, T.LED_YELLOW),
+                                ((my0 + (my1 - my0) * 0.55) / H, T.LED_GREEN), (1, T.LED_GREEN)])
+        fill(img, rr_mask(img.size, (bx, my0 + 2, bx + bw, my1 - 2), 0), (22, 34, 24))
+        fill(img, rr_mask(img.size, (bx, top, bx + bw, my1 - 2), 0), grad)
+    # headphone socket and two knobs
+    kr = min(h * 0.25, iw * 0.06)
+    ky = y0 + h * 0.5
+    jx = ix0 + iw * 0.69
+    for rr, col in ((kr * 0.55, (170, 175, 182)), (kr * 0.42, (60, 62, 66)), (kr * 0.28, (6, 6, 7))):
+        fill(img, ellipse_mask(img.size, (jx - rr, ky - rr, jx + rr, ky + rr)), col)
+    for i, kx in enumerate((ix1 - iw * 0.03 - kr * 3.3, ix1 - iw * 0.03 - kr)):
+        fill(img, ellipse_mask(img.size, (kx - kr - 1, ky - kr - 0.5, kx + kr + 1, ky + kr + 1.5)), (8, 8, 10))
+        knob = vgrad(img.size, [(0, (214, 218, 224)), ((ky - kr) / H, (214, 218, 224)),
+                                ((ky + kr) / H, (92, 96, 104)), (1, (92, 96, 104))])
         fill(img, ellipse_mask(img.size, (kx - kr, ky - kr, kx + kr, ky + kr)), knob)
-        fill(img, line_mask(img.size, [(kx, ky), (kx - kr * 0.55, ky - kr * 0.55 + i * kr * 0.3)],
-                            max(0.8, kr * 0.16)), T.ACCENT_LIGHT)
-    # headphone socket
-    jx, jy, jr = x1 - ear - w * 0.30, y0 + h * 0.5, h * 0.13
-    fill(img, ellipse_mask(img.size, (jx - jr - 1, jy - jr - 1, jx + jr + 1, jy + jr + 1)), (150, 155, 162))
-    fill(img, ellipse_mask(img.size, (jx - jr * 0.6, jy - jr * 0.6, jx + jr * 0.6, jy + jr * 0.6)), (8, 8, 9))
+        fill(img, ellipse_mask(img.size, (kx - kr * 0.7, ky - kr * 0.7, kx + kr * 0.7, ky + kr * 0.7)),
+             (168, 172, 179))
+        ang = (-0.8, 0.5)[i]
+        ex, ey = kx + math.sin(ang) * kr * 0.8, ky - math.cos(ang) * kr * 0.8
+        fill(img, line_mask(img.size, [(kx + math.sin(ang) * kr * 0.25, ky - math.cos(ang) * kr * 0.25),
+                                       (ex, ey)], max(1.0, kr * 0.18)), T.ACCENT)
 
 
 def maker_mark(img, x, cy, size, colour, ring):
@@ -125,7 +131,7 @@ def bak():
     text(img, (px + pw - tw - 12, 36), T.TAGLINE, "small", 8, T.ENGRAVE, anchor="rs",
          shadow=T.ENGRAVE_LIGHT, spacing=1)
     text(img, (px + pw - tw - 12, 25), "CONTROL PANEL", "small", 8, T.ACCENT, anchor="rs", spacing=1)
-    draw_unit(img, (704, 12, 878, 50))
+    draw_unit(img, (706, 12, 872, 52))
     maker_mark(img, 706, 70, 12, (40, 44, 50), T.ACCENT)
     text(img, (878, 70), "18 IN  /  8 OUT", "small", 8, T.ENGRAVE, anchor="rm", shadow=T.ENGRAVE_LIGHT)
 
@@ -209,15 +215,10 @@ def control_page():
          shadow=T.ENGRAVE_LIGHT)
     text(img, (plate_in[2] - 4, 15), "PEAK LEVEL", "small", 8, T.LABEL_SOFT, anchor="rm",
          shadow=T.ENGRAVE_LIGHT, spacing=1)
-    text(img, (plate_out[0] + 4, 15), "OUTPUTS", "sans-bold", 12, T.ENGRAVE, anchor="lm",
-         shadow=T.ENGRAVE_LIGHT)
     for k in range(4):
-        cx = L.db_label_x(k, False) + 35
-        if k > 0:
-            text(img, (cx, 15), "OUT %d-%d" % (2 * k + 1, 2 * k + 2), "small", 9, T.ENGRAVE,
-                 anchor="mm", shadow=T.ENGRAVE_LIGHT)
-    text(img, (L.db_label_x(0, False) + 62, 15), "OUT 1-2", "small", 9, T.ENGRAVE, anchor="mm",
-         shadow=T.ENGRAVE_LIGHT)
+        cx = (L.output_meter_x(k, False) + L.output_meter_x(k, True) + L.METER_SIZE[0]) / 2
+        text(img, (cx, 15), "OUT %d-%d" % (2 * k + 1, 2 * k + 2), "sans-bold", 12, T.ENGRAVE,
+             anchor="mm", shadow=T.ENGRAVE_LIGHT)
 
     # input groups: headings, brackets, meters and channel numbers
     groups = (("ANALOG 1-8", 0, 8), ("ANALOG 9-16", 8, 16), ("S/PDIF", 16, 18))
@@ -244,22 +245,14 @@ def control_page():
             mx = L.output_meter_x(k, right)
             meter_well(img, mx, L.METER_Y, *L.METER_SIZE)
             text(img, (mx + 3.5, 58), str(n), "small", 8, T.LABEL, anchor="mm")
-            # the fader's surround (the fader paints its own track)
-            fx = L.fader_x(k, right)
-            d.rectangle((fx - 1, L.FADER_Y - 1, fx + L.FADER_SIZE[0], L.FADER_Y + L.FADER_SIZE[1]),
-                        outline=(214, 215, 217))
-        # pair divider with the pair's dB scale
     scale_xs = [L.output_meter_x(0, False) - 14] + \
                [L.output_meter_x(k, True) + 18 for k in range(3)] + [L.output_meter_x(3, True) + 13]
     for i, sx in enumerate(scale_xs):
-        for db in range(0, -64, -6):
-            v = 127 + 2 * db
-            y = L.FADER_Y + L.knob_centre_y(v)
-            label = "0" if db == 0 else str(db)
-            text(img, (sx, y), label, "small-regular", 7, T.LABEL_SOFT, anchor="mm")
-        y = L.FADER_Y + L.knob_centre_y(0)
-        text(img, (sx, y), "\u221e" if False else "-63", "small-regular", 7, T.LABEL_SOFT, anchor="mm")
-    text(img, (scale_xs[0], L.FADER_Y - 4), "dB", "small", 7, T.LABEL_SOFT, anchor="mm")
+        for db in list(range(0, -60, -6)) + [-63.5]:
+            y = L.FADER_Y + L.knob_centre_y(int(127 + 2 * db))
+            label = "0" if db == 0 else "%d" % db if db == int(db) else "-63"
+            text(img, (sx, y), label, "small-regular", 8, T.LABEL_SOFT, anchor="mm")
+    text(img, (scale_xs[0], L.FADER_Y - 5), "dB", "small", 8, T.LABEL_SOFT, anchor="mm")
     hline(img, plate_out[0] + 6, plate_out[2] - 7, 52, (214, 215, 217))
 
     # switch captions on the metal
@@ -300,17 +293,14 @@ def fader_back():
     d = ImageDraw.Draw(img)
     kh = L.KNOB_SIZE[1]
     top, bottom = kh // 2 - 3, h - kh // 2 + 2
-    # ticks at every 6 dB, longer at 0, -12, -24 ...
-    for db in range(0, -64, -6):
-        y = L.knob_centre_y(127 + 2 * db)
-        major = db % 12 == 0
-        n = 4 if major else 2
-        col = (92, 95, 100) if major else (150, 153, 158)
-        hline(img, 0, n - 1, y, col)
-        hline(img, w - n, w - 1, y, col)
-    y = L.knob_centre_y(0)
-    hline(img, 0, 3, y, (92, 95, 100))
-    hline(img, w - 4, w - 1, y, (92, 95, 100))
+    # ticks at every 6 dB, longer at 0, -12, -24 ... and at the bottom
+    for db in list(range(0, -60, -6)) + [-63.5]:
+        y = L.knob_centre_y(int(127 + 2 * db))
+        major = db % 12 == 0 or db == -63.5
+        n = 3 if major else 2
+        col = (112, 115, 120) if major else (170, 172, 176)
+        hline(img, 1, n, y, col)
+        hline(img, w - 1 - n, w - 2, y, col)
     # slot
     d.rounded_rectangle((6, top, 10, bottom), radius=2, fill=(120, 123, 128))
     d.rounded_rectangle((7, top + 1, 9, bottom - 1), radius=1, fill=(18, 19, 21))
@@ -369,7 +359,6 @@ def link_glyph(img, ink, shadow):
         for cx in (w / 2 - 3.2, w / 2 + 3.2):
             outer = rr_mask(img.size, (cx - 4.6, cy - 2.8 + dy, cx + 4.6, cy + 2.8 + dy), 2.8)
             inner = rr_mask(img.size, (cx - 3.2, cy - 1.5 + dy, cx + 3.2, cy + 1.5 + dy), 1.5)
-            from PIL import ImageChops
             fill(img, ImageChops.subtract(outer, inner), col)
 
 
@@ -416,15 +405,24 @@ def icon(size):
     fill(rgb, m, (14, 40, 90))
     inner = rr_mask((S, S), (1.5, 1.5, S - 1.5, S - 1.5), S * 0.18)
     fill(rgb, inner, face)
-    # three fader slots with knobs at different heights
-    for i, pos in enumerate((0.35, 0.62, 0.48)):
-        cx = S * (0.28 + 0.22 * i)
-        fill(rgb, rr_mask((S, S), (cx - S * 0.03, S * 0.18, cx + S * 0.03, S * 0.82), S * 0.03), (10, 26, 60))
-        ky = S * (0.2 + 0.6 * pos)
-        fill(rgb, rr_mask((S, S), (cx - S * 0.11, ky - S * 0.06, cx + S * 0.11, ky + S * 0.06), S * 0.03),
-             (240, 243, 247))
-        fill(rgb, rr_mask((S, S), (cx - S * 0.11, ky - S * 0.012, cx + S * 0.11, ky + S * 0.012), 0),
-             (255, 150, 20))
+    if S <= 16:
+        # Drawn on the pixel grid: at this size smoothing only blurs.
+        d = ImageDraw.Draw(rgb)
+        for x, ky in ((4, 5), (8, 9), (12, 7)):
+            d.line((x, 3, x, 12), fill=(10, 26, 60))
+            d.rectangle((x - 2, ky - 1, x + 2, ky), fill=(244, 246, 250))
+            d.line((x - 2, ky, x + 2, ky), fill=(255, 150, 20))
+    else:
+        # three fader slots with knobs at different heights
+        for i, pos in enumerate((0.35, 0.62, 0.48)):
+            cx = S * (0.28 + 0.22 * i)
+            fill(rgb, rr_mask((S, S), (cx - S * 0.03, S * 0.18, cx + S * 0.03, S * 0.82), S * 0.03),
+                 (10, 26, 60))
+            ky = S * (0.2 + 0.6 * pos)
+            fill(rgb, rr_mask((S, S), (cx - S * 0.11, ky - S * 0.06, cx + S * 0.11, ky + S * 0.06),
+                              S * 0.03), (240, 243, 247))
+            fill(rgb, rr_mask((S, S), (cx - S * 0.11, ky - S * 0.012, cx + S * 0.11, ky + S * 0.012), 0),
+                 (255, 150, 20))
     img.paste(rgb, (0, 0))
     img.putalpha(m)
     return img
