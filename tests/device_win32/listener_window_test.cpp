@@ -226,5 +226,23 @@ TEST_F(ListenerWindowTest, DeviceChangeDuringAnArrivalCallbackIsDeferred) {
     EXPECT_EQ(listener.unitCount(), 2);
 }
 
+TEST_F(ListenerWindowTest, StopFromInsideACallbackIsSafe) {
+    ASSERT_EQ(window.create(), 0u);
+    HWND hwnd = window.hwnd();
+    enumerator.serials = {"A", "B"};
+    onEvent = [&](USBDevice* unit, DeviceEvent) {
+        // The client shuts down while handling the first arrival.
+        window.destroy();
+        listener.stop();
+        EXPECT_EQ(unit->instanceId(), "VELMORA\\UNIT\\A"); // still alive here
+    };
+    deviceChange(0x0007);
+    EXPECT_EQ(events.size(), 1u); // B is never announced
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(listener.unitCount(), 0);
+    EXPECT_FALSE(listener.started());
+    for (auto& s : scripts) EXPECT_TRUE(s->destroyed);
+}
+
 } // namespace
 } // namespace velmora
