@@ -417,9 +417,14 @@ TEST_F(ConnectedPanel, FactoryDefaultBringsUnitAndStoreToTheDefaults) {
 // Removal, window and end of the run
 
 TEST_F(ConnectedPanel, RemovalSavesHidesAndForgetsTheUnit) {
+    // The change misses the store (a refused write): the removal's save is
+    // what keeps it.
+    panel.store.failWrites(true);
     PanelSettings copy = pageCopy();
     copy.outVolume[5] = 33;
     panel.pageChangesVolumes(copy);
+    panel.store.failWrites(false);
+    ASSERT_NE(panel.stored().outVolume[5], 33);
     const PanelSettings master = panel.core.settings();
     panel.view.calls.clear();
 
@@ -452,9 +457,11 @@ TEST_F(ConnectedPanel, RemovalSavesHidesAndForgetsTheUnit) {
 }
 
 TEST_F(ConnectedPanel, DestroySavesReleasesAndStopsTheListener) {
+    panel.store.failWrites(true);
     PanelSettings copy = pageCopy();
     copy.digitalOutSelector = 1;
     panel.core.applyMixer(copy);
+    panel.store.failWrites(false);
     panel.core.onDestroy();
     EXPECT_EQ(panel.stored().digitalOutSelector, 1);
     EXPECT_EQ(unit.device->refCount(), 1);
