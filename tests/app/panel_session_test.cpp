@@ -309,6 +309,12 @@ TEST_F(ConnectedPanel, StateChangeNeverStoresARateTheNextLoadWouldRefuse) {
     EXPECT_EQ(panel.core.settings().inputChannels, 16);
     EXPECT_EQ(panel.stored().sampleRate, 96000);
     EXPECT_EQ(panel.stored().outVolume[1], 100);
+
+    // Same rate but not 18 inputs: the configuration is sent again.
+    vm_reset_counters(&unit.model);
+    panel.core.applyConfiguration(panel.core.settings());
+    EXPECT_EQ(vm_command_count(&unit.model, 9), 1u);
+    EXPECT_EQ(unit.model.config[0], 96000);
 }
 
 TEST_F(ConnectedPanel, StateChangeWithFailedReadsKeepsTheRecord) {
