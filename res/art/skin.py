@@ -7,9 +7,8 @@ from PIL import Image, ImageChops, ImageDraw
 
 import layout as L
 import theme as T
-from paint import (brushed, clamp, ellipse_mask, fill, font, hline, line_mask, mix,
-                   poly_mask, rounded_panel, rr_mask, scale, screw, text, text_width,
-                   vgrad, vline)
+from paint import (brushed, ellipse_mask, fill, hline, line_mask, mix, rounded_panel, rr_mask,
+                   scale, screw, text, text_width, vgrad, vline)
 
 
 # --------------------------------------------------------------------------
@@ -84,9 +83,9 @@ def draw_unit(img, box):
 def maker_mark(img, x, cy, size, colour, ring):
     """The Qor mark: a ring with a tail, then the name."""
     r = size / 2
-    fill(img, ellipse_mask(img.size, (x, cy - r, x + size, cy + r)), ring)
-    fill(img, ellipse_mask(img.size, (x + size * 0.2, cy - r * 0.6, x + size * 0.8, cy + r * 0.6)),
-         img.getpixel((int(x + size / 2), int(cy))) if False else T.METAL)
+    outer = ellipse_mask(img.size, (x, cy - r, x + size, cy + r))
+    inner = ellipse_mask(img.size, (x + size * 0.2, cy - r * 0.6, x + size * 0.8, cy + r * 0.6))
+    fill(img, ImageChops.subtract(outer, inner), ring)
     fill(img, line_mask(img.size, [(x + size * 0.58, cy + r * 0.25), (x + size * 0.98, cy + r * 0.95)],
                         size * 0.16), ring)
     text(img, (x + size + size * 0.3, cy), T.MAKER, "sans-bold", int(size * 1.05), colour, anchor="lm")
@@ -199,7 +198,6 @@ def control_page():
     W, H = L.PAGE_SIZE
     img = brushed((W, H), T.PAGE_METAL, seed=23, grain=T.METAL_GRAIN)
     img = Image.blend(img, vgrad((W, H), [(0, (255, 255, 255)), (1, (60, 62, 66))]), 0.08)
-    d = ImageDraw.Draw(img)
     hline(img, 0, W - 1, 0, (70, 72, 76))
     vline(img, 0, 0, H - 1, (70, 72, 76))
 
