@@ -20,6 +20,13 @@ public:
 
     virtual ~DeviceEnumerator() = default;
 
+    // One scan asks for index 0, 1, 2 ... between these two calls, so an
+    // enumerator can answer every index from one snapshot of the present
+    // interfaces: a unit that goes while a scan runs does not shift the
+    // indexes of the others (which would hide a present unit from the scan).
+    virtual void beginScan() {}
+    virtual void endScan() {}
+
     // The present interface at `index` of the class; `out` is filled only
     // when the answer is Found.
     virtual Result interfaceAt(uint32_t index, DeviceInterfaceInfo& out) = 0;

@@ -55,10 +55,31 @@ int DeviceListener::findUnit(const std::string& instanceId) const {
     return -1;
 }
 
+namespace {
+
+// Keeps the enumerator's snapshot for the enumeration part of one scan,
+// however that part ends.
+class EnumerationPass {
+public:
+    explicit EnumerationPass(DeviceEnumerator& enumerator) : enumerator_(enumerator) { enumerator_.beginScan(); }
+    ~EnumerationPass() { end(); }
+    void end() {
+        if (open_) enumerator_.endScan();
+        open_ = false;
+    }
+
+private:
+    DeviceEnumerator& enumerator_;
+    bool open_ = true;
+};
+
+} // namespace
+
 void DeviceListener::scanOnce(bool& retry) {
     bool seen[MAX_UNITS] = {};
     bool leftOut = false; // a new unit found no free slot
 
+    EnumerationPass pass(enumerator_);
     for (uint32_t index = 0;; ++index) {
         if (stopPending_) return;
         DeviceInterfaceInfo info;
@@ -101,6 +122,7 @@ void DeviceListener::scanOnce(bool& retry) {
         unit->addRef();
         notify(unit, DEVICE_ARRIVED);
     }
+    pass.end();
 
     bool freed = false;
     for (int slot = 0; slot < MAX_UNITS; ++slot) {

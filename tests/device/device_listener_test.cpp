@@ -28,8 +28,13 @@ class FakeEnumerator : public DeviceEnumerator {
 public:
     std::vector<FakeUnit> units;
     int calls = 0;
+    int openSnapshots = 0;
+    int lookUpsOutsideScan = 0;
+    void beginScan() override { ++openSnapshots; }
+    void endScan() override { --openSnapshots; }
     Result interfaceAt(uint32_t index, DeviceInterfaceInfo& out) override {
         ++calls;
+        if (openSnapshots != 1) ++lookUpsOutsideScan;
         if (index >= units.size()) return Result::None;
         const FakeUnit& u = units[index];
         if (u.detailFails) return Result::DetailFailed;
@@ -264,6 +269,9 @@ TEST_F(ListenerTest, ScanFromInsideACallbackIsDeferredAndAnnouncesNoUnitTwice) {
     EXPECT_EQ(calls[0].event, DEVICE_REMOVED);
     EXPECT_EQ(calls[1].instanceId, id("C"));
     EXPECT_EQ(calls[1].event, DEVICE_ARRIVED);
+    // Every look-up ran inside exactly one snapshot, nested scans included.
+    EXPECT_EQ(enumerator.lookUpsOutsideScan, 0);
+    EXPECT_EQ(enumerator.openSnapshots, 0);
 }
 
 TEST_F(ListenerTest, PollReachesOnlyOpenUnitsInSlotOrder) {
@@ -368,6 +376,7 @@ TEST_F(ListenerTest, StopFromInsideACallbackSilencesTheRestAndFreesAfterwards) {
     };
     listener.scan();
     EXPECT_EQ(calls.size(), 1u); // B and C are never announced
+    EXPECT_EQ(enumerator.openSnapshots, 0); // the scan's snapshot was let go
     EXPECT_NE(seenA, nullptr);
     EXPECT_EQ(listener.unitCount(), 0);
     EXPECT_FALSE(listener.started());

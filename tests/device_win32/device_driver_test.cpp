@@ -149,6 +149,31 @@ TEST_F(DeviceDriverTest, EnumerationFindsThePluggedUnitByInstanceId) {
     EXPECT_EQ(enumerator.interfaceAt(1, again), DeviceEnumerator::Result::None);
 }
 
+TEST_F(DeviceDriverTest, AUnitLeavingDuringAScanHidesNoOther) {
+    ASSERT_EQ(simTool("plug H1A"), 0);
+    ASSERT_EQ(simTool("wait-present H1A 5000"), 0);
+    ASSERT_EQ(simTool("plug H1B"), 0);
+    ASSERT_EQ(simTool("wait-present H1B 5000"), 0);
+    SetupDiEnumerator enumerator;
+    DeviceInterfaceInfo info;
+    enumerator.beginScan();
+    ASSERT_EQ(enumerator.interfaceAt(0, info), DeviceEnumerator::Result::Found);
+    const std::string first = info.instanceId;
+    const std::string second = first == UNIT_A ? UNIT_B : UNIT_A;
+    // The first unit goes while the scan is between two indexes.
+    ASSERT_EQ(simTool(first == UNIT_A ? "unplug H1A" : "unplug H1B"), 0);
+    ASSERT_EQ(simTool(first == UNIT_A ? "wait-absent H1A 5000" : "wait-absent H1B 5000"), 0);
+    ASSERT_EQ(enumerator.interfaceAt(1, info), DeviceEnumerator::Result::Found);
+    EXPECT_EQ(info.instanceId, second);
+    enumerator.endScan();
+    // The next scan no longer finds the unit that left.
+    enumerator.beginScan();
+    ASSERT_EQ(enumerator.interfaceAt(0, info), DeviceEnumerator::Result::Found);
+    EXPECT_EQ(info.instanceId, second);
+    EXPECT_EQ(enumerator.interfaceAt(1, info), DeviceEnumerator::Result::None);
+    enumerator.endScan();
+}
+
 TEST_F(DeviceDriverTest, UnitsComeAndGoThroughTheListener) {
     Client client;
     ASSERT_EQ(startListener(&Client::callback, &client), 0u);
