@@ -223,6 +223,13 @@ TEST_F(DeviceDriverTest, UnitsComeAndGoThroughTheListener) {
 
     // Pulled out with the channel open: removal, then the unit's requests fail.
     ASSERT_EQ(simTool("unplug H1A"), 0);
+    if (client.current == unit) { // the listener has not seen the broadcast yet
+        EXPECT_EQ(unit->getLatency(), 0);
+        uint8_t meters[64];
+        std::memset(meters, 0x55, sizeof meters);
+        EXPECT_FALSE(unit->readMeters(meters));
+        for (uint8_t b : meters) ASSERT_EQ(b, 0);
+    }
     ASSERT_TRUE(pumpUntil([&] { return client.count(DEVICE_REMOVED, UNIT_A) == 1; }));
     EXPECT_EQ(client.current, nullptr);
     EXPECT_EQ(processDeviceListener().unitCount(), 1);
