@@ -47,10 +47,26 @@ void DeviceListener::runScans() {
     } while (rescanPending_ && !stopPending_);
 }
 
+namespace {
+
+// Device instance ids name one device node whatever the letter case.
+bool sameInstance(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x = char(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z') y = char(y - 'a' + 'A');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+} // namespace
+
 int DeviceListener::findUnit(const std::string& instanceId) const {
     for (int slot = 0; slot < MAX_UNITS; ++slot) {
         const USBDevice* unit = table_[slot].unit;
-        if (unit && unit->instanceId() == instanceId) return slot;
+        if (unit && sameInstance(unit->instanceId(), instanceId)) return slot;
     }
     return -1;
 }

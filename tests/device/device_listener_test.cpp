@@ -158,6 +158,9 @@ TEST_F(ListenerTest, SameInstanceUnderAnotherPathOrNodeNumberIsTheSameUnit) {
     enumerator.units[0].devInst = 9;
     listener.scan();
     EXPECT_EQ(calls.size(), 1u);
+    enumerator.units[0].instanceId = "velmora\\unit\\a"; // ids ignore letter case
+    listener.scan();
+    EXPECT_EQ(calls.size(), 1u);
     EXPECT_EQ(listener.unitCount(), 1);
 
     // Another unit that happens to get the same node number is a new unit.
