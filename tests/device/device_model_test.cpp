@@ -135,52 +135,5 @@ TEST_F(DeviceModelTest, VersionsAndSettingsRoundTrip) {
     EXPECT_EQ(config[3], 8);
 }
 
-TEST_F(DeviceModelTest, FailedCpldReadWritesNothing) {
-    ASSERT_TRUE(device->open());
-    ASSERT_TRUE(vm_inject_fault(&model, VM_IOCTL_COMMAND, CMD_READ_CPLD, VM_FAULT_FAIL, 1));
-    EXPECT_FALSE(device->setVelCpldDigitalMon(true));
-    EXPECT_EQ(vm_command_count(&model, CMD_WRITE_CPLD), 0u);
-    EXPECT_EQ(model.cpld, VM_CPLD_POWER_ON);
-}
-
-TEST_F(DeviceModelTest, ShortAnswersFailTheCheckedCommands) {
-    ASSERT_TRUE(device->open());
-    ASSERT_TRUE(vm_inject_fault(&model, VM_IOCTL_COMMAND, CMD_GET_LATENCY, VM_FAULT_SHORT, 1));
-    EXPECT_EQ(device->getLatency(), 0);
-    EXPECT_NE(device->getLatency(), 0);
-    ASSERT_TRUE(vm_inject_fault(&model, VM_IOCTL_READ_METERS, VM_ANY_COMMAND, VM_FAULT_SHORT, 1));
-    uint8_t meters[64];
-    EXPECT_FALSE(device->readMeters(meters));
-    for (uint8_t b : meters) ASSERT_EQ(b, 0);
-}
-
-TEST_F(DeviceModelTest, HeldMetersComeBackAsMagnitudes) {
-    ASSERT_TRUE(device->open());
-    uint8_t held[64];
-    for (int i = 0; i < 64; ++i) held[i] = uint8_t(i * 4 + 1);
-    held[0] = 0x80;
-    vm_hold_meters(&model, held);
-    uint8_t meters[64];
-    ASSERT_TRUE(device->readMeters(meters));
-    for (int i = 0; i < 64; ++i) {
-        const int magnitude = std::abs(int(int8_t(held[i])));
-        EXPECT_EQ(meters[i], uint8_t(magnitude)) << i;
-    }
-}
-
-TEST_F(DeviceModelTest, EventFlagRaisesEvent3Once) {
-    int events = 0;
-    device->setEventCallback([](void* c, USBDevice*, DeviceEvent e) {
-        if (e == DEVICE_STATE_CHANGED) ++*static_cast<int*>(c);
-    }, &events);
-    ASSERT_TRUE(device->open());
-    device->pollEvent();
-    EXPECT_EQ(events, 0);
-    ASSERT_TRUE(vm_hw_set_latency(&model, model.latency == 3 ? 4 : 3));
-    device->pollEvent();
-    device->pollEvent(); // reading the word cleared it
-    EXPECT_EQ(events, 1);
-}
-
 } // namespace
 } // namespace velmora
