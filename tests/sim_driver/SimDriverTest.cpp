@@ -410,6 +410,71 @@ TEST_F(SimDriver, InjectedFaultsReachTheClientAndThenClear)
     unplugAndWait("SNF1");
 }
 
+// What the panel's listener relies on: a hidden top-level window that did not
+// register for notifications hears of each plug and unplug, and when it hears
+// of it the scan it starts already finds (or no longer finds) the unit.
+struct ChangeWindow {
+    static LRESULT CALLBACK proc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
+    {
+        if (msg == WM_DEVICECHANGE && wp == 0x0007 /* DBT_DEVNODES_CHANGED */) {
+            auto* self = reinterpret_cast<ChangeWindow*>(GetWindowLongPtrA(w, GWLP_USERDATA));
+            if (self && self->serial) {
+                ++self->messages;
+                bool seen = false;
+                for (const auto& i : enumerateUnits())
+                    seen |= _stricmp(i.instance.c_str(), instanceOf(self->serial).c_str()) == 0;
+                self->seenAtMessage.push_back(seen);
+            }
+        }
+        return DefWindowProcA(w, msg, wp, lp);
+    }
+    ChangeWindow()
+    {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "SimDriverChangeWindow";
+        RegisterClassA(&wc);
+        hwnd = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, LONG_PTR(this));
+    }
+    ~ChangeWindow() { DestroyWindow(hwnd); }
+    // Pumps messages until `count` change messages arrived or the deadline passed.
+    bool pumpUntil(int count, double timeoutMs = 5000)
+    {
+        const double deadline = nowMs() + timeoutMs;
+        while (messages < count && nowMs() < deadline) {
+            MSG m;
+            while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageA(&m);
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        }
+        return messages >= count;
+    }
+    HWND hwnd = nullptr;
+    const char* serial = nullptr;
+    int messages = 0;
+    std::vector<bool> seenAtMessage;
+};
+
+TEST_F(SimDriver, HiddenWindowsHearOfPlugAndUnplugOnceTheScanCanSeeIt)
+{
+    ChangeWindow window;
+    ASSERT_NE(nullptr, window.hwnd);
+    window.serial = "SNW1";
+
+    ASSERT_EQ(0u, bus.plug("SNW1"));
+    ASSERT_TRUE(window.pumpUntil(1)) << "no device-change message after a plug";
+    ASSERT_FALSE(window.seenAtMessage.empty());
+    EXPECT_TRUE(window.seenAtMessage.back()) << "the message came before the unit could be enumerated";
+
+    const int before = window.messages;
+    ASSERT_EQ(0u, bus.unplug("SNW1"));
+    ASSERT_TRUE(window.pumpUntil(before + 1)) << "no device-change message after an unplug";
+    EXPECT_FALSE(window.seenAtMessage.back()) << "the unit was still enumerable when the message came";
+    EXPECT_TRUE(waitUnit("SNW1", false));
+}
+
 TEST_F(SimDriver, HundredPlugCyclesLeaveTheBusClean)
 {
     std::vector<double> plugToEnumerable, cycle;
