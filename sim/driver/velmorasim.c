@@ -403,9 +403,7 @@ static NTSTATUS unit_pnp(DEVICE_OBJECT* device, IRP* irp)
             id = pool_id(u->serial, NULL);
             break;
         case BusQueryHardwareIDs:
-            id = pool_id(VSB_UNIT_HARDWARE_ID, "");
-            if (id) /* one id, then the empty string ending the list */
-                id[sizeof(VSB_UNIT_HARDWARE_ID)] = 0;
+            id = pool_id(VSB_UNIT_HARDWARE_ID, ""); /* one id, then the list's end */
             break;
         case BusQueryCompatibleIDs:
             id = pool_id("", NULL);
@@ -873,9 +871,25 @@ static NTSTATUS bus_pnp(DEVICE_OBJECT* device, IRP* irp)
     case IRP_MN_REMOVE_DEVICE: {
         DEVICE_OBJECT* lower = ext->lower;
         NTSTATUS status;
+        int i;
         irp->IoStatus.Status = STATUS_SUCCESS;
         IoSkipCurrentIrpStackLocation(irp);
         status = IoCallDriver(lower, irp);
+        /* The bus goes: its children go with it. Their remove requests came
+         * first and kept the PDOs of units still plugged. */
+        for (i = 0; i < VSB_MAX_UNITS; ++i) {
+            Unit* u = g_units[i];
+            if (!u || u->pdoRemoved)
+                continue;
+            u->plugged = 0;
+            vm_unplug(&u->model);
+            unit_interface_off(u);
+            u->pdoRemoved = 1;
+            if (u->pdo)
+                IoDeleteDevice(u->pdo);
+            u->pdo = NULL;
+        }
+        reap_units();
         if (g_busControl) {
             UNICODE_STRING dos;
             RtlInitUnicodeString(&dos, VSB_DOS_NAME);
