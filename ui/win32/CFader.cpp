@@ -79,6 +79,10 @@ LRESULT CFader::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_PAINT:
         paint();
         return 0;
+    case WM_GETDLGCODE:
+        // Inside a dialog the arrow keys would otherwise move the focus to
+        // the next control instead of reaching the fader.
+        return defaultHandling(message, wParam, lParam) | DLGC_WANTARROWS;
     case WM_KEYDOWN:
         perform(model_.onKeyDown(faderKey(wParam)));
         break;

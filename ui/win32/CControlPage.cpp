@@ -1,0 +1,237 @@
+#include "ui/win32/CControlPage.h"
+
+#include "res/resource.h"
+
+namespace velmora {
+
+using namespace controlpage;
+
+namespace {
+COLORREF colour(Rgb c) { return RGB(c.r, c.g, c.b); }
+} // namespace
+
+CControlPage::CControlPage(SettingsApplier* owner) : logic_(*this, owner) {}
+
+bool CControlPage::createPage(HWND parent, int x, int y, const char* bitmapName)
+{
+    if (!createModeless(parent, IDD_PAGE_CONTROL))
+        return false;
+    owner_ = parent;
+    background_ = loadBitmapResource(bitmapName);
+    const SIZE size = bitmapSize(background_.get());
+    backgroundWidth_ = size.cx;
+    backgroundHeight_ = size.cy;
+    ::MoveWindow(hwnd(), x, y, backgroundWidth_, backgroundHeight_, FALSE);
+    return true;
+}
+
+// ------------------------------------------------------------ the controls
+
+void CControlPage::createSkinButton(CSkinButton& button, int id, Point at, const char* off, const char* on)
+{
+    const RECT nominal{at.x, at.y, at.x + BUTTON_NOMINAL_SIZE.width, at.y + BUTTON_NOMINAL_SIZE.height};
+    button.create(BUTTON_TEXT, CSkinButton::kStyle, nominal, hwnd(), id);
+    button.loadImages(off, on);
+    button.sizeToImage();
+}
+
+void CControlPage::buildControls()
+{
+    createSkinButton(monButton_, ID_MON, MON_POSITION, MON_OFF, MON_ON);
+    createSkinButton(mixButton_, ID_MIX, MIX_POSITION, MIX_OFF, MIX_ON);
+    for (int k = 0; k < PAIRS; ++k) {
+        for (int output : {2 * k, 2 * k + 1})
+            createSkinButton(muteButtons_[output], muteId(output), mutePosition(output),
+                             muteOffImage(output), muteOnImage(output));
+    }
+    for (int k = 0; k < PAIRS; ++k)
+        createSkinButton(linkButtons_[k], linkId(k), linkPosition(k), LINK_OFF, LINK_ON);
+
+    labelFont_.reset(::CreateFontA(SELECTOR_FONT_HEIGHT, SELECTOR_FONT_WIDTH, 0, 0, SELECTOR_FONT_WEIGHT,
+                                   FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                                   SELECTOR_FONT_FACE));
+    selectorBrush_.reset(::CreateSolidBrush(colour(SELECTOR_BRUSH_COLOUR)));
+    for (int k = 0; k < SELECTORS; ++k) {
+        const Point at = selectorPosition(k);
+        // Plain (not automatic) radio buttons: only the program checks them.
+        spdifOutButtons_[k] = ::CreateWindowExA(
+            0, "BUTTON", SELECTOR_TEXT, WS_CHILD | WS_VISIBLE | BS_RADIOBUTTON, at.x, at.y,
+            SELECTOR_SIZE.width, SELECTOR_SIZE.height, hwnd(),
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(selectorId(k))), ::GetModuleHandleA(nullptr),
+            nullptr);
+        if (spdifOutButtons_[k])
+            ::SendMessageA(spdifOutButtons_[k], WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), TRUE);
+    }
+    checkSelector(0);
+
+    for (int i = 0; i < INPUT_METERS; ++i) {
+        const Point at = inputMeterPosition(i);
+        inputMeters_[i].create(hwnd(), at.x, at.y, METER_LOWER, METER_UPPER, ID_INPUT_METERS, METER_BACK,
+                               METER_FORE);
+    }
+    for (int output = 0; output < OUTPUT_METERS; ++output) {
+        const Point at = outputMeterPosition(output);
+        outputMeters_[output].create(hwnd(), at.x, at.y, METER_LOWER, METER_UPPER, ID_OUTPUT_METERS,
+                                     METER_BACK, METER_FORE);
+    }
+    for (int output = 0; output < OUTPUTS; ++output) {
+        const Point at = faderPosition(output);
+        faders_[output].create(hwnd(), at.x, at.y, FADER_LOWER, FADER_UPPER, faderId(output), FADER_BACK,
+                               FADER_KNOB_OFF, FADER_KNOB_ON);
+    }
+    for (int output = 0; output < OUTPUTS; ++output) {
+        const Point at = labelPosition(output);
+        dbLabels_[output].create(hwnd(), at.x, at.y, LABEL_SIZE.width, LABEL_SIZE.height, labelId(output),
+                                 colour(LABEL_TEXT_COLOUR), colour(LABEL_BACK_COLOUR), LABEL_INITIAL_TEXT);
+    }
+}
+
+// ------------------------------------------------------- ControlPageView
+
+CSkinButton* CControlPage::buttonById(int controlId)
+{
+    return const_cast<CSkinButton*>(static_cast<const CControlPage*>(this)->buttonById(controlId));
+}
+
+const CSkinButton* CControlPage::buttonById(int controlId) const
+{
+    const int member = controlId & MEMBER_MASK;
+    if (controlId == ID_MON)
+        return &monButton_;
+    if (controlId == ID_MIX)
+        return &mixButton_;
+    if ((controlId & FAMILY_MASK) == ID_MUTE_FIRST && member < OUTPUTS)
+        return &muteButtons_[member];
+    if ((controlId & FAMILY_MASK) == ID_LINK_FIRST && member < PAIRS)
+        return &linkButtons_[member];
+    return nullptr;
+}
+
+void CControlPage::setButtonCheck(int controlId, int32_t state)
+{
+    if (CSkinButton* button = buttonById(controlId))
+        button->setCheckState(state);
+}
+
+int32_t CControlPage::buttonCheck(int controlId) const
+{
+    const CSkinButton* button = buttonById(controlId);
+    return button ? button->getCheckState() : 0;
+}
+
+void CControlPage::setFaderPos(int output, int32_t value)
+{
+    if (output >= 0 && output < OUTPUTS)
+        faders_[output].setPos(value);
+}
+
+int32_t CControlPage::faderPos(int output) const
+{
+    return output >= 0 && output < OUTPUTS ? faders_[output].getPos() : 0;
+}
+
+void CControlPage::setLabelText(int output, const char* text)
+{
+    if (output >= 0 && output < OUTPUTS)
+        dbLabels_[output].setText(text);
+}
+
+void CControlPage::checkSelector(int selected)
+{
+    for (HWND selector : spdifOutButtons_)
+        if (selector)
+            ::SendMessageA(selector, BM_SETCHECK, BST_UNCHECKED, 0);
+    if (selected >= 0 && selected < SELECTORS && spdifOutButtons_[selected])
+        ::SendMessageA(spdifOutButtons_[selected], BM_SETCHECK, BST_CHECKED, 0);
+}
+
+void CControlPage::setMeterLevel(MeterGroup group, int index, int32_t level)
+{
+    if (group == MeterGroup::Input && index >= 0 && index < INPUT_METERS)
+        inputMeters_[index].setLevel(level);
+    else if (group == MeterGroup::Output && index >= 0 && index < OUTPUT_METERS)
+        outputMeters_[index].setLevel(level);
+}
+
+// ------------------------------------------------------ SettingsObserver
+
+void CControlPage::onMeters(const MeterBlock& block)
+{
+    logic_.onMeters(block);
+}
+
+void CControlPage::onSettings(PanelSettings record)
+{
+    logic_.onSettings(record);
+}
+
+void CControlPage::showPage(bool visible)
+{
+    if (hwnd())
+        ::ShowWindow(hwnd(), visible ? SW_SHOW : SW_HIDE);
+}
+
+void CControlPage::setDevice(USBDevice* device)
+{
+    device_ = device;
+}
+
+void CControlPage::clearDevice()
+{
+    device_ = nullptr;
+}
+
+void CControlPage::destroyPage()
+{
+    destroyWindow();
+    delete this;
+}
+
+// -------------------------------------------------------------- messages
+
+INT_PTR CControlPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        buildControls();
+        return TRUE;
+    case WM_COMMAND:
+        // An owner-drawn button reports the second click of a double click
+        // as BN_DOUBLECLICKED alone; it is a click like the first.
+        if ((HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == BN_DOUBLECLICKED) && lParam)
+            return logic_.onCommand(LOWORD(wParam)) ? TRUE : FALSE;
+        return FALSE;
+    case WM_VSCROLL:
+        if (lParam) {
+            logic_.onFaderScroll(::GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
+            return TRUE;
+        }
+        return FALSE;
+    case WM_PAINT:
+        paint();
+        return TRUE;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        return controlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    default:
+        return FALSE;
+    }
+}
+
+void CControlPage::paint()
+{
+    PaintDC dc(hwnd());
+    drawBitmap(dc.get(), background_.get(), 0, 0);
+}
+
+INT_PTR CControlPage::controlColour(HDC dc, HWND control)
+{
+    if ((::GetDlgCtrlID(control) & FAMILY_MASK) != ID_SELECTOR_FIRST || !selectorBrush_)
+        return FALSE; // the platform's default colours
+    ::SetTextColor(dc, colour(SELECTOR_TEXT_COLOUR));
+    ::SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<INT_PTR>(selectorBrush_.get());
+}
+
+} // namespace velmora

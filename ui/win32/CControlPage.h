@@ -1,0 +1,86 @@
+// The Control page: a modeless child dialog (template 154) holding the MON
+// and MIX switches, eight mutes, four links, the four S/PDIF OUT selectors,
+// 26 meters, eight faders and their dB labels. Every rule lives in
+// ControlPageLogic; this window builds the controls, shows what the logic
+// sets and hands it the controls' notifications.
+#pragma once
+
+#include "ui/ControlPageLogic.h"
+#include "ui/ControlPageLayout.h"
+#include "ui/ControlPageView.h"
+#include "ui/SettingsObserver.h"
+#include "ui/win32/CFader.h"
+#include "ui/win32/CPeakMeter.h"
+#include "ui/win32/CSkinButton.h"
+#include "ui/win32/CSkinText.h"
+#include "ui/win32/Dialog.h"
+#include "ui/win32/Gdi.h"
+
+namespace velmora {
+
+class SettingsApplier;
+
+class CControlPage : public Dialog, public SettingsObserver, private ControlPageView {
+public:
+    // `owner` receives applyVolumes / applyMixer (the main window).
+    explicit CControlPage(SettingsApplier* owner);
+
+    // Creates the page window as a child of `parent` and places it at (x, y)
+    // with the size of the named background bitmap. False when the window
+    // cannot be created.
+    bool createPage(HWND parent, int x, int y, const char* bitmapName);
+
+    // SettingsObserver
+    void onMeters(const MeterBlock& block) override;
+    void onSettings(PanelSettings record) override;
+    void showPage(bool visible) override;
+    void setDevice(USBDevice* device) override;
+    void clearDevice() override;
+    void destroyPage() override;
+
+    const ControlPageLogic& logic() const { return logic_; }
+    USBDevice* device() const { return device_; }
+
+protected:
+    INT_PTR handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    ~CControlPage() override = default; // pages end through destroyPage
+
+    // ControlPageView
+    void setButtonCheck(int controlId, int32_t state) override;
+    int32_t buttonCheck(int controlId) const override;
+    void setFaderPos(int output, int32_t value) override;
+    int32_t faderPos(int output) const override;
+    void setLabelText(int output, const char* text) override;
+    void checkSelector(int selected) override;
+    void setMeterLevel(MeterGroup group, int index, int32_t level) override;
+
+    void buildControls();
+    void createSkinButton(CSkinButton& button, int id, controlpage::Point at, const char* off,
+                          const char* on);
+    CSkinButton* buttonById(int controlId);
+    const CSkinButton* buttonById(int controlId) const;
+    void paint();
+    INT_PTR controlColour(HDC dc, HWND control);
+
+    HWND owner_ = nullptr;
+    USBDevice* device_ = nullptr;
+    Bitmap background_;
+    int backgroundWidth_ = 0;
+    int backgroundHeight_ = 0;
+    CSkinButton monButton_;
+    CSkinButton mixButton_;
+    CSkinButton muteButtons_[controlpage::OUTPUTS];
+    CSkinButton linkButtons_[controlpage::PAIRS];
+    Font labelFont_;
+    Brush selectorBrush_;
+    HWND spdifOutButtons_[controlpage::SELECTORS] = {};
+    CPeakMeter inputMeters_[controlpage::INPUT_METERS];
+    CPeakMeter outputMeters_[controlpage::OUTPUT_METERS];
+    CFader faders_[controlpage::OUTPUTS];
+    CSkinText dbLabels_[controlpage::OUTPUTS];
+    ControlPageLogic logic_;
+};
+
+} // namespace velmora
