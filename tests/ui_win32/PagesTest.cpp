@@ -471,6 +471,28 @@ TEST_F(PagesTest, InfoPageLinesAndFirmwareVersion)
 
 // ---------------------------------------------------------------- lifetime
 
+TEST_F(PagesTest, PagesOutliveTheWindowThatTookTheirWindowsDown)
+{
+    // The main window's end destroys every child window before the page
+    // list destroys the page objects; broadcasts may still arrive between.
+    pages.sendSettings(sampleRecord());
+    parent.destroyWindow();
+    pumpMessages();
+    EXPECT_EQ(control->hwnd(), nullptr);
+    EXPECT_EQ(info->hwnd(), nullptr);
+    MeterBlock block{};
+    block.level[3] = 100;
+    pages.sendMeters(block);
+    PanelSettings record = sampleRecord();
+    record.digitalOutSelector = 3;
+    pages.sendSettings(record);
+    pages.select(1);
+    EXPECT_EQ(applier.calls, "");
+    pages.destroyAll();
+    control = nullptr;
+    info = nullptr;
+}
+
 TEST_F(PagesTest, PageSwitchingAndDestroyingLeakNoGdiObjects)
 {
     for (int i = 0; i < 10; ++i) { // warm the system's own caches

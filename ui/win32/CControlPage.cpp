@@ -214,6 +214,12 @@ INT_PTR CControlPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
         return controlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_DESTROY:
+        // The selectors go with the page window (also when the main window
+        // takes the page down with it); their handles must not be reused.
+        for (HWND& selector : spdifOutButtons_)
+            selector = nullptr;
+        return FALSE;
     default:
         return FALSE;
     }
