@@ -1,0 +1,396 @@
+// panelctl: drives a running VelPanel.exe from outside, as a user (or the
+// notification area) would, through window messages only.
+//
+//   panelctl find [ms]                wait for the main window; prints its handle
+//   panelctl title                    the main window's title
+//   panelctl wait-title <text> [ms]   wait until the title contains text; prints it
+//   panelctl visible                  1 when the main window is shown, else 0
+//   panelctl wait-visible <0|1> [ms]  wait for that visibility
+//   panelctl close                    the caption's close box
+//   panelctl control-page             1 when the Control page is the page shown
+//   panelctl command <id>             post WM_COMMAND <id> to the main window (menus, tray, radios)
+//   panelctl page-command <id>        post a button click of control <id> to the Control page
+//   panelctl fader <output> <steps>   move fader <output> (0..7) by <steps> wheel notches (+ up)
+//   panelctl wait-box [ms]            wait for a message box of the panel; prints its text
+//   panelctl dismiss                  press OK on the panel's message box
+//   panelctl boxes                    number of message boxes the panel shows
+//   panelctl pid                      the panel's process id (Windows)
+//   panelctl resources                "windows=N gdi=N handles=N" of the panel process
+//   panelctl wait-gone [ms]           wait until no main window exists
+//
+// Exit status: 0 done, 1 failed or timed out, 2 usage.
+#include <windows.h>
+#include <winternl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kTitlePrefix[] = "Velmora Control Panel";
+const int kFirstFaderId = 12384;
+
+bool isDialogClass(HWND window) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return std::strcmp(name, "#32770") == 0;
+}
+
+std::string windowText(HWND window) {
+    char text[512] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+BOOL CALLBACK findMainProc(HWND window, LPARAM context) {
+    if (!isDialogClass(window)) return TRUE;
+    if (windowText(window).rfind(kTitlePrefix, 0) != 0) return TRUE;
+    if (GetWindow(window, GW_OWNER)) return TRUE;
+    *reinterpret_cast<HWND*>(context) = window;
+    return FALSE;
+}
+
+HWND mainWindow() {
+    HWND found = nullptr;
+    EnumWindows(findMainProc, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+struct BoxSearch {
+    HWND owner;
+    std::vector<HWND> boxes;
+};
+
+BOOL CALLBACK findBoxProc(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<BoxSearch*>(context);
+    if (isDialogClass(window) && IsWindowVisible(window) && GetWindow(window, GW_OWNER) == search->owner)
+        search->boxes.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> messageBoxes(HWND owner) {
+    BoxSearch search{owner, {}};
+    if (owner) EnumWindows(findBoxProc, reinterpret_cast<LPARAM>(&search));
+    return search.boxes;
+}
+
+// The message text is the box's longest static text.
+BOOL CALLBACK longestStaticProc(HWND window, LPARAM context) {
+    char name[32] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (_stricmp(name, "Static") != 0) return TRUE;
+    auto* best = reinterpret_cast<std::string*>(context);
+    std::string text = windowText(window);
+    if (text.size() > best->size()) *best = text;
+    return TRUE;
+}
+
+std::string boxText(HWND box) {
+    std::string text;
+    EnumChildWindows(box, longestStaticProc, reinterpret_cast<LPARAM>(&text));
+    return text;
+}
+
+struct ChildSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK childByIdProc(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<ChildSearch*>(context);
+    if (GetDlgCtrlID(window) == search->id) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A descendant of the main window by control id (the pages are children of
+// the main window, their controls grandchildren).
+HWND descendant(HWND top, int id) {
+    ChildSearch search{id, nullptr};
+    EnumChildWindows(top, childByIdProc, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+DWORD now() { return GetTickCount(); }
+
+unsigned long timeoutArg(int argc, char** argv, int index, unsigned long fallback) {
+    return argc > index ? std::strtoul(argv[index], nullptr, 0) : fallback;
+}
+
+HWND requireMain() {
+    HWND main = mainWindow();
+    if (!main) std::fprintf(stderr, "panelctl: no panel window\n");
+    return main;
+}
+
+HANDLE openPanelProcess(HWND main, DWORD access) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(main, &pid);
+    return pid ? OpenProcess(access, FALSE, pid) : nullptr;
+}
+
+// Window handles of one process, probed slot by slot: hidden and
+// message-only windows count as well.
+int countWindows(DWORD pid) {
+    int count = 0;
+    for (ULONG_PTR slot = 1; slot < 0x10000; ++slot) {
+        HWND window = reinterpret_cast<HWND>(slot);
+        if (!IsWindow(window)) continue;
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == pid) ++count;
+    }
+    return count;
+}
+
+// GDI objects of another process: Wine keeps each process's GDI handle table
+// in that process's memory, published in its PEB; an entry in use has a
+// non-zero type byte.
+int countGdiObjects(HANDLE process) {
+    PROCESS_BASIC_INFORMATION info{};
+    ULONG got = 0;
+    if (NtQueryInformationProcess(process, ProcessBasicInformation, &info, sizeof info, &got) != 0) return -1;
+    ULONG_PTR table = 0;
+    const ULONG_PTR tableField = reinterpret_cast<ULONG_PTR>(info.PebBaseAddress) + 0xF8;
+    SIZE_T read = 0;
+    if (!ReadProcessMemory(process, reinterpret_cast<void*>(tableField), &table, sizeof table, &read) || !table)
+        return -1;
+    struct Entry {
+        unsigned long long object;
+        unsigned long owner;
+        unsigned short unique;
+        unsigned char type;
+        unsigned char flags;
+        unsigned long long user;
+    };
+    static_assert(sizeof(Entry) == 24, "GDI handle entry");
+    std::vector<Entry> entries(0x10000);
+    if (!ReadProcessMemory(process, reinterpret_cast<void*>(table), entries.data(), entries.size() * sizeof(Entry),
+                           &read))
+        return -1;
+    int count = 0;
+    for (const Entry& entry : entries)
+        if (entry.type) ++count;
+    return count;
+}
+
+// Kernel handles of one process, from the system-wide handle list.
+long countHandles(DWORD pid) {
+    struct Entry {
+        ULONG ownerPid;
+        BYTE objectType;
+        BYTE flags;
+        USHORT value;
+        void* object;
+        ULONG access;
+    };
+    struct Table {
+        ULONG count;
+        Entry entries[1];
+    };
+    const SYSTEM_INFORMATION_CLASS kHandleInformation = static_cast<SYSTEM_INFORMATION_CLASS>(16);
+    std::vector<unsigned char> buffer(1 << 20);
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        ULONG needed = 0;
+        const NTSTATUS status = NtQuerySystemInformation(kHandleInformation, buffer.data(),
+                                                         static_cast<ULONG>(buffer.size()), &needed);
+        if (status == static_cast<NTSTATUS>(0xC0000004L)) { // STATUS_INFO_LENGTH_MISMATCH
+            buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 4096));
+            continue;
+        }
+        if (status != 0) return -1;
+        const auto* table = reinterpret_cast<const Table*>(buffer.data());
+        long count = 0;
+        for (ULONG i = 0; i < table->count; ++i)
+            if (table->entries[i].ownerPid == pid) ++count;
+        return count;
+    }
+    return -1;
+}
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: panelctl find [ms] | title | wait-title <text> [ms] | visible | wait-visible <0|1> [ms]\n"
+                 "       | close | control-page | command <id> | page-command <id> | fader <output> <steps>\n"
+                 "       | wait-box [ms] | dismiss | boxes | pid | resources | wait-gone [ms]\n");
+    return 2;
+}
+
+int run(int argc, char** argv) {
+    if (argc < 2) return usage();
+    const std::string cmd = argv[1];
+
+    if (cmd == "find") {
+        const unsigned long timeout = timeoutArg(argc, argv, 2, 10000);
+        const DWORD start = now();
+        for (;;) {
+            if (HWND main = mainWindow()) {
+                std::printf("%p\n", static_cast<void*>(main));
+                return 0;
+            }
+            if (now() - start > timeout) break;
+            Sleep(10);
+        }
+        std::fprintf(stderr, "panelctl: no panel window after %lu ms\n", timeout);
+        return 1;
+    }
+    if (cmd == "wait-gone") {
+        const unsigned long timeout = timeoutArg(argc, argv, 2, 10000);
+        const DWORD start = now();
+        while (mainWindow()) {
+            if (now() - start > timeout) return 1;
+            Sleep(10);
+        }
+        return 0;
+    }
+
+    if (cmd == "wait-title") {
+        if (argc < 3) return usage();
+        const unsigned long timeout = timeoutArg(argc, argv, 3, 10000);
+        const DWORD start = now();
+        std::string last;
+        for (;;) {
+            if (HWND main = mainWindow()) {
+                last = windowText(main);
+                if (last.find(argv[2]) != std::string::npos) {
+                    std::printf("%s\n", last.c_str());
+                    return 0;
+                }
+            }
+            if (now() - start > timeout) break;
+            Sleep(10);
+        }
+        std::fprintf(stderr, "panelctl: title \"%s\" does not contain \"%s\"\n", last.c_str(), argv[2]);
+        return 1;
+    }
+    if (cmd == "wait-visible") {
+        if (argc < 3) return usage();
+        const bool wanted = std::atoi(argv[2]) != 0;
+        const unsigned long timeout = timeoutArg(argc, argv, 3, 10000);
+        const DWORD start = now();
+        for (;;) {
+            HWND main = mainWindow();
+            if (main && (IsWindowVisible(main) != FALSE) == wanted) return 0;
+            if (now() - start > timeout) break;
+            Sleep(10);
+        }
+        std::fprintf(stderr, "panelctl: window not %s\n", wanted ? "shown" : "hidden");
+        return 1;
+    }
+    if (cmd == "wait-box") {
+        const unsigned long timeout = timeoutArg(argc, argv, 2, 10000);
+        const DWORD start = now();
+        for (;;) {
+            std::vector<HWND> boxes = messageBoxes(mainWindow());
+            if (!boxes.empty()) {
+                std::string text = boxText(boxes.front());
+                if (!text.empty()) {
+                    std::printf("%s\n", text.c_str());
+                    return 0;
+                }
+            }
+            if (now() - start > timeout) break;
+            Sleep(10);
+        }
+        std::fprintf(stderr, "panelctl: no message box\n");
+        return 1;
+    }
+
+    HWND main = requireMain();
+    if (!main) return 1;
+
+    if (cmd == "title") {
+        std::printf("%s\n", windowText(main).c_str());
+        return 0;
+    }
+    if (cmd == "visible") {
+        std::printf("%d\n", IsWindowVisible(main) ? 1 : 0);
+        return 0;
+    }
+    if (cmd == "close") {
+        // As the caption's close box does.
+        return PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1;
+    }
+    if (cmd == "control-page") {
+        HWND fader = descendant(main, kFirstFaderId);
+        if (!fader) return 1;
+        const LONG_PTR style = GetWindowLongPtrA(GetParent(fader), GWL_STYLE);
+        std::printf("%d\n", (style & WS_VISIBLE) ? 1 : 0);
+        return 0;
+    }
+    if (cmd == "command") {
+        if (argc < 3) return usage();
+        const int id = std::atoi(argv[2]);
+        return PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, 0), 0) ? 0 : 1;
+    }
+    if (cmd == "page-command") {
+        if (argc < 3) return usage();
+        const int id = std::atoi(argv[2]);
+        HWND control = descendant(main, id);
+        if (!control) {
+            std::fprintf(stderr, "panelctl: no control %d\n", id);
+            return 1;
+        }
+        HWND page = GetParent(control);
+        return PostMessageA(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control)) ? 0
+                                                                                                            : 1;
+    }
+    if (cmd == "fader") {
+        if (argc < 4) return usage();
+        const int output = std::atoi(argv[2]);
+        const int steps = std::atoi(argv[3]);
+        if (output < 0 || output > 7) return usage();
+        HWND fader = descendant(main, kFirstFaderId + output);
+        if (!fader) {
+            std::fprintf(stderr, "panelctl: no fader %d\n", output);
+            return 1;
+        }
+        // One wheel notch moves the fader one step and makes it post its
+        // scroll notification to the page, as a user's wheel does.
+        const short delta = steps > 0 ? WHEEL_DELTA : -WHEEL_DELTA;
+        for (int i = 0; i < std::abs(steps); ++i)
+            if (!PostMessageA(fader, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(delta)), 0)) return 1;
+        return 0;
+    }
+    if (cmd == "dismiss") {
+        std::vector<HWND> boxes = messageBoxes(main);
+        if (boxes.empty()) {
+            std::fprintf(stderr, "panelctl: no message box\n");
+            return 1;
+        }
+        return PostMessageA(boxes.front(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0) ? 0 : 1;
+    }
+    if (cmd == "boxes") {
+        std::printf("%u\n", static_cast<unsigned>(messageBoxes(main).size()));
+        return 0;
+    }
+    if (cmd == "pid") {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(main, &pid);
+        std::printf("%lu\n", static_cast<unsigned long>(pid));
+        return 0;
+    }
+    if (cmd == "resources") {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(main, &pid);
+        HANDLE process = openPanelProcess(main, PROCESS_QUERY_INFORMATION | PROCESS_VM_READ);
+        if (!process) return 1;
+        const int gdi = countGdiObjects(process);
+        CloseHandle(process);
+        std::printf("windows=%d gdi=%d handles=%ld\n", countWindows(pid), gdi, countHandles(pid));
+        return 0;
+    }
+    return usage();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return run(argc, argv);
+}

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# The end-to-end stories' Wine session:
+#   sim-session.sh start <prefix>   prefix with the null graphics driver and the
+#                                   simulated bus driver installed, a persistent
+#                                   wineserver left running, no stored settings
+#   sim-session.sh stop <prefix>    ends that wineserver (and the units with it)
+# VELMORA_SIM_BUILD names the build tree holding the driver and velmora-sim.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+action=${1:?usage: sim-session.sh start|stop <prefix>}
+prefix=${2:?usage: sim-session.sh start|stop <prefix>}
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+case $action in
+start)
+  mkdir -p "$prefix"
+  prefix=$(cd "$prefix" && pwd)
+  export WINEPREFIX=$prefix
+  # The persistent server keeps the descriptors it is started with: they go to
+  # a log file, never to the test runner's pipes.
+  log=$prefix.session.log
+  if ! "$root/scripts/sim-prefix.sh" "$prefix" </dev/null >"$log" 2>&1; then
+    cat "$log" >&2
+    exit 1
+  fi
+  cat "$log"
+  wine reg delete 'HKCU\Software\Qor' /f </dev/null >/dev/null 2>&1 || true
+  ;;
+stop)
+  WINEPREFIX=$(cd "$prefix" && pwd) wineserver -k </dev/null >/dev/null 2>&1 || true
+  ;;
+*)
+  echo "usage: sim-session.sh start|stop <prefix>" >&2
+  exit 2
+  ;;
+esac
