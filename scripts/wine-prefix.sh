@@ -11,7 +11,7 @@ mode=${2:-null}
 mkdir -p "$prefix"
 prefix=$(cd "$prefix" && pwd)
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-marker=$prefix/.velpanel-ready-$mode
+marker=$prefix/.velpanel-ready-$mode-2
 
 if [ ! -f "$prefix/system.reg" ]; then
   env -u DISPLAY wineboot -i >/dev/null 2>&1 || true
@@ -23,6 +23,9 @@ if [ ! -f "$marker" ]; then
   else
     wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
   fi
+  # A crashing program ends at once instead of waiting in the crash debugger.
+  wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1 || true
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   fonts=$prefix/drive_c/windows/Fonts
   mkdir -p "$fonts"
   cp -n /usr/share/wine/fonts/* "$fonts"/ 2>/dev/null || true
