@@ -31,6 +31,21 @@ done
 prefix=$(cd "$prefix" && pwd)
 export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
 
+stamp=$(cat "$sys" "$inf" | md5sum | cut -d' ' -f1)
+marker=$prefix/.velmorasim-installed
+installed=$prefix/drive_c/windows/system32/drivers/velmorasim.sys
+install=no
+if [ "$(cat "$marker" 2>/dev/null)" != "$stamp" ] || ! cmp -s "$sys" "$installed"; then
+  install=yes
+fi
+if [ $install = yes ] && [ -f "$installed" ]; then
+  # Another driver build: a running session keeps the old one loaded, so it
+  # ends here (its units with it) and the new driver starts in a new one.
+  wineserver -k 2>/dev/null || true
+  # In place before the new session can start the driver's service.
+  cp -f "$sys" "$installed"
+fi
+
 # A persistent server for this prefix (a running one is left as it is). The
 # server and the services that the first process starts outlive this script:
 # they must not hold its output open.
@@ -40,9 +55,7 @@ wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 dest=$prefix/drive_c/velmorasim
 mkdir -p "$dest"
 cp -f "$tool" "$dest/velmora-sim.exe"
-stamp=$(cat "$sys" "$inf" | md5sum | cut -d' ' -f1)
-marker=$prefix/.velmorasim-installed
-if [ "$(cat "$marker" 2>/dev/null)" != "$stamp" ]; then
+if [ $install = yes ]; then
   cp -f "$sys" "$inf" "$dest"/
   wine "$dest/velmora-sim.exe" install 'C:\velmorasim\velmorasim.inf' </dev/null
   echo "$stamp" > "$marker"

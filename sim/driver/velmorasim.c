@@ -558,6 +558,21 @@ static NTSTATUS unit_control_dispatch(DEVICE_OBJECT* device, IRP* irp)
 
 /* ---- bus control channel ---- */
 
+/* 1 while a unit of that serial is unplugged but its PDO not yet removed. */
+static int unit_leaving(const char* serial)
+{
+    KIRQL irql;
+    int i, leaving = 0;
+    KeAcquireSpinLock(&g_lock, &irql);
+    for (i = 0; i < VSB_MAX_UNITS; ++i) {
+        Unit* u = g_units[i];
+        if (u && serial_equal(u->serial, serial) && !u->plugged && !u->pdoRemoved)
+            leaving = 1;
+    }
+    KeReleaseSpinLock(&g_lock, irql);
+    return leaving;
+}
+
 static NTSTATUS bus_plug(const VsbUnitRequest* req)
 {
     WCHAR nameBuf[64];
@@ -581,6 +596,13 @@ static NTSTATUS bus_plug(const VsbUnitRequest* req)
         return STATUS_INSUFFICIENT_RESOURCES;
     zero_bytes(u, sizeof(*u));
 
+    /* The same serial pulled out a moment ago may still be on its way out
+     * (its removal runs on the PnP thread): give it a few seconds. */
+    for (i = 0; i < 5000 && unit_leaving(req->serial); ++i) {
+        LARGE_INTEGER ms;
+        ms.QuadPart = -10000; /* 1 ms, relative */
+        KeDelayExecutionThread(KernelMode, FALSE, &ms);
+    }
     forget_units(req->serial);
     KeAcquireSpinLock(&g_lock, &irql);
     /* A serial is on the bus at most once; a unit still being removed (its

@@ -124,6 +124,27 @@ static int bus_request(DWORD code, void* in, DWORD inLen, void* out, DWORD outLe
 
 /* ---- install ---- */
 
+/* 1 when both files exist and hold the same bytes. */
+static int same_file_content(const char* a, const char* b)
+{
+    FILE* fa = fopen(a, "rb");
+    FILE* fb = fopen(b, "rb");
+    int same = fa && fb;
+    while (same) {
+        char ba[4096], bb[4096];
+        size_t na = fread(ba, 1, sizeof(ba), fa), nb = fread(bb, 1, sizeof(bb), fb);
+        if (na != nb || memcmp(ba, bb, na))
+            same = 0;
+        else if (na == 0)
+            break;
+    }
+    if (fa)
+        fclose(fa);
+    if (fb)
+        fclose(fb);
+    return same;
+}
+
 static int cmd_install(const char* infArg)
 {
     char inf[MAX_PATH];
@@ -160,6 +181,31 @@ static int cmd_install(const char* infArg)
         return fail("creating the root device", e);
     }
     SetupDiDestroyDeviceInfoList(set);
+
+    /* The INF's copy step keeps a driver file of the same version that is
+     * already in place: put the one beside the INF there first, so that an
+     * install always leaves the driver that was built. It runs from the next
+     * start of the driver's service (a new wineserver session). */
+    {
+        char sys[MAX_PATH], dest[MAX_PATH];
+        char* slash;
+        snprintf(sys, sizeof(sys), "%s", inf);
+        slash = strrchr(sys, '\\');
+        if (slash) {
+            snprintf(slash + 1, sizeof(sys) - (size_t)(slash + 1 - sys), "%s.sys", VSB_SERVICE_NAME);
+            if (GetSystemDirectoryA(dest, sizeof(dest) - 32)) {
+                strcat(dest, "\\drivers\\" VSB_SERVICE_NAME ".sys");
+                if (GetFileAttributesA(sys) != INVALID_FILE_ATTRIBUTES && !same_file_content(sys, dest) &&
+                    !CopyFileA(sys, dest, FALSE)) {
+                    DWORD e = GetLastError();
+                    if (e == ERROR_SHARING_VIOLATION)
+                        fprintf(stderr, "velmora-sim: the running driver holds %s: end the session "
+                                        "(wineserver -k) and install again\n", dest);
+                    return fail("copying the driver into the system's driver folder", e);
+                }
+            }
+        }
+    }
 
     if (!UpdateDriverForPlugAndPlayDevicesA(NULL, VSB_BUS_HARDWARE_ID, inf, INSTALLFLAG_FORCE, &reboot))
         return fail("UpdateDriverForPlugAndPlayDevicesA", GetLastError());
