@@ -300,6 +300,16 @@ static NTSTATUS set_linked(Unit* u, ULONG linked)
     return status;
 }
 
+/* The interface flag is written on the PnP thread and read by the control
+ * channel's open on the dispatch thread. */
+static void set_interface_flag(Unit* u, int on)
+{
+    KIRQL irql;
+    KeAcquireSpinLock(&g_lock, &irql);
+    u->interfaceOn = on;
+    KeReleaseSpinLock(&g_lock, irql);
+}
+
 /* Makes the unit's control channel and switches its interface on. */
 static NTSTATUS unit_interface_on(DEVICE_OBJECT* driverDevice, Unit* u)
 {
@@ -363,7 +373,7 @@ static NTSTATUS unit_interface_on(DEVICE_OBJECT* driverDevice, Unit* u)
         IoDeleteSymbolicLink(&u->link);
         return status;
     }
-    u->interfaceOn = 1;
+    set_interface_flag(u, 1);
 
     /* Announce: the platform broadcasts the change to every window. */
     IoSetDeviceInterfaceState(&u->announce, TRUE);
@@ -377,8 +387,8 @@ static void unit_interface_off(Unit* u)
     if (!u->interfaceOn)
         return;
     set_linked(u, 0);
+    set_interface_flag(u, 0);
     IoDeleteSymbolicLink(&u->link);
-    u->interfaceOn = 0;
     IoSetDeviceInterfaceState(&u->announce, FALSE);
 }
 
@@ -445,9 +455,16 @@ static NTSTATUS unit_pnp(DEVICE_OBJECT* device, IRP* irp)
             info = (ULONG_PTR)rel;
         }
         break;
-    case IRP_MN_START_DEVICE:
-        status = unit_interface_on(device, u);
+    case IRP_MN_START_DEVICE: {
+        KIRQL irql;
+        int plugged;
+        KeAcquireSpinLock(&g_lock, &irql);
+        plugged = u->plugged;
+        KeReleaseSpinLock(&g_lock, irql);
+        /* Pulled out before it started: its removal follows. */
+        status = plugged ? unit_interface_on(device, u) : STATUS_NO_SUCH_DEVICE;
         break;
+    }
     case IRP_MN_QUERY_REMOVE_DEVICE:
     case IRP_MN_CANCEL_REMOVE_DEVICE:
     case IRP_MN_QUERY_STOP_DEVICE:
