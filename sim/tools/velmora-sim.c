@@ -51,8 +51,8 @@ static int parse_u32(const char* s, unsigned long* out)
 {
     char* end;
     unsigned long v;
-    if (!s || !*s)
-        return 0;
+    if (!s || !*s || *s == '-' || *s == '+' || *s == ' ')
+        return 0; /* strtoul would wrap a negative value */
     v = strtoul(s, &end, 0);
     if (*end)
         return 0;

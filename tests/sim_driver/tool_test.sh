@@ -57,6 +57,7 @@ check "usage: serial too long" usage plug 0123456789012345678901234567890123
 check "usage: unknown subcommand" usage frobnicate
 check "usage: bad fault mode" usage fault SNT1 0x2200D0 8 explode 1
 check "usage: set without a value" usage set SNT1 rate
+check "usage: negative fault count" usage fault SNT1 0x2200D0 8 fail -1
 
 [ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
 echo "all checks passed"
