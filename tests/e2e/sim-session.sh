@@ -23,6 +23,11 @@ start)
     cat "$log" >&2
     exit 1
   fi
+  # Wine's background processes (the desktop among them) keep the
+  # descriptors of the program that starts them: start them here, on the log.
+  if [ -n "${PANELCTL_EXE:-}" ]; then
+    wine "$PANELCTL_EXE" boxes </dev/null >>"$log" 2>&1 || true
+  fi
   cat "$log"
   wine reg delete 'HKCU\Software\Qor' /f </dev/null >/dev/null 2>&1 || true
   ;;
