@@ -32,6 +32,18 @@ const RadioButton kLevelButtons[2] = {
 // The four radio buttons form the one id family that takes the panel's font
 // and colours.
 bool isRadioFamily(int id) { return (id & 0xF000) == 0x4000; }
+
+// The about box: its "Close" button (and Escape) end it.
+class AboutBox : public Dialog {
+protected:
+    INT_PTR handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+            endDialog(LOWORD(wParam));
+            return TRUE;
+        }
+        return Dialog::handleMessage(message, wParam, lParam);
+    }
+};
 } // namespace
 
 CPanelDlg::CPanelDlg(SettingsStore& store) : core_(*this, store) {
@@ -166,7 +178,7 @@ BOOL CPanelDlg::onCommand(WPARAM wParam) {
 }
 
 void CPanelDlg::runAboutBox() {
-    Dialog about;
+    AboutBox about;
     about.runModal(hwnd(), IDD_ABOUTBOX);
 }
 
@@ -178,9 +190,16 @@ INT_PTR CPanelDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         setMessageResult(tray_.onTrayNotification(wParam, lParam));
         return TRUE;
     case WM_HIDE_AT_START:
+        // The dialog manager shows a modal dialog once more when its queue
+        // first runs empty, which may come after this message; from here on
+        // only the window's own show (the Open command) makes it visible.
+        keepHidden_ = true;
         core_.onHideAtStart();
         setMessageResult(0);
         return TRUE;
+    case WM_WINDOWPOSCHANGING:
+        if (keepHidden_) reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
+        return FALSE;
     case WM_CLOSE:
         core_.onClose();
         return TRUE;
@@ -200,8 +219,17 @@ INT_PTR CPanelDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORBTN:
         return onControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_MOUSEMOVE:
-        SetFocus(hwnd());
+        // Over the window's own background: the window itself takes the
+        // keyboard focus (a focused fader shows its unfocused knob again).
+        if (GetFocus() != hwnd()) {
+            takingFocus_ = true;
+            SetFocus(hwnd());
+            takingFocus_ = false;
+        }
         return FALSE;
+    case WM_SETFOCUS:
+        // The dialog manager would hand the focus straight back to a control.
+        return takingFocus_ ? TRUE : FALSE;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
             runAboutBox();
@@ -209,8 +237,8 @@ INT_PTR CPanelDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return FALSE;
     case WM_QUERYDRAGICON:
-        setMessageResult(reinterpret_cast<LRESULT>(icon_));
-        return TRUE;
+        // One of the messages whose answer is the dialog procedure's own value.
+        return reinterpret_cast<INT_PTR>(icon_);
     }
     return FALSE;
 }
@@ -245,7 +273,10 @@ void CPanelDlg::showError(const char* text) {
     MessageBoxA(hwnd(), text, CPanelApp::applicationName().c_str(), MB_OK | MB_ICONSTOP);
 }
 
-void CPanelDlg::showWindow(bool visible) { ShowWindow(hwnd(), visible ? SW_SHOW : SW_HIDE); }
+void CPanelDlg::showWindow(bool visible) {
+    if (visible) keepHidden_ = false;
+    ShowWindow(hwnd(), visible ? SW_SHOW : SW_HIDE);
+}
 
 void CPanelDlg::showTrayIcon(bool visible) {
     if (visible)

@@ -72,6 +72,8 @@ private:
     HWND levelButtons_[2] = {};
     HICON icon_ = nullptr;
     HICON smallIcon_ = nullptr;
+    bool takingFocus_ = false;
+    bool keepHidden_ = false; // hidden at start until the window's own show
 };
 
 } // namespace velmora
