@@ -2,7 +2,12 @@
 
 #include "app/win32/AppMainWindow.h"
 #include "app/win32/CPanelApp.h"
+#include "device/win32/DeviceListenerService.h"
 #include "res/resource.h"
+#include "ui/win32/CControlPage.h"
+#include "ui/win32/CInfoPage.h"
+
+#include <new>
 
 namespace velmora {
 
@@ -83,6 +88,10 @@ BOOL CPanelDlg::onInitDialog() {
     if (!tray_.create(hwnd(), WM_TRAY_NOTIFY, TRAY_TIP, icon_, IDR_TRAY_MENU))
         MessageBoxA(hwnd(), "Create fail! : Tray", CPanelApp::applicationName().c_str(), MB_OK);
 
+    // The first scan runs now: a unit already attached arrives before the
+    // window hides.
+    startListener(&PanelCore::deviceCallback, &core_, VELMORA_INTERFACE_CLASS);
+
     PostMessageA(hwnd(), WM_HIDE_AT_START, 0, 0);
     return TRUE; // the dialog manager sets the default focus
 }
@@ -121,7 +130,31 @@ void CPanelDlg::createStatusTexts() {
     }
 }
 
-void CPanelDlg::createPages() {}
+namespace {
+// Creates one page and hands it to the list; a page the list could not take
+// is destroyed here, so that nothing is left behind when memory runs out.
+template <typename Page, typename... Args>
+void addPage(PageList& pages, HWND parent, const char* background, Args... args) {
+    Page* page = new Page(args...);
+    try {
+        page->createPage(parent, 24, 53, background); // a page without a window is kept all the same
+        pages.add(page);
+    } catch (const std::bad_alloc&) {
+        page->destroyPage();
+        throw;
+    }
+}
+} // namespace
+
+void CPanelDlg::createPages() {
+    try {
+        addPage<CControlPage>(core_.pageList(), hwnd(), "BAK_PAGE_CONTROL", static_cast<SettingsApplier*>(&core_));
+        addPage<CInfoPage>(core_.pageList(), hwnd(), "BAK_PAGE_INFO");
+    } catch (const std::bad_alloc&) {
+        core_.pageList().destroyAll();
+        MessageBoxA(hwnd(), "Out of memory.", CPanelApp::applicationName().c_str(), MB_OK | MB_ICONSTOP);
+    }
+}
 
 HWND CPanelDlg::createRadioButton(const char* text, int id, const RECT& bounds) {
     HWND button = CreateWindowExA(0, "BUTTON", text, WS_CHILD | WS_VISIBLE | BS_RADIOBUTTON, bounds.left,
@@ -291,6 +324,6 @@ void CPanelDlg::stopTimer(unsigned id) { KillTimer(hwnd(), id); }
 
 void CPanelDlg::quit() { PostQuitMessage(0); }
 
-void CPanelDlg::stopListener() {}
+void CPanelDlg::stopListener() { ::velmora::stopListener(); }
 
 } // namespace velmora

@@ -217,6 +217,47 @@ TEST(PanelWindow, BuildsItsControlsAtTheirPlaces) {
     });
 }
 
+// The two pages: child dialogs at (24, 53) with the size of their backgrounds,
+// Control page first.
+std::vector<HWND> pagesOf(HWND main) {
+    std::vector<HWND> pages;
+    for (HWND child : directChildren(main))
+        if (classOf(child) == "#32770") pages.push_back(child);
+    return pages;
+}
+
+bool shown(HWND window) { return (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+TEST(PanelWindow, TabsAndOpenSwitchBetweenTheTwoPages) {
+    runPanel([](HWND main) {
+        std::vector<HWND> pages = pagesOf(main);
+        ASSERT_EQ(pages.size(), 2u);
+        for (HWND page : pages)
+            EXPECT_EQ(rectText(clientRectOf(page)), rectText(RECT{24, 53, 24 + 662, 53 + 282}));
+        // Which one is the Control page: the one with the faders and meters.
+        HWND control = directChildren(pages[0]).size() > directChildren(pages[1]).size() ? pages[0] : pages[1];
+        HWND info = control == pages[0] ? pages[1] : pages[0];
+        EXPECT_TRUE(shown(control)) << "Control page after start";
+        EXPECT_FALSE(shown(info));
+
+        SendMessageA(main, WM_COMMAND, 8194, 0);
+        EXPECT_FALSE(shown(control));
+        EXPECT_TRUE(shown(info));
+        SendMessageA(main, WM_COMMAND, 8193, 0); // no control has this id
+        EXPECT_TRUE(shown(info));
+        SendMessageA(main, WM_COMMAND, 8192, 0);
+        EXPECT_TRUE(shown(control));
+        EXPECT_FALSE(shown(info));
+
+        SendMessageA(main, WM_COMMAND, 8194, 0);
+        SendMessageA(main, WM_CLOSE, 0, 0);
+        SendMessageA(main, WM_COMMAND, 32771, 0); // Open
+        EXPECT_TRUE(IsWindowVisible(main));
+        EXPECT_TRUE(shown(control)) << "Open always shows the Control page";
+        EXPECT_FALSE(shown(info));
+    });
+}
+
 TEST(PanelWindow, RadioButtonsTakeThePanelsColoursAndOtherControlsTheDefault) {
     runPanel([](HWND main) {
         HDC dc = GetDC(main);
