@@ -182,8 +182,35 @@ def _byte(offset):
     return property(lambda self: self.raw[offset], lambda self, v: self.raw.__setitem__(offset, v))
 
 
+class _ByteRun:
+    """A run of byte fields inside a record, written through: record.out_volume[3] = 90."""
+
+    def __init__(self, raw, offset, count):
+        self.raw, self.offset, self.count = raw, offset, count
+
+    def __getitem__(self, i):
+        return list(self)[i]
+
+    def __setitem__(self, i, value):
+        if not 0 <= i < self.count:
+            raise IndexError(i)
+        self.raw[self.offset + i] = value
+
+    def __iter__(self):
+        return iter(self.raw[self.offset:self.offset + self.count])
+
+    def __len__(self):
+        return self.count
+
+    def __eq__(self, other):
+        return list(self) == list(other)
+
+    def __repr__(self):
+        return repr(list(self))
+
+
 def _bytes(offset, count):
-    return property(lambda self: list(self.raw[offset:offset + count]),
+    return property(lambda self: _ByteRun(self.raw, offset, count),
                     lambda self, v: self.raw.__setitem__(slice(offset, offset + count), bytes(v)))
 
 
@@ -229,7 +256,7 @@ class Record:
 
     def user_fields(self):
         """The fields the user sets, for comparing two records."""
-        return dict(out_volume=self.out_volume, out_mute=self.out_mute, out_link=self.out_link,
+        return dict(out_volume=list(self.out_volume), out_mute=list(self.out_mute), out_link=list(self.out_link),
                     selector=self.selector, mix_out_sel=self.mix_out_sel, digital_mon=self.digital_mon,
                     sample_rate=self.sample_rate, output_level=self.output_level,
                     digital_format=self.digital_format, latency=self.latency)
@@ -319,11 +346,14 @@ class Panel:
         ctl("fader", output, steps)
 
     def expect_box(self, text, timeout=10.0):
-        shown = ctl("wait-box", int(timeout * 1000))
-        if shown != text:
-            raise StoryFailure("message box says %r, expected %r" % (shown, text))
-        ctl("dismiss")
-        wait_for("the message box to close", lambda: ctl("boxes") == "0")
+        """Waits for a message box with exactly this text, then presses its OK."""
+        try:
+            wait_for("a message box %r" % text, lambda: ctl("boxes", text) != "0", timeout)
+        except StoryFailure:
+            shown = ctl("wait-box", 100, check=False).stdout.strip()
+            raise StoryFailure("no message box %r (shown: %r)" % (text, shown))
+        ctl("dismiss", text)
+        wait_for("the message box to close", lambda: ctl("boxes", text) == "0")
 
     def boxes(self):
         return int(ctl("boxes"))

@@ -12,8 +12,8 @@
 //   panelctl page-command <id>        post a button click of control <id> to the Control page
 //   panelctl fader <output> <steps>   move fader <output> (0..7) by <steps> wheel notches (+ up)
 //   panelctl wait-box [ms]            wait for a message box of the panel; prints its text
-//   panelctl dismiss                  press OK on the panel's message box
-//   panelctl boxes                    number of message boxes the panel shows
+//   panelctl dismiss [text]           press OK on the panel's message box (the one with that text)
+//   panelctl boxes [text]             number of message boxes the panel shows (with that text)
 //   panelctl pid                      the panel's process id (Windows)
 //   panelctl resources                "windows=N gdi=N handles=N" of the panel process
 //   panelctl wait-gone [ms]           wait until no main window exists
@@ -218,7 +218,7 @@ int usage() {
     std::fprintf(stderr,
                  "usage: panelctl find [ms] | title | wait-title <text> [ms] | visible | wait-visible <0|1> [ms]\n"
                  "       | close | control-page | command <id> | page-command <id> | fader <output> <steps>\n"
-                 "       | wait-box [ms] | dismiss | boxes | pid | resources | wait-gone [ms]\n");
+                 "       | wait-box [ms] | dismiss [text] | boxes [text] | pid | resources | wait-gone [ms]\n");
     return 2;
 }
 
@@ -359,15 +359,19 @@ int run(int argc, char** argv) {
         return 0;
     }
     if (cmd == "dismiss") {
-        std::vector<HWND> boxes = messageBoxes(main);
-        if (boxes.empty()) {
-            std::fprintf(stderr, "panelctl: no message box\n");
-            return 1;
+        // The box with the given text (any box without one).
+        for (HWND box : messageBoxes(main)) {
+            if (argc > 2 && boxText(box) != argv[2]) continue;
+            return PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0) ? 0 : 1;
         }
-        return PostMessageA(boxes.front(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0) ? 0 : 1;
+        std::fprintf(stderr, "panelctl: no such message box\n");
+        return 1;
     }
     if (cmd == "boxes") {
-        std::printf("%u\n", static_cast<unsigned>(messageBoxes(main).size()));
+        unsigned count = 0;
+        for (HWND box : messageBoxes(main))
+            if (argc < 3 || boxText(box) == argv[2]) ++count;
+        std::printf("%u\n", count);
         return 0;
     }
     if (cmd == "pid") {

@@ -55,14 +55,16 @@ def failing_volume():
 
 
 def failing_cpld():
-    """the CPLD cannot be written: the MON box; MON works on the next click"""
+    """the CPLD cannot be written: the MON box; the MIX switch still works"""
     panel = state["panel"]
     fault(IOCTL_COMMAND, CMD_WRITE_CPLD)
     panel.click(ID_MON)
     panel.expect_box("Function error USBDevice::setVelCpldDigitalMon()")
-    expect_equal(dump(UNIT)["cpld"] & CPLD_MON, 0, "MON bit after the failed write")
-    panel.click(ID_MON)
-    wait_unit(UNIT, "the MON bit", lambda d: d["cpld"] & CPLD_MON)
+    expect_equal(dump(UNIT)["cpld"], CPLD_POWER_ON, "CPLD after the failed write")
+    panel.click(ID_MIX)
+    d = wait_unit(UNIT, "the MIX bit", lambda d: d["cpld"] & CPLD_MIX)
+    expect_equal(d["cpld"] & ~CPLD_MIX, CPLD_POWER_ON, "the other CPLD bits")
+    expect_equal(panel.boxes(), 0, "message boxes left")
     expect(panel.alive(), "the panel still runs")
 
 
