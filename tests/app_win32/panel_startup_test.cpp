@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -90,6 +92,66 @@ TEST(PanelStartup, ASecondStartEndsAtOnceAndRestoresTheRunningPanel) {
     SendMessageA(mainAgain, WM_COMMAND, 32771, 0);
     PostMessageA(mainAgain, WM_COMMAND, IDCANCEL, 0);
     EXPECT_EQ(again.waitExit(kLimitMs), 0);
+}
+
+// The stored value of a key below HKCU as Wine's own `reg` shows it: the hex
+// digits of the REG_BINARY value, or "" when there is none.
+std::string storedHex(const std::string& key) {
+    const std::string out = runAndCapture("reg query \"HKCU\\" + key + "\" /v VelConfig");
+    const size_t type = out.find("REG_BINARY");
+    if (type == std::string::npos) return {};
+    std::string hex;
+    for (size_t i = type + 10; i < out.size() && out[i] != '\n'; ++i)
+        if (std::isxdigit(static_cast<unsigned char>(out[i]))) hex += out[i];
+    return hex;
+}
+
+// A copy of the program under another name keeps its settings under that name.
+std::string copyProgramAs(const char* baseName) {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    const std::string copy = std::string(temp) + baseName + ".exe";
+    return CopyFileA(panelExe().c_str(), copy.c_str(), FALSE) ? copy : std::string();
+}
+
+TEST(PanelStartup, ARunWithoutAUnitLeavesTheStoredSettingsAsTheyWere) {
+    // A stored record (352 bytes) under the name of a renamed copy.
+    std::string seed;
+    for (int i = 0; i < 352; ++i) {
+        char byte[3];
+        std::snprintf(byte, sizeof byte, "%02X", (i * 7 + 3) & 0xFF);
+        seed += byte;
+    }
+    const std::string key = "Software\\Qor\\PanelSeed\\velpanel";
+    runAndCapture("reg add \"HKCU\\" + key + "\" /v VelConfig /t REG_BINARY /d " + seed + " /f");
+    ASSERT_EQ(storedHex(key), seed);
+
+    const std::string copy = copyProgramAs("PanelSeed");
+    ASSERT_FALSE(copy.empty());
+    Process panel;
+    bool trayBoxSeen = false;
+    ASSERT_TRUE(launch("\"" + copy + "\"", panel));
+    const DWORD start = GetTickCount();
+    HWND main = nullptr;
+    while (GetTickCount() - start < kLimitMs && !(main && hidden(main))) {
+        if (HWND box = findBoxWithText(panel.id, "Create fail! : Tray")) {
+            trayBoxSeen = true;
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }
+        main = waitForDialog(panel.id, kTitle, 0);
+        Sleep(20);
+    }
+    ASSERT_TRUE(main);
+    EXPECT_TRUE(trayBoxSeen);
+    // Open and close the window, switch pages, then Exit: no unit came, so
+    // the blank settings of the run must not replace the stored ones.
+    SendMessageA(main, WM_COMMAND, 32771, 0);
+    SendMessageA(main, WM_COMMAND, 8194, 0);
+    SendMessageA(main, WM_CLOSE, 0, 0);
+    PostMessageA(main, WM_COMMAND, 32773, 0);
+    EXPECT_EQ(panel.waitExit(kLimitMs), 0);
+    EXPECT_EQ(storedHex(key), seed);
+    DeleteFileA(copy.c_str());
 }
 
 } // namespace
