@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Screenshots of the panel under Wine with an X server of its own:
+#   scripts/screenshots.sh [out-dir]     (default: docs/screenshots)
+# Writes control-page.png, info-page.png and tray-menu.png.
+#
+# VelPanel.exe runs inside a Wine virtual desktop (title bars, a taskbar with
+# the notification area) on Xvfb, in an X11 prefix of its own. When the
+# simulated driver is built, a unit is plugged first, so that the panel shows
+# a connected Velmora; otherwise it shows No Device.
+# VELPANEL_BUILD names the build tree (default: build/windows).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${VELPANEL_BUILD:-$root/build/windows}
+out=${1:-$root/docs/screenshots}
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+
+if [ -z "${SCREENSHOTS_INSIDE:-}" ]; then
+  [ -f "$build/CMakeCache.txt" ] || (cd "$root" && cmake --preset windows -B "$build" >/dev/null)
+  cmake --build "$build" -j2 --target VelPanel panel_remote >/dev/null
+  # The simulated unit is optional.
+  cmake --build "$build" -j2 --target velmora-sim velmorasim_driver >/dev/null 2>&1 || true
+  export SCREENSHOTS_INSIDE=1 VELPANEL_BUILD=$build
+  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$out"
+fi
+
+# ---- inside the X server -----------------------------------------------------
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+prefix=$build/wineprefix-screenshots
+exe=$(find "$build/app/win32" -maxdepth 1 -name VelPanel.exe | head -1)
+remote=$(find "$build/tests/app_win32" -maxdepth 1 -name panel_remote.exe | head -1)
+sim=$build/sim/tools/velmora-sim.exe
+[ -f "$exe" ] && [ -f "$remote" ] || { echo "screenshots: build VelPanel and panel_remote first" >&2; exit 1; }
+
+unit=
+if [ -f "$sim" ] && [ -f "$build/sim/driver/velmorasim.sys" ]; then
+  VELMORA_SIM_BUILD=$build "$root/scripts/sim-prefix.sh" "$prefix" x11 </dev/null >/dev/null
+  unit=SHOT0001
+else
+  "$root/scripts/wine-prefix.sh" "$prefix" x11 >/dev/null
+fi
+export WINEPREFIX=$(cd "$prefix" && pwd)
+# The panel starts from stored settings of its own only.
+wine reg delete 'HKCU\Software\Qor' /f >/dev/null 2>&1 || true
+
+shot() { sleep 1.5; import -window root "$out/$1"; echo "screenshots: $out/$1"; }
+finish() {
+  wine "$remote" --desktop=velpanel command 32773 >/dev/null 2>&1 || true
+  [ -n "$unit" ] && wine "$sim" unplug "$unit" >/dev/null 2>&1 || true
+  wineserver -k >/dev/null 2>&1 || true
+}
+trap finish EXIT
+
+if [ -n "$unit" ]; then
+  wine "$sim" plug "$unit" >/dev/null 2>&1
+  wine "$sim" wait-present "$unit" 5000 >/dev/null 2>&1
+fi
+
+wine explorer /desktop=velpanel,1024x768 "$(winepath -w "$exe")" </dev/null >/dev/null 2>&1 &
+wine "$remote" --desktop=velpanel wait 30000
+if [ -n "$unit" ]; then
+  # The unit's arrival runs during the panel's start; wait for its title.
+  for _ in $(seq 100); do
+    case $(wine "$remote" --desktop=velpanel title 2>/dev/null) in *"No Device"*) sleep 0.1 ;; *) break ;; esac
+  done
+fi
+
+wine "$remote" --desktop=velpanel open
+shot control-page.png
+wine "$remote" --desktop=velpanel command 8194
+shot info-page.png
+wine "$remote" --desktop=velpanel command 8192
+wine "$remote" --desktop=velpanel popup
+shot tray-menu.png
+wine "$remote" --desktop=velpanel cancel-menu
