@@ -110,7 +110,7 @@ LRESULT CSystemTray::onTrayNotification(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CSystemTray::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != 0 && message == iconData_.uCallbackMessage && iconData_.hWnd == hwnd())
+    if (message != 0 && message == iconData_.uCallbackMessage)
         return onTrayNotification(wParam, lParam);
     if (message != 0 && message == taskbarCreatedMessage()) {
         perform(state_.areaRecreated());
