@@ -200,15 +200,20 @@ samples = []
 failures = []
 t_start = time.monotonic()
 for cycle in range(1, cycles + 1):
-    sim("plug", UNIT)
-    sim("wait-present", UNIT, 5000)
     try:
+        sim("plug", UNIT)
+        sim("wait-present", UNIT, 5000)
         wait_unit(UNIT, "arrival %d applied" % cycle,
                   lambda d: all(d["codec"][r] == 0xFF for r in VOLUME_REGISTER), timeout=10)
-    except StoryFailure as error:
-        failures.append(str(error))
-    sim("unplug", UNIT)
-    sim("wait-absent", UNIT, 5000)
+    except (StoryFailure, subprocess.TimeoutExpired) as error:
+        listing = sim("list", check=False).strip().replace("\n", "; ")
+        failures.append("cycle %d: %s (bus: %s)" % (cycle, error, listing))
+        print("cycle %d failed: %s" % (cycle, failures[-1]), flush=True)
+    try:
+        sim("unplug", UNIT, check=False)
+        sim("wait-absent", UNIT, 5000)
+    except (StoryFailure, subprocess.TimeoutExpired) as error:
+        failures.append("cycle %d: unplug: %s" % (cycle, error))
     if not panel.alive():
         failures.append("the panel ended in cycle %d" % cycle)
         break
@@ -245,7 +250,7 @@ lines.append("## Plug/unplug soak")
 lines.append("")
 lines.append("%d cycles with the panel running, %.0f s (%.2f s per cycle, %.1f cycles a minute; each cycle: "
              "plug, wait until enumerable, wait until the unit's eight volume registers hold the applied "
-             "record, unplug, wait until gone). Panel alive at the end: %s. Arrivals not applied: %d." % (
+             "record, unplug, wait until gone). Panel alive at the end: %s. Failed cycles: %d." % (
                  done, soak_time, soak_time / max(1, done), 60.0 * done / max(soak_time, 1e-9),
                  "yes" if alive and not any("ended" in f for f in failures) else "NO", len(failures)))
 lines.append("")
