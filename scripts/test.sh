@@ -21,18 +21,28 @@ step "native build (ASan + UBSan)"
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 step "native tests"
-if ctest --preset native -j "$jobs"; then summary+=("native tests: ok"); else summary+=("native tests: FAILED"); status=1; fi
+if ctest --preset native -j "$jobs" 2>&1 | tee build/native-ctest.log; [ "${PIPESTATUS[0]}" -eq 0 ]; then summary+=("native tests: ok"); else summary+=("native tests: FAILED"); status=1; fi
 
 step "windows build (MinGW-w64)"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
 step "windows tests under Wine"
-if ctest --preset windows -j "$jobs"; then summary+=("windows tests: ok"); else summary+=("windows tests: FAILED"); status=1; fi
+if ctest --preset windows -j "$jobs" 2>&1 | tee build/windows-ctest.log; [ "${PIPESTATUS[0]}" -eq 0 ]; then summary+=("windows tests: ok"); else summary+=("windows tests: FAILED"); status=1; fi
 
 step "fuzzers (clang + libFuzzer, short runs)"
 if bash scripts/run-fuzzers.sh "${FUZZ_SECONDS:-15}"; then summary+=("fuzzers: ok"); else summary+=("fuzzers: FAILED"); status=1; fi
 
+# One closing line over both test runs: "N passed, N failed".
+count() { local v; v=$(sed -n "s/$1/\\1/p" "$2" 2>/dev/null | tail -n 1); echo "${v:-0}"; }
+all=0; bad=0
+for log in build/native-ctest.log build/windows-ctest.log; do
+  all=$(( all + $(count '.*tests failed out of \([0-9]*\).*' "$log") ))
+  bad=$(( bad + $(count '.* \([0-9]*\) tests failed out of.*' "$log") ))
+done
+[ "$status" -ne 0 ] && [ "$bad" -eq 0 ] && bad=1
+
 echo
 echo "=== summary"
 printf '%s\n' "${summary[@]}"
+echo "tests: $((all - bad)) passed, $bad failed"
 exit $status
