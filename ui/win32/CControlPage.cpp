@@ -10,20 +10,7 @@ namespace {
 COLORREF colour(Rgb c) { return RGB(c.r, c.g, c.b); }
 } // namespace
 
-CControlPage::CControlPage(SettingsApplier* owner) : logic_(*this, owner) {}
-
-bool CControlPage::createPage(HWND parent, int x, int y, const char* bitmapName)
-{
-    if (!createModeless(parent, IDD_PAGE_CONTROL))
-        return false;
-    owner_ = parent;
-    background_ = loadBitmapResource(bitmapName);
-    const SIZE size = bitmapSize(background_.get());
-    backgroundWidth_ = size.cx;
-    backgroundHeight_ = size.cy;
-    ::MoveWindow(hwnd(), x, y, backgroundWidth_, backgroundHeight_, FALSE);
-    return true;
-}
+CControlPage::CControlPage(SettingsApplier* owner) : CSkinPage(IDD_PAGE_CONTROL), logic_(*this, owner) {}
 
 // ------------------------------------------------------------ the controls
 
@@ -166,28 +153,6 @@ void CControlPage::onSettings(PanelSettings record)
     logic_.onSettings(record);
 }
 
-void CControlPage::showPage(bool visible)
-{
-    if (hwnd())
-        ::ShowWindow(hwnd(), visible ? SW_SHOW : SW_HIDE);
-}
-
-void CControlPage::setDevice(USBDevice* device)
-{
-    device_ = device;
-}
-
-void CControlPage::clearDevice()
-{
-    device_ = nullptr;
-}
-
-void CControlPage::destroyPage()
-{
-    destroyWindow();
-    delete this;
-}
-
 // -------------------------------------------------------------- messages
 
 INT_PTR CControlPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -209,7 +174,7 @@ INT_PTR CControlPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         return FALSE;
     case WM_PAINT:
-        paint();
+        paintBackground();
         return TRUE;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
@@ -223,12 +188,6 @@ INT_PTR CControlPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     default:
         return FALSE;
     }
-}
-
-void CControlPage::paint()
-{
-    PaintDC dc(hwnd());
-    drawBitmap(dc.get(), background_.get(), 0, 0);
 }
 
 INT_PTR CControlPage::controlColour(HDC dc, HWND control)

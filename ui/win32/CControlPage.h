@@ -8,38 +8,26 @@
 #include "ui/ControlPageLogic.h"
 #include "ui/ControlPageLayout.h"
 #include "ui/ControlPageView.h"
-#include "ui/SettingsObserver.h"
 #include "ui/win32/CFader.h"
 #include "ui/win32/CPeakMeter.h"
 #include "ui/win32/CSkinButton.h"
+#include "ui/win32/CSkinPage.h"
 #include "ui/win32/CSkinText.h"
-#include "ui/win32/Dialog.h"
-#include "ui/win32/Gdi.h"
 
 namespace velmora {
 
 class SettingsApplier;
 
-class CControlPage : public Dialog, public SettingsObserver, private ControlPageView {
+class CControlPage : public CSkinPage, private ControlPageView {
 public:
     // `owner` receives applyVolumes / applyMixer (the main window).
     explicit CControlPage(SettingsApplier* owner);
 
-    // Creates the page window as a child of `parent` and places it at (x, y)
-    // with the size of the named background bitmap. False when the window
-    // cannot be created.
-    bool createPage(HWND parent, int x, int y, const char* bitmapName);
-
-    // SettingsObserver
+    // SettingsObserver (showing, the device pointer and destroying are the page base's)
     void onMeters(const MeterBlock& block) override;
     void onSettings(PanelSettings record) override;
-    void showPage(bool visible) override;
-    void setDevice(USBDevice* device) override;
-    void clearDevice() override;
-    void destroyPage() override;
 
     const ControlPageLogic& logic() const { return logic_; }
-    USBDevice* device() const { return device_; }
 
 protected:
     INT_PTR handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -61,14 +49,8 @@ private:
                           const char* on);
     CSkinButton* buttonById(int controlId);
     const CSkinButton* buttonById(int controlId) const;
-    void paint();
     INT_PTR controlColour(HDC dc, HWND control);
 
-    HWND owner_ = nullptr;
-    USBDevice* device_ = nullptr;
-    Bitmap background_;
-    int backgroundWidth_ = 0;
-    int backgroundHeight_ = 0;
     CSkinButton monButton_;
     CSkinButton mixButton_;
     CSkinButton muteButtons_[controlpage::OUTPUTS];

@@ -17,20 +17,7 @@ void createLine(CSkinText& line, HWND parent, const TextLine& at)
 }
 } // namespace
 
-CInfoPage::CInfoPage() : logic_(*this) {}
-
-bool CInfoPage::createPage(HWND parent, int x, int y, const char* bitmapName)
-{
-    if (!createModeless(parent, IDD_PAGE_INFO))
-        return false;
-    owner_ = parent;
-    background_ = loadBitmapResource(bitmapName);
-    const SIZE size = bitmapSize(background_.get());
-    backgroundWidth_ = size.cx;
-    backgroundHeight_ = size.cy;
-    ::MoveWindow(hwnd(), x, y, backgroundWidth_, backgroundHeight_, FALSE);
-    return true;
-}
+CInfoPage::CInfoPage() : CSkinPage(IDD_PAGE_INFO), logic_(*this) {}
 
 void CInfoPage::buildLines()
 {
@@ -51,28 +38,6 @@ void CInfoPage::onSettings(PanelSettings record)
     logic_.onSettings(record);
 }
 
-void CInfoPage::showPage(bool visible)
-{
-    if (hwnd())
-        ::ShowWindow(hwnd(), visible ? SW_SHOW : SW_HIDE);
-}
-
-void CInfoPage::setDevice(USBDevice* device)
-{
-    device_ = device;
-}
-
-void CInfoPage::clearDevice()
-{
-    device_ = nullptr;
-}
-
-void CInfoPage::destroyPage()
-{
-    destroyWindow();
-    delete this;
-}
-
 INT_PTR CInfoPage::handleMessage(UINT message, WPARAM, LPARAM)
 {
     switch (message) {
@@ -80,17 +45,11 @@ INT_PTR CInfoPage::handleMessage(UINT message, WPARAM, LPARAM)
         buildLines();
         return TRUE;
     case WM_PAINT:
-        paint();
+        paintBackground();
         return TRUE;
     default:
         return FALSE;
     }
-}
-
-void CInfoPage::paint()
-{
-    PaintDC dc(hwnd());
-    drawBitmap(dc.get(), background_.get(), 0, 0);
 }
 
 } // namespace velmora

@@ -1,0 +1,42 @@
+// What both pages share: a modeless child dialog from a template, sized to its
+// background bitmap and painted with it, that the main window drives through
+// the page interface (show, hide, device pointer, destroy).
+#pragma once
+
+#include "ui/SettingsObserver.h"
+#include "ui/win32/Dialog.h"
+#include "ui/win32/Gdi.h"
+
+namespace velmora {
+
+class CSkinPage : public Dialog, public SettingsObserver {
+public:
+    // Creates the page window as a child of `parent` and places it at (x, y)
+    // with the size of the named background bitmap, without repainting.
+    // False when the window cannot be created.
+    bool createPage(HWND parent, int x, int y, const char* bitmapName);
+
+    // SettingsObserver: the same in every page
+    void showPage(bool visible) override;
+    void setDevice(USBDevice* device) override;
+    void clearDevice() override;
+    void destroyPage() override; // the window, then the page object itself
+
+    USBDevice* device() const { return device_; }
+    HWND owner() const { return owner_; }
+
+protected:
+    explicit CSkinPage(int templateId) : templateId_(templateId) {}
+    ~CSkinPage() override = default; // pages end through destroyPage
+
+    // Copies the background 1:1 at (0, 0); the controls paint themselves.
+    void paintBackground();
+
+private:
+    int templateId_;
+    HWND owner_ = nullptr;
+    USBDevice* device_ = nullptr;
+    Bitmap background_;
+};
+
+} // namespace velmora
