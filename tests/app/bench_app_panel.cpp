@@ -6,32 +6,13 @@
 
 #include <benchmark/benchmark.h>
 
-// The replacement operator new below hands out malloc'ed blocks; its deletes
-// free them. GCC cannot see that the pair belongs together.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
 #include <cstdio>
 #include <cstdlib>
 #include <new>
 
-namespace {
-unsigned long long g_allocations = 0;
-}
+#include "tests/support/CountingAllocator.h"
 
-void* operator new(std::size_t size) {
-    ++g_allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    ++g_allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+using velmora_testing::g_allocations;
 
 namespace velmora {
 namespace {

@@ -11,31 +11,14 @@
 
 #include <benchmark/benchmark.h>
 
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
 #include <cstdlib>
 #include <new>
 #include <string>
 #include <vector>
 
-namespace {
-unsigned long long g_allocations = 0;
-}
+#include "tests/support/CountingAllocator.h"
 
-void* operator new(std::size_t size) {
-    ++g_allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    ++g_allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+using velmora_testing::g_allocations;
 
 namespace velmora {
 namespace {
