@@ -16,6 +16,7 @@ import signal
 import struct
 import subprocess
 import sys
+import tempfile
 import time
 
 PREFIX = os.environ["WINEPREFIX"]
@@ -55,9 +56,24 @@ class StoryFailure(Exception):
 
 # ---------------------------------------------------------------- processes
 
+def run_wine(argv, timeout):
+    """Runs a Wine program and waits for its exit, not for the end of its output.
+
+    The first Wine program of a session may start Wine's background services,
+    which inherit its standard output and live on; reading a pipe until its end
+    would then wait for them. Output goes through files instead."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        process = subprocess.run(["wine", *map(str, argv)], env=ENV, stdin=subprocess.DEVNULL,
+                                 stdout=out, stderr=err, timeout=timeout)
+        out.seek(0)
+        err.seek(0)
+        return subprocess.CompletedProcess(process.args, process.returncode,
+                                           out.read().decode("utf-8", "replace"),
+                                           err.read().decode("utf-8", "replace"))
+
+
 def wine(exe, *args, timeout=30, check=True):
-    result = subprocess.run(["wine", exe, *map(str, args)], env=ENV, stdin=subprocess.DEVNULL,
-                            capture_output=True, text=True, timeout=timeout)
+    result = run_wine([exe, *args], timeout)
     if check and result.returncode != 0:
         raise StoryFailure("%s %s failed (%d): %s" % (os.path.basename(exe), " ".join(map(str, args)),
                                                        result.returncode, result.stderr.strip()))

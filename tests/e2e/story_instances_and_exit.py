@@ -19,8 +19,7 @@ def second_start():
     first = story.panel()
     state["panel"] = first
     t0 = time.monotonic()
-    second = subprocess.run(["wine", VELPANEL], env=ENV, stdin=subprocess.DEVNULL, capture_output=True,
-                            timeout=30)
+    second = run_wine([VELPANEL], timeout=30)
     took = time.monotonic() - t0
     expect_equal(second.returncode, 0, "exit code of the second start")
     expect(took < 15, "the second start ended (%.1f s)" % took)
