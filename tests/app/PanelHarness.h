@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/PanelCore.h"
+#include "tests/support/SettingsRecords.h"
 #include "app/PanelView.h"
 #include "device/USBDevice.h"
 #include "settings/MemorySettingsStore.h"
@@ -158,16 +159,9 @@ inline uint8_t expectedVolumeData(const PanelSettings& r, int ch) {
     return uint8_t(v | 0x80);
 }
 
-inline PanelSettings defaults() {
-    PanelSettings r;
-    makeDefaultSettings(r);
-    return r;
-}
+using velmora_testing::defaults;
 
-inline std::vector<uint8_t> bytesOf(const PanelSettings& r) {
-    const auto* p = reinterpret_cast<const uint8_t*>(&r);
-    return std::vector<uint8_t>(p, p + sizeof r);
-}
+using velmora_testing::bytesOf;
 
 inline bool sameBytes(const PanelSettings& a, const PanelSettings& b) {
     return std::memcmp(&a, &b, sizeof a) == 0;

@@ -1,6 +1,7 @@
 // The record a unit starts from, with the versions the unit itself reports
 // (a device model standing in for the driver).
 #include "device/USBDevice.h"
+#include "tests/support/SettingsRecords.h"
 #include "settings/ArrivalRecord.h"
 #include "settings/MemorySettingsStore.h"
 #include "sim/fake/ModelTransport.h"
@@ -15,10 +16,7 @@ using namespace velmora;
 
 namespace {
 
-std::vector<uint8_t> bytesOf(const PanelSettings& r) {
-    const auto* p = reinterpret_cast<const uint8_t*>(&r);
-    return std::vector<uint8_t>(p, p + sizeof r);
-}
+using velmora_testing::bytesOf;
 
 std::vector<uint8_t> bytesOf(const VersionInfo& v) {
     const auto* p = reinterpret_cast<const uint8_t*>(&v);

@@ -1,6 +1,7 @@
 // Loading and saving through a store: the size rule, the rate rule and the
 // rule that a blank record never replaces what is stored.
 #include "settings/MemorySettingsStore.h"
+#include "tests/support/SettingsRecords.h"
 #include "settings/SettingsStore.h"
 
 #include <gtest/gtest.h>
@@ -12,16 +13,9 @@ using namespace velmora;
 
 namespace {
 
-std::vector<uint8_t> bytesOf(const PanelSettings& r) {
-    const auto* p = reinterpret_cast<const uint8_t*>(&r);
-    return std::vector<uint8_t>(p, p + sizeof r);
-}
+using velmora_testing::bytesOf;
 
-PanelSettings defaults() {
-    PanelSettings r;
-    makeDefaultSettings(r);
-    return r;
-}
+using velmora_testing::defaults;
 
 // A record a user could have stored: nothing of it equals the defaults.
 PanelSettings userRecord() {

@@ -1,6 +1,7 @@
 // The registry store against Wine's own `reg` tool: what the store writes is
 // read back by `reg query`, and what `reg add` writes is what the store loads.
 #include "settings/MemorySettingsStore.h"
+#include "tests/support/SettingsRecords.h"
 #include "settings/SettingsStore.h"
 #include "settings/win32/RegistrySettingsStore.h"
 
@@ -18,16 +19,9 @@ using namespace velmora;
 
 namespace {
 
-std::vector<uint8_t> bytesOf(const PanelSettings& r) {
-    const auto* p = reinterpret_cast<const uint8_t*>(&r);
-    return std::vector<uint8_t>(p, p + sizeof r);
-}
+using velmora_testing::bytesOf;
 
-PanelSettings defaults() {
-    PanelSettings r;
-    makeDefaultSettings(r);
-    return r;
-}
+using velmora_testing::defaults;
 
 PanelSettings userRecord() {
     PanelSettings r = defaults();

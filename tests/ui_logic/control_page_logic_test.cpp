@@ -2,6 +2,7 @@
 // window, including a main window that publishes back into the page while
 // the page's handler is still running.
 #include "ui/ControlPageLayout.h"
+#include "tests/support/SettingsRecords.h"
 #include "ui/ControlPageLogic.h"
 
 #include <gtest/gtest.h>
@@ -66,11 +67,7 @@ struct RecordingOwner : SettingsApplier {
     }
 };
 
-PanelSettings defaults() {
-    PanelSettings r;
-    makeDefaultSettings(r);
-    return r;
-}
+using velmora_testing::defaults;
 
 using Ops = std::vector<std::string>;
 
