@@ -1,5 +1,7 @@
 #include "settings/SettingsStore.h"
 
+#include "settings/SettingsRepair.h"
+
 #include <cstring>
 
 namespace velmora {
@@ -21,7 +23,11 @@ PanelSettings loadSettingsOrDefaults(SettingsStore& store) {
     PanelSettings record;
     if (!loadSettings(store, record) || !isValidSampleRate(record.sampleRate)) {
         makeDefaultSettings(record);
+        return record;
     }
+    // A damaged field is not sent as it stands: it takes its default and the
+    // rest of the user's record is kept.
+    repairSettings(record);
     return record;
 }
 

@@ -5,6 +5,7 @@
 #include "settings/PanelSettings.h"
 
 #include <cstdint>
+#include <string>
 
 namespace velmora {
 
@@ -20,6 +21,8 @@ public:
     virtual bool readBytes(uint8_t* buffer, uint32_t capacity, uint32_t& size) = 0;
     // Replaces the stored value; false when the write failed.
     virtual bool writeBytes(const uint8_t* bytes, uint32_t size) = 0;
+    // Where the value lives, as the user would look for it (a registry key).
+    virtual std::string location() const { return "the settings store"; }
 };
 
 // Zeroes the record, then reads the stored value into it. True only when a
@@ -27,8 +30,9 @@ public:
 bool loadSettings(SettingsStore& store, PanelSettings& record);
 
 // The record a unit starts from: the stored one when it was read whole and
-// holds one of the four sample rates, the defaults (every field) otherwise.
-// Versions are left as loaded (zero in the defaults).
+// holds one of the four sample rates, with every damaged field back at its
+// default; the defaults (every field) otherwise. Versions are left as loaded
+// (zero in the defaults).
 PanelSettings loadSettingsOrDefaults(SettingsStore& store);
 
 enum class SaveResult {

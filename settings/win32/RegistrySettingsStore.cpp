@@ -6,17 +6,24 @@ namespace velmora {
 
 namespace {
 
-// Opens (creating where missing) Software\<company>\<application>\velpanel
-// one level at a time; null when any level fails.
-HKEY openSection(const std::string& company, const std::string& application) {
+// Opens Software\<company>\<application>\velpanel one level at a time;
+// null when any level fails. Reading opens each level for reading only, so
+// that a key the user may read but not write still gives its record; writing
+// creates the levels that are missing.
+HKEY openSection(const std::string& company, const std::string& application, bool forWriting) {
     const char* levels[] = {"Software", company.c_str(), application.c_str(),
                             RegistrySettingsStore::SECTION};
     HKEY parent = HKEY_CURRENT_USER;
     for (const char* name : levels) {
         HKEY child = nullptr;
-        DWORD disposition = 0;
-        LONG rc = RegCreateKeyExA(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                  KEY_READ | KEY_WRITE, nullptr, &child, &disposition);
+        LONG rc;
+        if (forWriting) {
+            DWORD disposition = 0;
+            rc = RegCreateKeyExA(parent, name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &child,
+                                 &disposition);
+        } else {
+            rc = RegOpenKeyExA(parent, name, 0, KEY_READ, &child);
+        }
         if (parent != HKEY_CURRENT_USER) RegCloseKey(parent);
         if (rc != ERROR_SUCCESS) return nullptr;
         parent = child;
@@ -36,6 +43,8 @@ std::string RegistrySettingsStore::sectionPath() const {
     return "Software\\" + company_ + "\\" + application_ + "\\" + SECTION;
 }
 
+std::string RegistrySettingsStore::location() const { return "HKEY_CURRENT_USER\\" + sectionPath(); }
+
 std::string RegistrySettingsStore::executableBaseName() {
     char path[MAX_PATH + 1] = {};
     DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -49,7 +58,7 @@ std::string RegistrySettingsStore::executableBaseName() {
 }
 
 bool RegistrySettingsStore::querySize(uint32_t& size) {
-    HKEY key = openSection(company_, application_);
+    HKEY key = openSection(company_, application_, false);
     if (!key) return false;
     DWORD type = 0;
     DWORD bytes = 0;
@@ -61,7 +70,7 @@ bool RegistrySettingsStore::querySize(uint32_t& size) {
 }
 
 bool RegistrySettingsStore::readBytes(uint8_t* buffer, uint32_t capacity, uint32_t& size) {
-    HKEY key = openSection(company_, application_);
+    HKEY key = openSection(company_, application_, false);
     if (!key) return false;
     DWORD type = 0;
     DWORD bytes = capacity;
@@ -73,7 +82,7 @@ bool RegistrySettingsStore::readBytes(uint8_t* buffer, uint32_t capacity, uint32
 }
 
 bool RegistrySettingsStore::writeBytes(const uint8_t* bytes, uint32_t size) {
-    HKEY key = openSection(company_, application_);
+    HKEY key = openSection(company_, application_, true);
     if (!key) return false;
     LONG rc = RegSetValueExA(key, VALUE_NAME, 0, REG_BINARY, bytes, size);
     RegCloseKey(key);

@@ -1,7 +1,8 @@
 // The settings record in the per-user registry:
 // HKEY_CURRENT_USER\Software\<company>\<application>\velpanel, binary value
-// "VelConfig". Every key level is opened, or created when missing, on each
-// access; a value of any type but REG_BINARY counts as unreadable.
+// "VelConfig". Every key level is opened on each access: for reading only
+// when reading, created where missing when writing. A value of any type but
+// REG_BINARY counts as unreadable.
 #pragma once
 
 #include "settings/SettingsStore.h"
@@ -18,6 +19,8 @@ public:
     bool querySize(uint32_t& size) override;
     bool readBytes(uint8_t* buffer, uint32_t capacity, uint32_t& size) override;
     bool writeBytes(const uint8_t* bytes, uint32_t size) override;
+    // "HKEY_CURRENT_USER\Software\<company>\<application>\velpanel".
+    std::string location() const override;
 
     const std::string& company() const { return company_; }
     const std::string& application() const { return application_; }

@@ -1,6 +1,8 @@
 // Arbitrary stored bytes through load, the arrival choice and save: the
-// chosen record always has a valid rate and no blank record is ever written.
+// chosen record always has a valid rate and sound fields, and no blank
+// record is ever written.
 #include "settings/MemorySettingsStore.h"
+#include "settings/SettingsRepair.h"
 #include "settings/SettingsStore.h"
 
 #include <cstdlib>
@@ -24,6 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PanelSettings chosen = loadSettingsOrDefaults(store);
     if (!isValidSampleRate(chosen.sampleRate)) std::abort();
     if (isBlank(chosen)) std::abort();
+    // Every field of the chosen record is one the unit and the pages know.
+    PanelSettings again = chosen;
+    if (repairSettings(again) != 0) std::abort();
 
     // Saving whatever was loaded: a blank record leaves the store untouched.
     const int writesBefore = store.writeCount();

@@ -98,15 +98,53 @@ TEST(LoadSettingsOrDefaults, AnyUnusableStoredValueYieldsTheWholeDefaults) {
     EXPECT_EQ(bytesOf(loadSettingsOrDefaults(none)), want) << "no value";
 }
 
-TEST(LoadSettingsOrDefaults, ASoundRecordIsUsedAsStoredWithoutFurtherChecks) {
-    // Only size and rate are checked: other fields come back as stored.
+TEST(LoadSettingsOrDefaults, ASoundRecordComesBackAsStoredADamagedFieldTakesItsDefault) {
     PanelSettings stored = userRecord();
-    stored.outVolume[3] = 200;
-    stored.latency = 9;
     for (int32_t rate : {44100, 48000, 88200, 96000}) {
         stored.sampleRate = rate;
         MemorySettingsStore store(bytesOf(stored));
         EXPECT_EQ(bytesOf(loadSettingsOrDefaults(store)), bytesOf(stored)) << rate;
+    }
+
+    // Each damaged field alone: it reads back as its default, and every
+    // other byte of the user's record is kept.
+    const PanelSettings d = defaults();
+    struct Damage {
+        const char* what;
+        void (*damage)(PanelSettings&);
+        void (*expect)(PanelSettings&, const PanelSettings&);
+    };
+    const Damage cases[] = {
+        {"volume 200", [](PanelSettings& r) { r.outVolume[3] = 200; },
+         [](PanelSettings& r, const PanelSettings& d) { r.outVolume[3] = d.outVolume[3]; }},
+        {"mute 0xFF", [](PanelSettings& r) { r.outMute[6] = 0xFF; },
+         [](PanelSettings& r, const PanelSettings& d) { r.outMute[6] = d.outMute[6]; }},
+        {"link 2", [](PanelSettings& r) { r.outLink[1] = 2; },
+         [](PanelSettings& r, const PanelSettings& d) { r.outLink[1] = d.outLink[1]; }},
+        {"selector 255", [](PanelSettings& r) { r.digitalOutSelector = 255; },
+         [](PanelSettings& r, const PanelSettings& d) { r.digitalOutSelector = d.digitalOutSelector; }},
+        {"MIX 7", [](PanelSettings& r) { r.cpldMixOutSel = 7; },
+         [](PanelSettings& r, const PanelSettings& d) { r.cpldMixOutSel = d.cpldMixOutSel; }},
+        {"MON 0xFF", [](PanelSettings& r) { r.cpldDigitalMon = 0xFF; },
+         [](PanelSettings& r, const PanelSettings& d) { r.cpldDigitalMon = d.cpldDigitalMon; }},
+        {"clock -1", [](PanelSettings& r) { r.clockStatus = -1; },
+         [](PanelSettings& r, const PanelSettings& d) { r.clockStatus = d.clockStatus; }},
+        {"level 2", [](PanelSettings& r) { r.outputLevel = 2; },
+         [](PanelSettings& r, const PanelSettings& d) { r.outputLevel = d.outputLevel; }},
+        {"format -1", [](PanelSettings& r) { r.digitalFormat = -1; },
+         [](PanelSettings& r, const PanelSettings& d) { r.digitalFormat = d.digitalFormat; }},
+        {"inputs 0", [](PanelSettings& r) { r.inputChannels = 0; },
+         [](PanelSettings& r, const PanelSettings& d) { r.inputChannels = d.inputChannels; }},
+        {"latency 9", [](PanelSettings& r) { r.latency = 9; },
+         [](PanelSettings& r, const PanelSettings& d) { r.latency = d.latency; }},
+    };
+    for (const Damage& c : cases) {
+        PanelSettings damaged = userRecord();
+        c.damage(damaged);
+        PanelSettings want = userRecord();
+        c.expect(want, d);
+        MemorySettingsStore store(bytesOf(damaged));
+        EXPECT_EQ(bytesOf(loadSettingsOrDefaults(store)), bytesOf(want)) << c.what;
     }
 }
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <sddl.h>
 
 #include <cstdio>
 #include <cstring>
@@ -154,6 +155,41 @@ TEST_F(RegistryStoreTest, BlankSaveLeavesTheStoredValueAlone) {
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(queryWithReg(type, bytes));
     EXPECT_EQ(bytes, bytesOf(user));
+}
+
+TEST_F(RegistryStoreTest, AKeyThatMayBeReadButNotWrittenStillGivesItsRecord) {
+    const PanelSettings user = userRecord();
+    ASSERT_EQ(addWithReg("REG_BINARY", hexOf(bytesOf(user))), 0);
+    // Everyone may read the section, nobody may change it.
+    HKEY section = nullptr;
+    const std::string path = "Software\\Qor\\" + app_ + "\\velpanel";
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, READ_CONTROL | WRITE_DAC, &section), ERROR_SUCCESS);
+    PSECURITY_DESCRIPTOR readOnly = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KR;;;WD)", SDDL_REVISION_1, &readOnly,
+                                                                     nullptr));
+    ASSERT_EQ(RegSetKeySecurity(section, DACL_SECURITY_INFORMATION, readOnly), ERROR_SUCCESS);
+    RegCloseKey(section);
+    LocalFree(readOnly);
+
+    RegistrySettingsStore store("Qor", app_.c_str());
+    EXPECT_EQ(store.location(), "HKEY_CURRENT_USER\\Software\\Qor\\" + app_ + "\\velpanel");
+    PanelSettings back;
+    ASSERT_TRUE(loadSettings(store, back));
+    EXPECT_EQ(bytesOf(back), bytesOf(user));
+    PanelSettings changed = user;
+    changed.outVolume[0] = 1;
+    EXPECT_EQ(saveSettings(store, changed), SaveResult::Failed);
+    ASSERT_TRUE(loadSettings(store, back));
+    EXPECT_EQ(bytesOf(back), bytesOf(user));
+
+    // The owner may still change the key's permissions: open it up again so
+    // that the key can be removed.
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, WRITE_DAC, &section), ERROR_SUCCESS);
+    PSECURITY_DESCRIPTOR open = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;KA;;;WD)", SDDL_REVISION_1, &open, nullptr));
+    EXPECT_EQ(RegSetKeySecurity(section, DACL_SECURITY_INFORMATION, open), ERROR_SUCCESS);
+    RegCloseKey(section);
+    LocalFree(open);
 }
 
 TEST(RegistryStoreName, DefaultApplicationIsTheExecutableBaseName) {

@@ -1,0 +1,35 @@
+// A stored record is read back field by field: a field outside the values
+// the unit and the pages know takes its default, the others are kept, so
+// that what the pages show is what is sent to the unit.
+#pragma once
+
+#include "settings/PanelSettings.h"
+
+#include <cstdint>
+
+namespace velmora {
+
+// One bit per field that was out of range and took its default.
+enum RepairedField : uint32_t {
+    REPAIRED_VOLUME = 1u << 0,     // a volume above 127
+    REPAIRED_MUTE = 1u << 1,       // a mute other than 0 or 1
+    REPAIRED_LINK = 1u << 2,       // a link other than 0 or 1
+    REPAIRED_SELECTOR = 1u << 3,   // an S/PDIF selector above 3
+    REPAIRED_MIX = 1u << 4,        // the mix-out bit other than 0 or 1
+    REPAIRED_MONITOR = 1u << 5,    // the digital-monitor bit other than 0 or 1
+    REPAIRED_CLOCK = 1u << 6,      // a clock status outside 0..2
+    REPAIRED_LEVEL = 1u << 7,      // an output level other than 0 or 1
+    REPAIRED_FORMAT = 1u << 8,     // a digital format other than 0 or 1
+    REPAIRED_CHANNELS = 1u << 9,   // a channel count outside 1..64
+    REPAIRED_LATENCY = 1u << 10,   // a latency outside 1..6
+};
+
+// Puts every out-of-range field of `record` back to its default and answers
+// which fields it changed (0: the record was sound). The sample rate is not
+// looked at here: a record without one of the four rates is no record at all.
+uint32_t repairSettings(PanelSettings& record);
+
+// A latency the unit can run at: 1 "highspeed" .. 6 "relaxed".
+bool isValidLatency(int32_t latency);
+
+} // namespace velmora
