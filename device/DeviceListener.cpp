@@ -20,6 +20,7 @@ void DeviceListener::start(DeviceCallback callback, void* context) {
     callback_ = callback;
     context_ = context;
     rescanPending_ = false;
+    announcePending_ = false;
     stopPending_ = false;
     started_ = true;
 }
@@ -179,8 +180,24 @@ void DeviceListener::stop() {
     callback_ = nullptr;
     context_ = nullptr;
     rescanPending_ = false;
+    announcePending_ = false;
     stopPending_ = false;
     started_ = false;
+}
+
+void DeviceListener::announcePresent() {
+    if (!started_ || stopPending_) return;
+    if (busy_ > 0) {
+        announcePending_ = true;
+        return;
+    }
+    ++busy_;
+    announcePending_ = false;
+    for (int slot = 0; slot < MAX_UNITS && !stopPending_; ++slot) {
+        if (USBDevice* unit = table_[slot].unit) notify(unit, DEVICE_ARRIVED);
+    }
+    --busy_;
+    finishOperation();
 }
 
 void DeviceListener::finishOperation() {
@@ -189,6 +206,8 @@ void DeviceListener::finishOperation() {
         stop();
     else if (rescanPending_)
         scan();
+    else if (announcePending_)
+        announcePresent();
 }
 
 void DeviceListener::releaseAll() {
@@ -210,13 +229,18 @@ void DeviceListener::forwardEvent(void* context, USBDevice* unit, DeviceEvent ev
     static_cast<DeviceListener*>(context)->notify(unit, event);
 }
 
+bool DeviceListener::isScanCode(uint32_t code) {
+    return code == 0x0007    // DBT_DEVNODES_CHANGED
+           || code == 0x8000 // DBT_DEVICEARRIVAL
+           || code == 0x8004; // DBT_DEVICEREMOVECOMPLETE
+}
+
 const char* DeviceListener::onDeviceChange(uint32_t code) {
-    switch (code) {
-    case 0x0007: // DBT_DEVNODES_CHANGED
-    case 0x8000: // DBT_DEVICEARRIVAL
-    case 0x8004: // DBT_DEVICEREMOVECOMPLETE
+    if (isScanCode(code)) {
         scan();
         return nullptr;
+    }
+    switch (code) {
     case 0x0017: return "DBT_QUERYCHANGECONFIG\n";
     case 0x0018: return "DBT_CONFIGCHANGED\n";
     case 0x0019: return "DBT_CONFIGCHANGECANCELED\n";

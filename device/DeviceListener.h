@@ -46,10 +46,17 @@ public:
     void poll();
     // Closes and releases every unit without callbacks; afterwards stopped.
     void stop();
+    // Announces every unit of the table to the client again (event 1), in
+    // slot order: a client that let its unit go takes another one that is
+    // still present. From inside a callback it runs once the scan or poll on
+    // the stack has ended, when the table holds only units still present.
+    void announcePresent();
 
     // Platform events, forwarded as they come. A device-change code either
     // runs a scan (answer null) or names a diagnostic line to print.
     const char* onDeviceChange(uint32_t code);
+    // The device-change codes that call for a scan.
+    static bool isScanCode(uint32_t code);
     // A timer message: polls when `id` is the poll timer's (non-zero) id.
     void onTimer(uintptr_t id);
     void setTimerId(uintptr_t id) { timerId_ = id; }
@@ -81,6 +88,7 @@ private:
     bool started_ = false;
     int busy_ = 0;              // scans and polls on the stack
     bool rescanPending_ = false;
+    bool announcePending_ = false;
     bool stopPending_ = false;
 };
 

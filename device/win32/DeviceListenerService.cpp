@@ -49,6 +49,10 @@ void scanDevices() {
     processListener().listener.scan();
 }
 
+void offerPresentUnits() {
+    processListener().listener.announcePresent();
+}
+
 DeviceListener& processDeviceListener() {
     return processListener().listener;
 }

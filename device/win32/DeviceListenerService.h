@@ -22,6 +22,9 @@ uint32_t startListener(DeviceCallback callback, void* context,
 void stopListener();
 // Rescans the present units now.
 void scanDevices();
+// Announces the present units to the client again (event 1), once the scan
+// on the stack (if any) has ended.
+void offerPresentUnits();
 
 DeviceListener& processDeviceListener();
 ListenerWindow& processListenerWindow();

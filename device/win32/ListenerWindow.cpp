@@ -48,6 +48,8 @@ void ListenerWindow::destroy() {
     if (!hwnd_) return;
     HWND hwnd = hwnd_;
     if (timerId_ != 0) KillTimer(hwnd, timerId_);
+    KillTimer(hwnd, SCAN_TIMER_ID);
+    coalescer_ = ScanCoalescer();
     timerId_ = 0;
     listener_.setTimerId(0);
     hwnd_ = nullptr;
@@ -56,10 +58,35 @@ void ListenerWindow::destroy() {
 
 void ListenerWindow::handle(UINT message, WPARAM wParam) {
     if (message == WM_TIMER) {
-        listener_.onTimer(uintptr_t(wParam));
+        if (wParam == SCAN_TIMER_ID)
+            onScanTimer();
+        else
+            listener_.onTimer(uintptr_t(wParam));
     } else if (message == WM_DEVICECHANGE) {
-        if (const char* line = listener_.onDeviceChange(uint32_t(wParam))) g_debugOutput(line);
+        const uint32_t code = uint32_t(wParam);
+        if (DeviceListener::isScanCode(code)) {
+            // The scan runs once the burst is over (SetTimer re-arms the
+            // same timer).
+            SetTimer(hwnd_, SCAN_TIMER_ID, coalescer_.onChange(GetTickCount64()), nullptr);
+        } else if (const char* line = listener_.onDeviceChange(code)) {
+            g_debugOutput(line);
+        }
     }
+}
+
+void ListenerWindow::onScanTimer() {
+    uint32_t retry = 0;
+    if (!coalescer_.takeDue(GetTickCount64(), retry)) {
+        if (retry > 0)
+            SetTimer(hwnd_, SCAN_TIMER_ID, retry, nullptr);
+        else
+            KillTimer(hwnd_, SCAN_TIMER_ID);
+        return;
+    }
+    KillTimer(hwnd_, SCAN_TIMER_ID);
+    // A change that comes while this scan runs (its callbacks may pump
+    // messages) arms the timer again and gets a scan of its own.
+    listener_.scan();
 }
 
 LRESULT CALLBACK ListenerWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

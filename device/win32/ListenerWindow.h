@@ -4,6 +4,7 @@
 #pragma once
 
 #include "device/DeviceListener.h"
+#include "device/ScanCoalescer.h"
 
 #include <windows.h>
 
@@ -13,6 +14,9 @@ class ListenerWindow {
 public:
     using DebugOutputFn = void (*)(const char* line);
     static constexpr const char* CLASS_NAME = "DeviceListener";
+    // The one-shot timer that runs the scan a burst of device-change
+    // messages asked for.
+    static constexpr UINT_PTR SCAN_TIMER_ID = 4720;
 
     explicit ListenerWindow(DeviceListener& listener);
     ~ListenerWindow();
@@ -29,6 +33,8 @@ public:
 
     HWND hwnd() const { return hwnd_; }
     UINT_PTR timerId() const { return timerId_; }
+    // A device change waits for its scan.
+    bool scanPending() const { return coalescer_.pending(); }
 
     // Where diagnostic lines go; none restores OutputDebugStringA.
     static void setDebugOutput(DebugOutputFn output);
@@ -37,8 +43,10 @@ public:
 
 private:
     void handle(UINT message, WPARAM wParam);
+    void onScanTimer();
 
     DeviceListener& listener_;
+    ScanCoalescer coalescer_;
     HWND hwnd_ = nullptr;
     UINT_PTR timerId_ = 0;
 };

@@ -444,3 +444,30 @@ TEST_F(ListenerTest, StartTwiceKeepsTheFirstClientAndTable) {
 
 } // namespace
 } // namespace velmora
+
+namespace velmora {
+namespace {
+
+TEST_F(ListenerTest, AnnouncingFromARemovalRunsOnceTheScanHasLetTheUnitGo) {
+    start();
+    enumerator.plug("A");
+    enumerator.plug("B");
+    listener.scan();
+    calls.clear();
+    // The client lets A go and asks for the units still present: B is
+    // announced after the scan, and A, released by then, is not.
+    onCall = [&](USBDevice*, DeviceEvent event) {
+        if (event == DEVICE_REMOVED) {
+            listener.announcePresent();
+            EXPECT_EQ(calls.size(), 1u); // nothing ran inside
+        }
+    };
+    enumerator.unplug("A");
+    listener.scan();
+    EXPECT_EQ(ids(DEVICE_REMOVED), (std::vector<std::string>{id("A")}));
+    EXPECT_EQ(ids(DEVICE_ARRIVED), (std::vector<std::string>{id("B")}));
+    EXPECT_EQ(listener.unitCount(), 1);
+}
+
+} // namespace
+} // namespace velmora

@@ -68,7 +68,22 @@ protected:
         t->events.push_back({unit->instanceId(), event});
         if (t->onEvent) t->onEvent(unit, event);
     }
-    LRESULT deviceChange(WPARAM code) { return SendMessageA(window.hwnd(), WM_DEVICECHANGE, code, 0); }
+    // Sends one device-change message and lets the window's messages run
+    // until the scan it may have asked for is over.
+    LRESULT deviceChange(WPARAM code) {
+        const LRESULT result = SendMessageA(window.hwnd(), WM_DEVICECHANGE, code, 0);
+        pumpWhile([this] { return window.scanPending(); });
+        return result;
+    }
+    template <typename Condition>
+    static void pumpWhile(Condition condition, DWORD limitMs = 5000) {
+        const DWORD start = GetTickCount();
+        MSG msg;
+        while (condition() && GetTickCount() - start < limitMs) {
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+            Sleep(5);
+        }
+    }
 
     ListedEnumerator enumerator;
     std::vector<std::shared_ptr<TransportScript>> scripts;
@@ -150,6 +165,20 @@ TEST_F(ListenerWindowTest, DeviceChangeCodesRescanOrPrint) {
     EXPECT_TRUE(g_lines.empty());
     deviceChange(0x0018); // no rescan
     EXPECT_EQ(events.size(), 3u);
+}
+
+TEST_F(ListenerWindowTest, AStormOfDeviceChangeMessagesGivesOneScanAfterIt) {
+    ASSERT_EQ(window.create(), 0u);
+    for (int i = 0; i < 100; ++i) PostMessageA(window.hwnd(), WM_DEVICECHANGE, 0x0007, 0);
+    // The last change of the burst is a unit that came: it is not missed.
+    enumerator.serials = {"A"};
+    pumpWhile([] { return true; }, 50); // the burst is taken in
+    EXPECT_TRUE(window.scanPending());
+    EXPECT_EQ(enumerator.calls, 0);
+    pumpWhile([this] { return window.scanPending(); });
+    EXPECT_EQ(enumerator.calls, 2); // one scan: unit A, then the end of the list
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].event, DEVICE_ARRIVED);
 }
 
 TEST_F(ListenerWindowTest, DebugLinesReachTheDebugOutput) {
