@@ -2,10 +2,13 @@
 
 #include "device/USBDevice.h"
 #include "settings/ArrivalRecord.h"
+#include "settings/SettingsRepair.h"
 #include "settings/SettingsStore.h"
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
+#include <string>
 
 namespace velmora {
 
@@ -34,26 +37,46 @@ const char* clockText(int32_t clock) {
     }
 }
 
-bool sameRecord(const PanelSettings& a, const PanelSettings& b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
+// The first save that failed in a run is told once, naming where the record
+// lives; the panel goes on from the record in memory.
+std::string saveFailureText(const std::string& location) {
+    return "Your settings could not be saved to " + location +
+           ".\n\nVelPanel goes on with the settings you have made, but they will be lost when it "
+           "ends. Check that this registry key may be written.";
 }
 
 } // namespace
 
-PanelCore::PanelCore(PanelView& view, SettingsStore& store) : view_(view), store_(store) {
+const char* const PanelCore::FACTORY_DEFAULT_QUESTION =
+    "Factory Default sets all eight outputs to 0.0 dB (full volume), unmutes them and resets the "
+    "sample rate, latency, clock and S/PDIF settings.\n\nLower your speakers and headphones first. "
+    "Reset to the factory defaults now?";
+
+// A message box of the panel is open while this lives. User changes that
+// come in meanwhile are turned away; when the last box closes the pages are
+// shown the accepted record again.
+class PanelCore::BoxScope {
+public:
+    explicit BoxScope(PanelCore& core) : core_(core), box_(core.gate_) {}
+    ~BoxScope() {
+        box_.reset();
+        if (core_.gate_.takeTurnedAway() && SettingsKeeper::isStorable(core_.settings_))
+            core_.publishSettings(core_.settings_);
+    }
+    BoxScope(const BoxScope&) = delete;
+    BoxScope& operator=(const BoxScope&) = delete;
+
+private:
+    PanelCore& core_;
+    std::optional<UserChangeGate::Box> box_;
+};
+
+PanelCore::PanelCore(PanelView& view, SettingsStore& store) : view_(view), store_(store), keeper_(store) {
     makeBlank(settings_);
-    makeBlank(stored_);
 }
 
 PanelCore::~PanelCore() {
-    // The window is normally destroyed first (onDestroy); a unit still held
-    // here loses its reference all the same.
-    if (currentDevice_) {
-        controller_.setSender(nullptr, nullptr);
-        currentDevice_->close();
-        currentDevice_->release();
-        currentDevice_ = nullptr;
-    }
+    controller_.setSender(nullptr, nullptr);
 }
 
 void PanelCore::deviceCallback(void* context, USBDevice* device, DeviceEvent event) {
@@ -61,12 +84,24 @@ void PanelCore::deviceCallback(void* context, USBDevice* device, DeviceEvent eve
     static_cast<PanelCore*>(context)->onDeviceEvent(device, event);
 }
 
-bool PanelCore::unitOpen() const { return currentDevice_ && currentDevice_->isOpen(); }
+// ---------------------------------------------------------------------------
+// Boxes and user input
+
+bool PanelCore::tell(const char* text, Ticket ticket) {
+    // After Exit the run is ending: what is left of the operation goes on
+    // without boxes (a box would close at once on the quit message anyway).
+    if (!quitting_) {
+        BoxScope box(*this);
+        view_.showError(text);
+    }
+    return unit_.holds(ticket);
+}
 
 // ---------------------------------------------------------------------------
 // Device lifecycle
 
 void PanelCore::onDeviceEvent(USBDevice* device, DeviceEvent event) {
+    gate_.forgetFirstHalf();
     switch (event) {
     case DEVICE_ARRIVED: arrive(device); break;
     case DEVICE_REMOVED: remove(device); break;
@@ -83,9 +118,9 @@ void PanelCore::setTitle(bool connected) {
 }
 
 void PanelCore::arrive(USBDevice* device) {
-    if (currentDevice_ || !device) return; // a second unit is not taken
-    currentDevice_ = device;
-    device->addRef();
+    if (unit_.get() || !device) return; // a second unit is not taken
+    unit_.take(device);
+    const Ticket ticket = unit_.ticket();
     setTitle(false);
     if (!device->open()) return; // Unopened: nothing applied, no timer
 
@@ -98,11 +133,7 @@ void PanelCore::arrive(USBDevice* device) {
     // The master copy describes no unit now: every setting of the record is
     // sent, whatever a page may have stored while no unit was there.
     makeBlank(settings_);
-    applyConfiguration(record);
-    applyLatency(record);
-    applyVolumes(record);
-    applyMixer(record);
-    publishSettings(settings_);
+    if (applyAll(record, ticket) == Outcome::UnitLeft) return;
 
     setTitle(true);
     view_.showTrayIcon(true);
@@ -110,22 +141,34 @@ void PanelCore::arrive(USBDevice* device) {
     view_.startTimer(STATUS_TIMER, STATUS_PERIOD_MS);
 }
 
+PanelCore::Outcome PanelCore::applyAll(const PanelSettings& record, Ticket ticket) {
+    if (sendConfiguration(record, ticket) == Outcome::UnitLeft) return Outcome::UnitLeft;
+    sendLatency(record);
+    ChannelMask failed = 0;
+    if (sendVolumes(record, ticket, failed) == Outcome::UnitLeft) return Outcome::UnitLeft;
+    if (commitMixer(record, ticket, failed) == Outcome::UnitLeft) return Outcome::UnitLeft;
+    publishSettings(settings_);
+    return Outcome::Completed;
+}
+
 void PanelCore::remove(USBDevice* device) {
-    if (!currentDevice_ || device != currentDevice_) return;
+    if (!unit_.get() || device != unit_.get()) return;
     view_.stopTimer(METER_TIMER);
-    device->close();
-    device->release();
-    currentDevice_ = nullptr;
+    unit_.drop();
     setTitle(false);
     controller_.setSender(nullptr, nullptr);
-    saveSettings();
+    save(settings_);
     makeBlank(settings_);
+    // No page keeps the address of a unit that is gone.
+    pageList_.sendDevice(nullptr);
     view_.showWindow(false);
     view_.showTrayIcon(false);
+    // Another unit that is still plugged in is taken as if it had just come.
+    view_.offerPresentUnits();
 }
 
 void PanelCore::stateChanged(USBDevice* device) {
-    if (!device || device != currentDevice_) return;
+    if (!device || device != unit_.get()) return;
     int32_t config[5] = {};
     if (device->getConfiguration(config)) {
         // A rate outside the four would make the next load throw the whole
@@ -134,9 +177,10 @@ void PanelCore::stateChanged(USBDevice* device) {
         settings_.inputChannels = config[1];
         settings_.outputChannels = config[3];
     }
+    // Likewise a latency the unit cannot be set to is not stored.
     const int32_t latency = device->getLatency();
-    if (latency >= 1) settings_.latency = latency;
-    saveSettings();
+    if (isValidLatency(latency)) settings_.latency = latency;
+    save(settings_);
     publishSettings(settings_);
 }
 
@@ -144,34 +188,57 @@ void PanelCore::stateChanged(USBDevice* device) {
 // Applying settings
 
 void PanelCore::applyConfiguration(PanelSettings candidate) {
-    if (settings_.sampleRate == candidate.sampleRate && settings_.inputChannels == 18) return;
-    if (!unitOpen()) return;
+    sendConfiguration(candidate, unit_.ticket());
+}
+
+void PanelCore::applyLatency(PanelSettings candidate) { sendLatency(candidate); }
+
+PanelCore::Outcome PanelCore::sendConfiguration(const PanelSettings& candidate, Ticket ticket) {
+    if (settings_.sampleRate == candidate.sampleRate && settings_.inputChannels == 18) return Outcome::Completed;
+    if (!unitOpen()) return Outcome::Completed;
+    USBDevice* device = unit_.get();
     int32_t config[5] = {};
-    if (!currentDevice_->getConfiguration(config)) {
+    if (!device->getConfiguration(config)) {
         // Without the unit's own values there is nothing sound to send: the
         // rate is not set, and the user is told so.
-        view_.showError(ERROR_SET_CONFIGURATION);
-        return;
+        return tell(ERROR_SET_CONFIGURATION, ticket) ? Outcome::Completed : Outcome::UnitLeft;
     }
     const int32_t request[5] = {candidate.sampleRate, 18, config[2], config[3], config[4]};
     int32_t answer[5] = {};
-    if (!currentDevice_->setConfiguration(request, answer)) view_.showError(ERROR_SET_CONFIGURATION);
+    if (!device->setConfiguration(request, answer) && !tell(ERROR_SET_CONFIGURATION, ticket))
+        return Outcome::UnitLeft;
+    return Outcome::Completed;
 }
 
-void PanelCore::applyLatency(PanelSettings candidate) {
+void PanelCore::sendLatency(const PanelSettings& candidate) {
     if (settings_.latency == candidate.latency || !unitOpen()) return;
-    currentDevice_->setLatency(candidate.latency);
+    unit_.get()->setLatency(candidate.latency);
 }
 
 void PanelCore::applyVolumes(PanelSettings candidate) {
-    if (!unitOpen()) return;
+    gate_.forgetFirstHalf();
+    if (!gate_.accept()) return;
+    ChannelMask failed = 0;
+    const Outcome outcome = sendVolumes(candidate, unit_.ticket(), failed);
+    // The page hands the same record to applyMixer next.
+    gate_.volumesDone(candidate, outcome == Outcome::UnitLeft, failed);
+}
+
+PanelCore::Outcome PanelCore::sendVolumes(const PanelSettings& candidate, Ticket ticket, ChannelMask& failed) {
+    failed = 0;
+    if (!unitOpen()) return Outcome::Completed;
     const bool levelChanged = candidate.outputLevel != settings_.outputLevel;
+    bool due[OUTPUT_COUNT] = {};
     bool anyDue = false;
     for (int channel = 0; channel < OUTPUT_COUNT; ++channel) {
-        const bool due = levelChanged || candidate.outVolume[channel] != settings_.outVolume[channel] ||
-                         candidate.outMute[channel] != settings_.outMute[channel];
-        if (!due) continue;
-        anyDue = true;
+        due[channel] = levelChanged || candidate.outVolume[channel] != settings_.outVolume[channel] ||
+                       candidate.outMute[channel] != settings_.outMute[channel];
+        anyDue = anyDue || due[channel];
+    }
+    if (!anyDue) return Outcome::Completed;
+    writeAhead(candidate);
+    for (int channel = 0; channel < OUTPUT_COUNT; ++channel) {
+        if (!due[channel]) continue;
         int value;
         if (candidate.outputLevel == 0) {
             value = candidate.outVolume[channel];
@@ -182,54 +249,99 @@ void PanelCore::applyVolumes(PanelSettings candidate) {
             continue; // no level, no volume
         }
         if (candidate.outMute[channel]) value = 0;
-        if (!controller_.setOutVolume(channel, uint8_t(value))) view_.showError(ERROR_SET_OUT_VOLUME);
+        if (controller_.setOutVolume(channel, uint8_t(value))) continue;
+        failed = ChannelMask(failed | (1u << channel));
+        if (!tell(ERROR_SET_OUT_VOLUME, ticket)) return Outcome::UnitLeft;
     }
-    // The master itself is unchanged here; its caller makes the candidate the
-    // master and saves it (applyMixer, the output-level buttons).
-    if (anyDue) saveIfChanged();
+    return Outcome::Completed;
 }
 
 void PanelCore::applyMixer(PanelSettings candidate) {
+    const UserChangeGate::FirstHalf firstHalf = gate_.takeFirstHalf(candidate);
+    // The unit went away while the first half of this change was showing a
+    // box: the rest of it is not applied either.
+    if (firstHalf.unitLeft) return;
+    if (!gate_.accept()) return;
+    commitMixer(candidate, unit_.ticket(), firstHalf.failed);
+}
+
+PanelCore::Outcome PanelCore::commitMixer(PanelSettings candidate, Ticket ticket, ChannelMask failedVolumes) {
     const PanelSettings before = settings_;
+    // A send that failed leaves the unit as it was: the accepted record keeps
+    // what the unit has, so that the pages show it and the next change sends
+    // it again. Only a master that holds a unit's record knows what that is.
+    const bool knowsUnit = SettingsKeeper::isStorable(before);
     bool sent = false;
+    bool reverted = false;
+    auto keepUnitValue = [&](auto& field, auto unitValue) {
+        if (!knowsUnit) return;
+        field = unitValue;
+        reverted = true;
+    };
     if (unitOpen()) {
-        USBDevice& device = *currentDevice_;
+        const bool due = candidate.digitalFormat != before.digitalFormat ||
+                         candidate.digitalOutSelector != before.digitalOutSelector ||
+                         candidate.cpldDigitalMon != before.cpldDigitalMon ||
+                         candidate.cpldMixOutSel != before.cpldMixOutSel;
+        if (due) writeAhead(candidate);
+        // The unit stays the same object as long as the ticket holds.
+        USBDevice& device = *unit_.get();
         if (candidate.digitalFormat != before.digitalFormat) {
-            if (!controller_.setDigitalFormat(candidate.digitalFormat)) view_.showError(ERROR_SET_DIGITAL_FORMAT);
             sent = true;
+            if (!controller_.setDigitalFormat(candidate.digitalFormat)) {
+                keepUnitValue(candidate.digitalFormat, before.digitalFormat);
+                if (!tell(ERROR_SET_DIGITAL_FORMAT, ticket)) return Outcome::UnitLeft;
+            }
         }
         if (candidate.digitalOutSelector != before.digitalOutSelector) {
-            if (!device.setDigitalOutSelector(candidate.digitalOutSelector))
-                view_.showError(ERROR_SET_DIGITAL_OUT_SELECTOR);
             sent = true;
+            if (!device.setDigitalOutSelector(candidate.digitalOutSelector)) {
+                keepUnitValue(candidate.digitalOutSelector, before.digitalOutSelector);
+                if (!tell(ERROR_SET_DIGITAL_OUT_SELECTOR, ticket)) return Outcome::UnitLeft;
+            }
         }
         if (candidate.cpldDigitalMon != before.cpldDigitalMon) {
-            if (device.setVelCpldDigitalMon(candidate.cpldDigitalMon != 0))
-                candidate.cpldDigitalMon = device.getCpldDigitalMon() ? 1 : 0;
-            else
-                view_.showError(ERROR_SET_CPLD_DIGITAL_MON);
             sent = true;
+            if (device.setVelCpldDigitalMon(candidate.cpldDigitalMon != 0)) {
+                candidate.cpldDigitalMon = device.getCpldDigitalMon() ? 1 : 0;
+            } else {
+                keepUnitValue(candidate.cpldDigitalMon, before.cpldDigitalMon);
+                if (!tell(ERROR_SET_CPLD_DIGITAL_MON, ticket)) return Outcome::UnitLeft;
+            }
         }
         if (candidate.cpldMixOutSel != before.cpldMixOutSel) {
-            if (device.setVelCpldMixOutSel(candidate.cpldMixOutSel != 0))
-                candidate.cpldMixOutSel = device.getCpldMixOutSel() ? 1 : 0;
-            else
-                view_.showError(ERROR_SET_CPLD_MIX_OUT_SEL);
             sent = true;
+            if (device.setVelCpldMixOutSel(candidate.cpldMixOutSel != 0)) {
+                candidate.cpldMixOutSel = device.getCpldMixOutSel() ? 1 : 0;
+            } else {
+                keepUnitValue(candidate.cpldMixOutSel, before.cpldMixOutSel);
+                if (!tell(ERROR_SET_CPLD_MIX_OUT_SEL, ticket)) return Outcome::UnitLeft;
+            }
+        }
+        for (int channel = 0; channel < OUTPUT_COUNT; ++channel) {
+            if (!(failedVolumes & (1u << channel))) continue;
+            keepUnitValue(candidate.outVolume[channel], before.outVolume[channel]);
+            keepUnitValue(candidate.outMute[channel], before.outMute[channel]);
         }
     }
     refreshFromDevice(before);
-    // The refresh may have brought the master's rate and latency in line with
-    // the unit; the accepted record keeps them.
+    // What the unit reports (rate, channel counts, latency) and the master
+    // took meanwhile (the refresh, a state event while a box was open) is
+    // kept in the accepted record.
     if (settings_.sampleRate != before.sampleRate) candidate.sampleRate = settings_.sampleRate;
     if (settings_.latency != before.latency) candidate.latency = settings_.latency;
+    if (settings_.inputChannels != before.inputChannels) candidate.inputChannels = settings_.inputChannels;
+    if (settings_.outputChannels != before.outputChannels) candidate.outputChannels = settings_.outputChannels;
     settings_ = candidate;
     publishSettings(settings_);
-    if (!unitOpen()) return;
+    if (!unitOpen()) return Outcome::Completed;
     // The accepted record reaches the store at once, also when only a volume
     // or a mute changed (applyVolumes sent those before the master took them).
-    if (sent) saveSettings();
-    else saveIfChanged();
+    if (sent || reverted)
+        save(settings_);
+    else
+        saveIfChanged(settings_);
+    return Outcome::Completed;
 }
 
 void PanelCore::publishSettings(PanelSettings record) {
@@ -246,7 +358,7 @@ void PanelCore::publishSettings(PanelSettings record) {
 }
 
 void PanelCore::refreshFromDevice(PanelSettings record) {
-    USBDevice* device = unitOpen() ? currentDevice_ : nullptr;
+    USBDevice* device = unitOpen() ? unit_.get() : nullptr;
 
     int32_t rate = record.sampleRate;
     int32_t inputs = record.inputChannels;
@@ -307,66 +419,77 @@ void PanelCore::refreshFromDevice(PanelSettings record) {
 }
 
 bool PanelCore::followUnit(int32_t deviceRate, int32_t deviceLatency) {
-    // The unit runs at another rate or latency than the master says (a menu
-    // command whose state event has not come, or never comes for a latency):
-    // the master follows the unit, so that the store keeps what the user
-    // chose. Only a master that holds a unit's record follows, only to values
-    // the next load accepts, and it is written once, not on every tick.
+    // The unit runs at another rate or latency than the master says (set on
+    // the unit itself, or a menu choice that did not reach it): the master
+    // follows the unit, so that the store keeps what the unit runs at. Only a
+    // master that holds a unit's record follows, only to values the next load
+    // accepts, and it is written once, not on every tick.
     if (!isValidSampleRate(settings_.sampleRate)) return false;
     bool followed = false;
     if (isValidSampleRate(deviceRate) && deviceRate != settings_.sampleRate) {
         settings_.sampleRate = deviceRate;
         followed = true;
     }
-    if (deviceLatency >= 1 && deviceLatency <= 6 && deviceLatency != settings_.latency) {
+    if (isValidLatency(deviceLatency) && deviceLatency != settings_.latency) {
         settings_.latency = deviceLatency;
         followed = true;
     }
-    if (followed) saveSettings();
+    if (followed) save(settings_);
     return followed;
 }
 
 void PanelCore::factoryDefault() {
     if (!unitOpen()) return;
+    const Ticket ticket = unit_.ticket();
+    {
+        // Every output goes to full volume at once: the user says so first.
+        BoxScope box(*this);
+        if (!view_.askYesNo(FACTORY_DEFAULT_QUESTION)) return;
+    }
+    if (!unit_.holds(ticket)) return;
+    USBDevice* device = unit_.get();
     // Compare the defaults with what the unit really runs at, so that a rate
     // or latency chosen from the menu a moment ago is reset too.
     int32_t config[5] = {};
-    const bool configRead = currentDevice_->getConfiguration(config);
-    followUnit(configRead ? config[0] : 0, currentDevice_->getLatency());
+    const bool configRead = device->getConfiguration(config);
+    followUnit(configRead ? config[0] : 0, device->getLatency());
 
     PanelSettings record;
-    makeDefaultSettings(record, currentDevice_);
-    applyConfiguration(record);
-    applyLatency(record);
-    applyVolumes(record);
-    applyMixer(record);
-    publishSettings(settings_);
-    currentDevice_->setClockMode(0);
+    makeDefaultSettings(record, device);
+    if (applyAll(record, ticket) == Outcome::UnitLeft) return;
+    unit_.get()->setClockMode(0);
 }
 
 // ---------------------------------------------------------------------------
 // Persistence
 
-void PanelCore::saveSettings() {
-    // The blank state, and any record whose rate the next load would refuse,
-    // would replace the user's stored settings with nothing usable.
-    if (isBlank(settings_) || !isValidSampleRate(settings_.sampleRate)) return;
-    writeMaster();
+void PanelCore::saveSettings() { save(settings_); }
+
+void PanelCore::writeAhead(const PanelSettings& candidate) {
+    if (unitOpen()) saveIfChanged(candidate);
 }
 
-void PanelCore::saveIfChanged() {
-    if (storedKnown_ && sameRecord(stored_, settings_)) return;
-    saveSettings();
+void PanelCore::save(const PanelSettings& record) {
+    keeper_.save(record);
+    afterWrite();
 }
 
-void PanelCore::writeMaster() {
-    const SaveResult result = ::velmora::saveSettings(store_, settings_);
-    if (result == SaveResult::Written) {
-        stored_ = settings_;
-        storedKnown_ = true;
-    } else if (result == SaveResult::Failed) {
-        storedKnown_ = false; // the next save writes again
-    }
+void PanelCore::saveIfChanged(const PanelSettings& record) {
+    keeper_.saveIfChanged(record);
+    afterWrite();
+}
+
+void PanelCore::afterWrite() {
+    // Told once per run, from the window's own loop rather than from inside
+    // whatever operation was saving.
+    if (keeper_.takeFailureNotice()) view_.scheduleNotice();
+}
+
+void PanelCore::onNotice() {
+    if (quitting_) return;
+    const std::string text = saveFailureText(keeper_.location());
+    BoxScope box(*this);
+    view_.showNotice(text.c_str());
 }
 
 // ---------------------------------------------------------------------------
@@ -386,11 +509,12 @@ void PanelCore::onTimer(unsigned id) {
 }
 
 void PanelCore::onMeterTimer() {
-    if (!currentDevice_) {
+    USBDevice* device = unit_.get();
+    if (!device) {
         std::memset(meterHistory_.level, 0, sizeof meterHistory_.level);
         return;
     }
-    if (!currentDevice_->readMeters(meterRead_.level)) return;
+    if (!device->readMeters(meterRead_.level)) return;
     for (uint32_t i = 0; i < METER_BLOCK_SIZE; ++i) {
         meterHistory_.level[i] = uint8_t(smoothMeter(int8_t(meterRead_.level[i]), int8_t(meterHistory_.level[i])));
     }
@@ -398,7 +522,7 @@ void PanelCore::onMeterTimer() {
 }
 
 void PanelCore::onStatusTimer() {
-    if (!currentDevice_) return;
+    if (!unit_.get()) return;
     const int32_t rateBefore = settings_.sampleRate;
     const int32_t latencyBefore = settings_.latency;
     refreshFromDevice(settings_);
@@ -422,14 +546,40 @@ void PanelCore::selectInfoTab() {
     pageList_.select(1);
 }
 
+template <typename Send>
+void PanelCore::storeAndSend(int32_t PanelSettings::*field, int32_t value, Send send) {
+    // The choice is stored before it is sent, and taken back when the unit
+    // refuses it, so that the store always names what the unit runs at or
+    // was just asked to. Only a master that holds a unit's record takes it.
+    const int32_t before = settings_.*field;
+    const bool follow = SettingsKeeper::isStorable(settings_);
+    auto setMaster = [&](int32_t v) {
+        if (!follow || settings_.*field == v) return;
+        settings_.*field = v;
+        save(settings_);
+        publishSettings(settings_);
+    };
+    setMaster(value);
+    if (!send()) setMaster(before);
+}
+
 void PanelCore::setSampleRate(int32_t rate) {
     if (!unitOpen()) return;
+    USBDevice* device = unit_.get();
     int32_t config[5] = {};
     // Without the unit's current values nothing sound can be sent.
-    if (!currentDevice_->getConfiguration(config)) return;
+    if (!device->getConfiguration(config)) return;
     config[0] = rate;
-    int32_t answer[5] = {};
-    currentDevice_->setConfiguration(config, answer);
+    storeAndSend(&PanelSettings::sampleRate, rate, [&] {
+        int32_t answer[5] = {};
+        return device->setConfiguration(config, answer);
+    });
+}
+
+void PanelCore::setLatency(int32_t latency) {
+    if (!unitOpen()) return;
+    // The unit answers the latency it took; 0 is a failed request.
+    storeAndSend(&PanelSettings::latency, latency, [&] { return unit_.get()->setLatency(latency) != 0; });
 }
 
 void PanelCore::setOutputLevel(int level) {
@@ -439,12 +589,14 @@ void PanelCore::setOutputLevel(int level) {
     // A unit that did not open holds no settings: a record made from the
     // blank master would be no record at all.
     if (!unitOpen()) return;
+    const Ticket ticket = unit_.ticket();
     PanelSettings record = settings_;
     record.outputLevel = level;
-    applyVolumes(record);
+    ChannelMask failed = 0;
+    if (sendVolumes(record, ticket, failed) == Outcome::UnitLeft) return;
     publishSettings(record);
     settings_.outputLevel = level;
-    saveIfChanged();
+    saveIfChanged(settings_);
 }
 
 void PanelCore::setDigitalFormat(int format) {
@@ -454,26 +606,36 @@ void PanelCore::setDigitalFormat(int format) {
     if (!unitOpen()) return;
     PanelSettings record = settings_;
     record.digitalFormat = format;
-    applyMixer(record);
+    commitMixer(record, unit_.ticket(), 0);
 }
 
 void PanelCore::onCommand(unsigned id) {
+    gate_.forgetFirstHalf();
+    // Commands that change a setting are the user's input: not taken while a
+    // box of the panel is open.
+    const bool changesSetting = id == CMD_FACTORY_DEFAULT || (id >= CMD_RATE_44100 && id <= CMD_CLOCK_INTERNAL) ||
+                                id == ID_LEVEL_BALANCED || id == ID_LEVEL_UNBALANCED ||
+                                id == ID_FORMAT_CONSUMER || id == ID_FORMAT_PROFESSIONAL;
+    if (changesSetting && !gate_.accept()) return;
     switch (id) {
     case CMD_OPEN:
         selectControlTab();
         view_.showWindow(true);
         break;
-    case CMD_EXIT: view_.quit(); break;
+    case CMD_EXIT:
+        quitting_ = true;
+        view_.quit();
+        break;
     case CMD_FACTORY_DEFAULT: factoryDefault(); break;
     case CMD_RATE_44100: setSampleRate(44100); break;
     case CMD_RATE_48000: setSampleRate(48000); break;
     case CMD_RATE_88200: setSampleRate(88200); break;
     case CMD_RATE_96000: setSampleRate(96000); break;
     case CMD_CLOCK_AUTO:
-        if (unitOpen()) currentDevice_->setClockMode(0);
+        if (unitOpen()) unit_.get()->setClockMode(0);
         break;
     case CMD_CLOCK_INTERNAL:
-        if (unitOpen()) currentDevice_->setClockMode(1);
+        if (unitOpen()) unit_.get()->setClockMode(1);
         break;
     case ID_TAB_CONTROL: selectControlTab(); break;
     case ID_TAB_INFO: selectInfoTab(); break;
@@ -483,9 +645,7 @@ void PanelCore::onCommand(unsigned id) {
     case ID_FORMAT_CONSUMER:
     case ID_FORMAT_PROFESSIONAL: setDigitalFormat(int(id & 0xF)); break;
     default:
-        if (id >= CMD_LATENCY_FIRST && id <= CMD_LATENCY_LAST) {
-            if (unitOpen()) currentDevice_->setLatency(int32_t(id - CMD_RATE_96000));
-        }
+        if (id >= CMD_LATENCY_FIRST && id <= CMD_LATENCY_LAST) setLatency(int32_t(id - CMD_RATE_96000));
         break;
     }
 }
@@ -495,13 +655,9 @@ void PanelCore::onClose() { view_.showWindow(false); }
 void PanelCore::onHideAtStart() { view_.showWindow(false); }
 
 void PanelCore::onDestroy() {
-    saveSettings();
+    save(settings_);
     controller_.setSender(nullptr, nullptr);
-    if (currentDevice_) {
-        currentDevice_->close();
-        currentDevice_->release();
-        currentDevice_ = nullptr;
-    }
+    unit_.drop();
     view_.stopListener();
 }
 

@@ -4,7 +4,10 @@
 // Win32 main window forwards its messages here and implements PanelView.
 #pragma once
 
+#include "app/CurrentUnit.h"
 #include "app/PanelView.h"
+#include "app/SettingsKeeper.h"
+#include "app/UserChangeGate.h"
 #include "device/DeviceEvent.h"
 #include "device/DeviceWire.h"
 #include "device/VelmoraController.h"
@@ -60,12 +63,15 @@ public:
     static void deviceCallback(void* context, USBDevice* device, DeviceEvent event);
     void onDeviceEvent(USBDevice* device, DeviceEvent event);
 
-    // Applying settings: each compares the candidate with the master copy and
-    // sends what differs to the open unit.
-    void applyConfiguration(PanelSettings candidate);
-    void applyLatency(PanelSettings candidate);
+    // A page's change: each compares the candidate with the master copy and
+    // sends what differs to the open unit. A change that comes in while a
+    // message box of the panel is open (input queued before the box) is not
+    // taken; the pages are shown the accepted record again once the box closes.
     void applyVolumes(PanelSettings candidate) override;
     void applyMixer(PanelSettings candidate) override;
+    // The rest of the apply family, as the arrival and Factory Default run it.
+    void applyConfiguration(PanelSettings candidate);
+    void applyLatency(PanelSettings candidate);
     void publishSettings(PanelSettings record);
     void refreshFromDevice(PanelSettings record);
     void factoryDefault();
@@ -81,46 +87,78 @@ public:
     void onClose();
     void onHideAtStart();
     void onDestroy();
+    // The callback of PanelView::scheduleNotice.
+    void onNotice();
 
     PageList& pageList() { return pageList_; }
     const PanelSettings& settings() const { return settings_; }
-    USBDevice* currentDevice() const { return currentDevice_; }
+    USBDevice* currentDevice() const { return unit_.get(); }
     const MeterBlock& meterHistory() const { return meterHistory_; }
     const char* latencyText() const { return latencyText_; }
     VelmoraController& controller() { return controller_; }
+
+    // The question Factory Default asks before it sets every output to 0.0 dB.
+    static const char* const FACTORY_DEFAULT_QUESTION;
 
     // One smoothing step of a meter byte: (block × 0.95 + history × 0.05),
     // both bytes signed, truncated toward zero.
     static int8_t smoothMeter(int8_t block, int8_t history);
 
 private:
-    bool unitOpen() const;
+    using Ticket = CurrentUnit::Ticket;
+    // How an operation that may show message boxes ended.
+    enum class Outcome { Completed, UnitLeft };
+    // One bit per output whose volume frame failed.
+    using ChannelMask = UserChangeGate::ChannelMask;
+
+    class BoxScope;
+
+    bool unitOpen() const { return unit_.isOpen(); }
     void arrive(USBDevice* device);
     void remove(USBDevice* device);
     void stateChanged(USBDevice* device);
     void setTitle(bool connected);
     void setSampleRate(int32_t rate);
+    void setLatency(int32_t latency);
+    template <typename Send>
+    void storeAndSend(int32_t PanelSettings::*field, int32_t value, Send send);
     void setOutputLevel(int level);
     void setDigitalFormat(int format);
     void selectControlTab();
     void selectInfoTab();
-    void saveIfChanged();
     bool followUnit(int32_t deviceRate, int32_t deviceLatency);
-    void writeMaster();
+
+    // The apply operations proper. Each answers UnitLeft when the unit it
+    // started on went away while one of its boxes was open; it then sends
+    // nothing more, shows no more boxes and leaves the master as it is.
+    Outcome sendConfiguration(const PanelSettings& candidate, Ticket ticket);
+    void sendLatency(const PanelSettings& candidate);
+    Outcome sendVolumes(const PanelSettings& candidate, Ticket ticket, ChannelMask& failed);
+    Outcome commitMixer(PanelSettings candidate, Ticket ticket, ChannelMask failedVolumes);
+    Outcome applyAll(const PanelSettings& record, Ticket ticket);
+
+    // Shows a failure box; true when the operation of `ticket` may go on.
+    bool tell(const char* text, Ticket ticket);
+    // The record is about to be sent: the store gets it first, so that a
+    // kill at any moment leaves the old or the new record, never less.
+    void writeAhead(const PanelSettings& candidate);
+    void save(const PanelSettings& record);
+    void saveIfChanged(const PanelSettings& record);
+    void afterWrite();
 
     PanelView& view_;
     SettingsStore& store_;
+    SettingsKeeper keeper_;
     PanelSettings settings_;
     PageList pageList_;
     VelmoraController controller_;
-    USBDevice* currentDevice_ = nullptr;
+    CurrentUnit unit_;
     MeterBlock meterHistory_ = {};
     MeterBlock meterRead_ = {};
     char latencyText_[256] = {};
-    // What was last written to the store, so that an unchanged master is not
-    // written again.
-    PanelSettings stored_;
-    bool storedKnown_ = false;
+
+    UserChangeGate gate_;
+    bool quitting_ = false; // Exit was chosen: no more boxes
 };
 
 } // namespace velmora

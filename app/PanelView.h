@@ -1,7 +1,9 @@
 // What the main window's logic asks of its window. The Win32 main window
 // implements this over its real controls; tests implement it by recording.
-// Every call is a plain setter: it repaints, notifies nobody and calls no
-// operation of PanelCore back.
+// Every call but the modal boxes is a plain setter: it repaints, notifies
+// nobody and calls no operation of PanelCore back. A modal box runs a message
+// loop: timers, device events and queued input reach PanelCore while it is
+// open.
 #pragma once
 
 namespace velmora {
@@ -23,6 +25,13 @@ public:
     virtual void setTabCheck(unsigned controlId, int state) = 0;
     // A modal message box with the stop icon and an OK button.
     virtual void showError(const char* text) = 0;
+    // A modal Yes/No question with the warning icon; true for Yes.
+    virtual bool askYesNo(const char* text) = 0;
+    // A modal message box with the warning icon and an OK button.
+    virtual void showNotice(const char* text) = 0;
+    // Asks to be called back (PanelCore::onNotice) once the window's own
+    // message loop runs again, outside whatever operation is on the stack.
+    virtual void scheduleNotice() = 0;
     virtual void showWindow(bool visible) = 0;
     // The notification-area icon (the tray's showIcon / hideIcon).
     virtual void showTrayIcon(bool visible) = 0;
@@ -32,6 +41,10 @@ public:
     virtual void quit() = 0;
     // Stops the device listener (the last step of the window's destroy).
     virtual void stopListener() = 0;
+    // Asks the device listener to announce every present unit again (event
+    // 1) once the scan on the stack has ended, so that another unit present
+    // when the current one leaves is taken.
+    virtual void offerPresentUnits() = 0;
 
 protected:
     virtual ~PanelView() = default;

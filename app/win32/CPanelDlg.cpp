@@ -38,16 +38,25 @@ const RadioButton kLevelButtons[2] = {
 // and colours.
 bool isRadioFamily(int id) { return (id & 0xF000) == 0x4000; }
 
-// The about box: its "Close" button (and Escape) end it.
+// The about box: its "Close" button (and Escape) end it. While it is open its
+// window is kept in `open`, so that a second request only brings it forward.
 class AboutBox : public Dialog {
+public:
+    explicit AboutBox(HWND& open) : open_(open) {}
+
 protected:
     INT_PTR handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_INITDIALOG) open_ = hwnd();
+        if (message == WM_DESTROY) open_ = nullptr;
         if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
             endDialog(LOWORD(wParam));
             return TRUE;
         }
         return Dialog::handleMessage(message, wParam, lParam);
     }
+
+private:
+    HWND& open_;
 };
 } // namespace
 
@@ -211,8 +220,14 @@ BOOL CPanelDlg::onCommand(WPARAM wParam) {
 }
 
 void CPanelDlg::runAboutBox() {
-    AboutBox about;
+    // Requests that pile up while the box is open must not nest boxes.
+    if (aboutBox_ && IsWindow(aboutBox_)) {
+        SetForegroundWindow(aboutBox_);
+        return;
+    }
+    AboutBox about(aboutBox_);
     about.runModal(hwnd(), IDD_ABOUTBOX);
+    aboutBox_ = nullptr;
 }
 
 INT_PTR CPanelDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -221,6 +236,10 @@ INT_PTR CPanelDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return onInitDialog();
     case WM_TRAY_NOTIFY:
         setMessageResult(tray_.onTrayNotification(wParam, lParam));
+        return TRUE;
+    case WM_PANEL_NOTICE:
+        core_.onNotice();
+        setMessageResult(0);
         return TRUE;
     case WM_HIDE_AT_START:
         // The dialog manager shows a modal dialog once more when its queue
@@ -306,6 +325,17 @@ void CPanelDlg::showError(const char* text) {
     MessageBoxA(hwnd(), text, CPanelApp::applicationName().c_str(), MB_OK | MB_ICONSTOP);
 }
 
+bool CPanelDlg::askYesNo(const char* text) {
+    return MessageBoxA(hwnd(), text, CPanelApp::applicationName().c_str(),
+                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
+void CPanelDlg::showNotice(const char* text) {
+    MessageBoxA(hwnd(), text, CPanelApp::applicationName().c_str(), MB_OK | MB_ICONWARNING);
+}
+
+void CPanelDlg::scheduleNotice() { PostMessageA(hwnd(), WM_PANEL_NOTICE, 0, 0); }
+
 void CPanelDlg::showWindow(bool visible) {
     if (visible) keepHidden_ = false;
     ShowWindow(hwnd(), visible ? SW_SHOW : SW_HIDE);
@@ -325,5 +355,7 @@ void CPanelDlg::stopTimer(unsigned id) { KillTimer(hwnd(), id); }
 void CPanelDlg::quit() { PostQuitMessage(0); }
 
 void CPanelDlg::stopListener() { ::velmora::stopListener(); }
+
+void CPanelDlg::offerPresentUnits() { ::velmora::offerPresentUnits(); }
 
 } // namespace velmora

@@ -21,6 +21,8 @@ class CPanelDlg : public Dialog, public PanelView {
 public:
     static constexpr UINT WM_TRAY_NOTIFY = WM_USER + 100;
     static constexpr UINT WM_HIDE_AT_START = WM_USER + 101;
+    // Posted to itself: a notice PanelCore asked for (scheduleNotice).
+    static constexpr UINT WM_PANEL_NOTICE = WM_APP + 1;
     static constexpr const char* TRAY_TIP = "Velmora Control Panel";
 
     explicit CPanelDlg(SettingsStore& store);
@@ -36,12 +38,16 @@ public:
     void setRadioCheck(unsigned controlId, bool checked) override;
     void setTabCheck(unsigned controlId, int state) override;
     void showError(const char* text) override;
+    bool askYesNo(const char* text) override;
+    void showNotice(const char* text) override;
+    void scheduleNotice() override;
     void showWindow(bool visible) override;
     void showTrayIcon(bool visible) override;
     void startTimer(unsigned id, unsigned periodMs) override;
     void stopTimer(unsigned id) override;
     void quit() override;
     void stopListener() override;
+    void offerPresentUnits() override;
 
 protected:
     INT_PTR handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -74,6 +80,7 @@ private:
     HICON smallIcon_ = nullptr;
     bool takingFocus_ = false;
     bool keepHidden_ = false; // hidden at start until the window's own show
+    HWND aboutBox_ = nullptr; // the about box while it is open
 };
 
 } // namespace velmora

@@ -12,6 +12,8 @@
 #include "sim/model/VelmoraModel.h"
 #include "ui/SettingsObserver.h"
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <functional>
 #include <map>
@@ -37,6 +39,15 @@ public:
     std::set<unsigned> timers;
     int quits = 0;
     int listenerStops = 0;
+    int unitOffers = 0;
+    int noticesScheduled = 0;
+    std::vector<std::string> questions;
+    std::vector<std::string> notices;
+    bool answerYes = true;
+    // Runs while a box is open, as the box's message loop would run the
+    // timers, device events and queued input that come meanwhile.
+    std::function<void(const std::string& text)> whileBoxOpen;
+    std::function<void()> onOfferUnits;
 
     void setTitle(const char* text) override { title = text; calls.push_back(std::string("title:") + text); }
     void setStatusText(int index, const char* text) override { status[index] = text; }
@@ -46,7 +57,30 @@ public:
         tabs[id] = state;
         calls.push_back("tab:" + std::to_string(id) + "=" + std::to_string(state));
     }
-    void showError(const char* text) override { errors.push_back(text); calls.push_back("error"); }
+    void showError(const char* text) override {
+        errors.push_back(text);
+        calls.push_back("error");
+        boxOpen(text);
+    }
+    bool askYesNo(const char* text) override {
+        questions.push_back(text);
+        calls.push_back("question");
+        boxOpen(text);
+        return answerYes;
+    }
+    void showNotice(const char* text) override {
+        notices.push_back(text);
+        calls.push_back("notice");
+        boxOpen(text);
+    }
+    void scheduleNotice() override { ++noticesScheduled; }
+    void offerPresentUnits() override {
+        ++unitOffers;
+        if (onOfferUnits) onOfferUnits();
+    }
+    void boxOpen(const std::string& text) {
+        if (whileBoxOpen) whileBoxOpen(text);
+    }
     void showWindow(bool on) override { visible = on; calls.push_back(on ? "show" : "hide"); }
     void showTrayIcon(bool on) override { trayShown = on; calls.push_back(on ? "tray:show" : "tray:hide"); }
     void startTimer(unsigned id, unsigned period) override {
@@ -157,6 +191,21 @@ inline uint8_t expectedVolumeData(const PanelSettings& r, int ch) {
     }
     if (r.outMute[ch]) v = 0;
     return uint8_t(v | 0x80);
+}
+
+// The unit's registers hold what the record asks for.
+inline void expectUnitHolds(const VelmoraModel& m, const PanelSettings& r) {
+    for (int ch = 0; ch < 8; ++ch)
+        EXPECT_EQ(m.codec[VOLUME_REGISTER[ch]], expectedVolumeData(r, ch)) << "output " << ch;
+    EXPECT_EQ(m.dit[DIGITAL_FORMAT_REGISTER], uint8_t(r.digitalFormat));
+    EXPECT_EQ(m.digitalOutSelector, uint32_t(r.digitalOutSelector));
+    EXPECT_EQ((m.cpld & VM_CPLD_DIGITAL_MON) != 0, r.cpldDigitalMon != 0);
+    EXPECT_EQ((m.cpld & VM_CPLD_MIX_OUT_SEL) != 0, r.cpldMixOutSel != 0);
+    // The other CPLD bits keep their power-on value.
+    EXPECT_EQ(m.cpld & ~(VM_CPLD_DIGITAL_MON | VM_CPLD_MIX_OUT_SEL) & 0xFF,
+              VM_CPLD_POWER_ON & ~(VM_CPLD_DIGITAL_MON | VM_CPLD_MIX_OUT_SEL));
+    EXPECT_EQ(m.config[0], r.sampleRate);
+    EXPECT_EQ(m.latency, uint32_t(r.latency));
 }
 
 using velmora_testing::defaults;

@@ -80,11 +80,18 @@ TEST_F(FailingPanel, VolumeMessageOncePerFailedChannel) {
     panel.pageChangesVolumes(copy);
     EXPECT_EQ(panel.view.errors, std::vector<std::string>(2, VOLUME));
     EXPECT_EQ(vm_ioctl_count(&unit.model, VM_IOCTL_RAW_WRITE), 8u);
-    // The master takes the record all the same; a failed channel is sent
-    // again only when it changes again.
-    EXPECT_EQ(panel.core.settings().outVolume[0], 60);
+    // A failed channel keeps what the unit has, in the master, on the page
+    // and in the store, so that the next move sends it again.
+    EXPECT_EQ(panel.core.settings().outVolume[0], 127);
+    EXPECT_EQ(panel.control->records.back().outVolume[0], 127);
+    EXPECT_EQ(panel.stored().outVolume[0], 127);
     EXPECT_EQ(unit.model.codec[VOLUME_REGISTER[0]], 0xFF);
+    EXPECT_EQ(panel.core.settings().outVolume[2], 62);
     EXPECT_EQ(unit.model.codec[VOLUME_REGISTER[2]], (62 | 0x80));
+    copy = pageCopy();
+    copy.outVolume[0] = 60;
+    panel.pageChangesVolumes(copy);
+    EXPECT_EQ(unit.model.codec[VOLUME_REGISTER[0]], (60 | 0x80));
 }
 
 TEST_F(FailingPanel, VolumeAboveTheRangeIsRefusedAndReported) {
@@ -94,11 +101,13 @@ TEST_F(FailingPanel, VolumeAboveTheRangeIsRefusedAndReported) {
     EXPECT_EQ(panel.view.errors, std::vector<std::string>(1, VOLUME));
     EXPECT_EQ(vm_ioctl_count(&unit.model, VM_IOCTL_RAW_WRITE), 0u);
 
-    // Under the other level the same volume is sent as 0.
+    // The refused volume is not taken: under the other level the output is
+    // sent from what it had, 127 - 10.
+    EXPECT_EQ(panel.core.settings().outVolume[4], 127);
     panel.view.errors.clear();
     panel.core.onCommand(ID_LEVEL_UNBALANCED);
     EXPECT_TRUE(panel.view.errors.empty());
-    EXPECT_EQ(unit.model.codec[VOLUME_REGISTER[4]], 0x80);
+    EXPECT_EQ(unit.model.codec[VOLUME_REGISTER[4]], 0x80 | 117);
 }
 
 TEST_F(FailingPanel, FormatMessage) {

@@ -347,6 +347,34 @@ TEST(PanelWindow, SystemMenuOpensTheAboutBox) {
     });
 }
 
+TEST(PanelWindow, AboutRequestsPiledUpWhileTheBoxIsOpenOnlyBringItForward) {
+    runPanel([](HWND main) {
+        static int most;
+        static int ticks;
+        most = 0;
+        ticks = 0;
+        for (int i = 0; i < 300; ++i) PostMessageA(main, WM_SYSCOMMAND, 16, 0);
+        SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR timer, DWORD) {
+            int open = 0;
+            EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM count) -> BOOL {
+                for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+                    if (textOf(c) == "VelPanel v1.06") ++*reinterpret_cast<int*>(count);
+                return TRUE;
+            }, reinterpret_cast<LPARAM>(&open));
+            most = std::max(most, open);
+            // Every request has been taken in by now: close what is open.
+            if (++ticks < 10) return;
+            if (HWND about = findBoxWithText("VelPanel v1.06")) SendMessageA(about, WM_COMMAND, IDOK, 0);
+            else KillTimer(nullptr, timer);
+        });
+        SendMessageA(main, WM_SYSCOMMAND, 16, 0);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        EXPECT_EQ(most, 1);
+        EXPECT_TRUE(IsWindow(main));
+    });
+}
+
 TEST(PanelWindow, CloseHidesOpenShowsAndTheMouseOverTheBackgroundTakesTheFocus) {
     runPanel([](HWND main) {
         SendMessageA(main, WM_COMMAND, 32771, 0);
