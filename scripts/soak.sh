@@ -9,10 +9,15 @@
 #     20 meter exchanges a second with nothing else;
 #   - resident memory of the panel next to an empty Win32 dialog program;
 #   - start-to-ready time (unit attached: started, tray step reached, unit
-#     applied, window hidden).
+#     applied, window hidden);
+#   - a storm of 100 device-change messages: the longest time the unit's
+#     meters went unread (the panel's GUI thread busy), next to the same
+#     measure without a storm;
+#   - kill -9 at random moments after a change (tests/e2e/story_kill_trials.py):
+#     trials and records lost.
 #
-#   bash scripts/soak.sh                 1000 cycles, 60 s per CPU figure
-#   SOAK_CYCLES=200 SOAK_CPU_SECONDS=20 bash scripts/soak.sh
+#   bash scripts/soak.sh                 1000 cycles, 60 s per CPU figure, 32 kill trials
+#   SOAK_CYCLES=200 SOAK_CPU_SECONDS=20 SOAK_KILL_TRIALS=10 bash scripts/soak.sh
 #
 # CPU is read from /proc/<pid>/stat (utime + stime, clock ticks) of every
 # process of the soak's Wine prefix (found by WINEPREFIX in /proc/<pid>/environ):
@@ -42,8 +47,9 @@ unset DISPLAY
 bash "$root/tests/e2e/sim-session.sh" start "$prefix" >/dev/null
 trap 'bash "$root/tests/e2e/sim-session.sh" stop "$prefix"' EXIT
 
-/usr/bin/python3 - "$out" "${SOAK_CYCLES:-1000}" "${SOAK_CPU_SECONDS:-60}" <<'PYTHON'
+/usr/bin/python3 - "$out" "${SOAK_CYCLES:-1000}" "${SOAK_CPU_SECONDS:-60}" "${SOAK_KILL_TRIALS:-32}" <<'PYTHON'
 import datetime
+import json
 import os
 import platform
 import statistics
@@ -54,7 +60,7 @@ import time
 sys.path.insert(0, os.environ["E2E_LIB"])
 from e2elib import *  # noqa: E402
 
-out_path, cycles, cpu_seconds = sys.argv[1], int(sys.argv[2]), float(sys.argv[3])
+out_path, cycles, cpu_seconds, kill_trials = sys.argv[1], int(sys.argv[2]), float(sys.argv[3]), int(sys.argv[4])
 TICK = os.sysconf("SC_CLK_TCK")
 UNIT = "SOAK0001"
 
@@ -193,6 +199,42 @@ for mode in ("shown", "hidden"):
     empty.wait()
 print("cpu/memory done", flush=True)
 
+# ---- a storm of device-change messages: how long the meters go unread
+def meter_gap(storm):
+    """Longest time (ms) without a meter read over 3 s, with `storm` device-change
+    messages posted to the panel at the start."""
+    watcher = subprocess.Popen(["wine", SIMTOOL, "meter-gaps", UNIT, "3000"], env=ENV, stdin=subprocess.DEVNULL,
+                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    time.sleep(0.5)  # the watcher is up
+    if storm:
+        ctl("storm", storm)
+    out = watcher.communicate(timeout=60)[0]
+    return json.loads(out)["longestGapMs"]
+
+
+unplug_all()
+plug(UNIT)
+panel = Panel().start()
+wait_for("hidden", lambda: not panel.visible())
+time.sleep(1)
+results["storm"] = {"quiet": [meter_gap(0) for _ in range(3)], "storm": [meter_gap(100) for _ in range(3)]}
+print("meter gaps: %s" % results["storm"], flush=True)
+panel.exit()
+unplug(UNIT)
+
+# ---- kill -9 at random moments after a change
+kill = subprocess.run(["/usr/bin/python3", os.path.join(os.environ["E2E_LIB"], "story_kill_trials.py")],
+                      env=dict(ENV, KILL_TRIALS=str(kill_trials)), stdin=subprocess.DEVNULL,
+                      capture_output=True, text=True, timeout=60 * 60)
+kill_summary = [line for line in kill.stdout.splitlines() if line.startswith("kill trials:")]
+kill_outcomes = [line for line in kill.stdout.splitlines() if line.startswith("trial ")]
+results["kill"] = kill_summary[-1] if kill_summary else "kill trials did not finish: " + kill.stdout[-300:]
+results["kill_seed"] = next((line for line in kill.stdout.splitlines() if line.startswith("seed")), "")
+results["kill_new"] = sum(1 for line in kill_outcomes if "stored new" in line)
+print(results["kill"], flush=True)
+reg_clear()
+unplug_all()
+
 # ---- plug/unplug cycles with the panel running
 unplug_all()
 panel = Panel().start(expect_connected=False)
@@ -299,8 +341,29 @@ lines.append("Five starts with a unit attached, from `wine VelPanel.exe` to: the
                  statistics.median(trays), min(trays), max(trays), statistics.median(readies), min(readies),
                  max(readies)))
 lines.append("")
+lines.append("## Device-change storm")
+lines.append("")
+quiet, storm = results["storm"]["quiet"], results["storm"]["storm"]
+lines.append("The longest time the unit's meters went unread over 3 s with the panel hidden and a unit attached "
+             "(the panel reads them every 50 ms on its GUI thread, so a gap is the time that thread was busy): "
+             "median %.0f ms (%s) with no storm, median %.0f ms (%s) with 100 `DBT_DEVNODES_CHANGED` messages "
+             "posted to the panel's listener window at once. Measured by `velmora-sim meter-gaps`, which samples "
+             "the unit's meter-read counter every millisecond." % (
+                 statistics.median(quiet), ", ".join("%.0f" % g for g in quiet),
+                 statistics.median(storm), ", ".join("%.0f" % g for g in storm)))
+lines.append("")
+lines.append("## kill -9 at random moments")
+lines.append("")
+lines.append("`tests/e2e/story_kill_trials.py` (%s): %s (%d of them found the new record stored). Each trial: a "
+             "change (a mute, a fader notch, a sample rate or a latency from the menu) sent from another process, "
+             "kill -9 of the panel 0-300 ms later, the stored record checked (whole, and the state before or after "
+             "the change; the new one whenever the unit already had it), then the unit re-plugged blank and the "
+             "panel restarted, which must bring it to the stored record." % (
+                 results["kill_seed"], results["kill"], results["kill_new"]))
+lines.append("")
 with open(out_path, "w") as f:
     f.write("\n".join(lines))
 print("figures written to " + out_path)
-sys.exit(1 if failures else 0)
+lost = "records lost: 0" not in results["kill"]
+sys.exit(1 if failures or lost else 0)
 PYTHON

@@ -14,6 +14,8 @@
  *   velmora-sim list                          units known to the bus
  *   velmora-sim wait-present <serial> [ms]    wait until the unit is enumerable (prints its path)
  *   velmora-sim wait-absent <serial> [ms]     wait until the unit is enumerable no more
+ *   velmora-sim meter-gaps <serial> <ms>      watch the unit's meter reads for <ms>: prints the
+ *                                             longest time without one and how many came
  *
  * Exit status: 0 done, 1 failed (message on stderr), 2 usage.
  */
@@ -496,13 +498,50 @@ static int cmd_wait(const char* serialArg, const char* msArg, int present)
     }
 }
 
+/* How steadily a client reads the unit's meters: the unit's meter-read
+ * counter is sampled every millisecond or so for the given time. */
+static int cmd_meter_gaps(const char* serialArg, const char* msArg)
+{
+    static VsbDump d;
+    unsigned long duration = 0;
+    uint32_t first = 0, last = 0;
+    double t0, lastRead, longest = 0;
+    int rc;
+    if (!parse_u32(msArg, &duration))
+        return 2;
+    if ((rc = dump_one(serialArg, &d)))
+        return rc;
+    first = last = d.model.ioctlCount[VM_SLOT_READ_METERS];
+    t0 = lastRead = now_ms();
+    while (now_ms() - t0 < (double)duration) {
+        double t;
+        uint32_t reads;
+        Sleep(1);
+        if ((rc = dump_one(serialArg, &d)))
+            return rc;
+        t = now_ms();
+        reads = d.model.ioctlCount[VM_SLOT_READ_METERS];
+        if (reads != last) {
+            if (t - lastRead > longest)
+                longest = t - lastRead;
+            lastRead = t;
+            last = reads;
+        }
+    }
+    if (now_ms() - lastRead > longest)
+        longest = now_ms() - lastRead;
+    printf("{\"longestGapMs\":%.1f,\"reads\":%u,\"durationMs\":%lu}\n", longest, last - first, duration);
+    return 0;
+}
+
 static int usage(void)
 {
     fprintf(stderr,
             "usage: velmora-sim install <inf> | plug <serial> | unplug <serial>\n"
             "       | set <serial> rate <hz> | latency <1..6> | clock <1|2> | digital <hz> | event\n"
             "       | fault <serial> <ioctl-code> <command|-1> fail|short <count>\n"
-            "       | dump [<serial>] | list | wait-present <serial> [ms] | wait-absent <serial> [ms]\n");
+            "       | dump [<serial>] | list | wait-present <serial> [ms] | wait-absent <serial> [ms]\n"
+            "       | meter-gaps <serial> <ms>\n");
     return 2;
 }
 
@@ -531,6 +570,8 @@ int main(int argc, char** argv)
         rc = cmd_wait(argv[2], argc == 4 ? argv[3] : NULL, 1);
     else if (!strcmp(cmd, "wait-absent") && (argc == 3 || argc == 4))
         rc = cmd_wait(argv[2], argc == 4 ? argv[3] : NULL, 0);
+    else if (!strcmp(cmd, "meter-gaps") && argc == 4)
+        rc = cmd_meter_gaps(argv[2], argv[3]);
     else
         rc = 2;
     if (rc == 2)

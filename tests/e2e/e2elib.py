@@ -48,6 +48,8 @@ FORMAT_REGISTER = 13
 CPLD_POWER_ON, CPLD_MIX, CPLD_MON = 0xA5, 0x08, 0x10
 
 TRAY_FAIL_TEXT = "Create fail! : Tray"
+# The beginning of Factory Default's question (boxes are named by their text's beginning).
+FACTORY_DEFAULT_QUESTION = "Factory Default sets all eight outputs to 0.0 dB"
 
 
 class StoryFailure(Exception):
@@ -371,8 +373,14 @@ class Panel:
         ctl("dismiss", text)
         wait_for("the message box to close", lambda: ctl("boxes", text) == "0")
 
-    def boxes(self):
-        return int(ctl("boxes"))
+    def answer(self, text, yes, timeout=10.0):
+        """Waits for a Yes/No box whose text begins so, then answers it."""
+        wait_for("a question %r" % text, lambda: ctl("boxes", text) != "0", timeout)
+        ctl("answer", "yes" if yes else "no", text)
+        wait_for("the question to close", lambda: ctl("boxes", text) == "0")
+
+    def boxes(self, text=None):
+        return int(ctl("boxes", text) if text else ctl("boxes"))
 
     def alive(self):
         return self.process is not None and self.process.poll() is None

@@ -12,14 +12,21 @@
 //   panelctl page-command <id>        post a button click of control <id> to the Control page
 //   panelctl fader <output> <steps>   move fader <output> (0..7) by <steps> wheel notches (+ up)
 //   panelctl wait-box [ms]            wait for a message box of the panel; prints its text
-//   panelctl dismiss [text]           press OK on the panel's message box (the one with that text)
-//   panelctl boxes [text]             number of message boxes the panel shows (with that text)
+//   panelctl dismiss [text]           press OK on the panel's message box (the one whose text
+//                                     begins with that text)
+//   panelctl answer <yes|no> [text]   answer the panel's Yes/No box (the one whose text begins so)
+//   panelctl storm <count>            post <count> device-change messages (DBT_DEVNODES_CHANGED)
+//                                     to the panel's device listener window
+//   panelctl boxes [text]             number of message boxes the panel shows (whose text begins so)
+//   panelctl key-access <key> read-only|full
+//                                     who may change HKEY_CURRENT_USER\<key>: nobody, or everyone
 //   panelctl pid                      the panel's process id (Windows)
 //   panelctl resources                "windows=N gdi=N handles=N" of the panel process
 //   panelctl wait-gone [ms]           wait until no main window exists
 //
 // Exit status: 0 done, 1 failed or timed out, 2 usage.
 #include <windows.h>
+#include <sddl.h>
 #include <winternl.h>
 
 #include <algorithm>
@@ -93,6 +100,11 @@ std::string boxText(HWND box) {
     std::string text;
     EnumChildWindows(box, longestStaticProc, reinterpret_cast<LPARAM>(&text));
     return text;
+}
+
+// A box is named by its text, or by the text's beginning.
+bool boxMatches(HWND box, const char* text) {
+    return boxText(box).rfind(text, 0) == 0;
 }
 
 struct ChildSearch {
@@ -218,7 +230,8 @@ int usage() {
     std::fprintf(stderr,
                  "usage: panelctl find [ms] | title | wait-title <text> [ms] | visible | wait-visible <0|1> [ms]\n"
                  "       | close | control-page | command <id> | page-command <id> | fader <output> <steps>\n"
-                 "       | wait-box [ms] | dismiss [text] | boxes [text] | pid | resources | wait-gone [ms]\n");
+                 "       | wait-box [ms] | dismiss [text] | answer <yes|no> [text] | boxes [text] | storm <count>\n"
+                 "       | key-access <key> read-only|full | pid | resources | wait-gone [ms]\n");
     return 2;
 }
 
@@ -302,6 +315,28 @@ int run(int argc, char** argv) {
         return 1;
     }
 
+    if (cmd == "key-access") {
+        // A key the user may read but not change, as a locked-down profile
+        // or a mistaken permission leaves it; its owner may still open it up.
+        if (argc < 4) return usage();
+        const std::string access = argv[3];
+        if (access != "read-only" && access != "full") return usage();
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, argv[2], 0, WRITE_DAC, &key) != ERROR_SUCCESS) {
+            std::fprintf(stderr, "panelctl: cannot open %s\n", argv[2]);
+            return 1;
+        }
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        const char* sddl = access == "full" ? "D:(A;;KA;;;WD)" : "D:P(A;;KR;;;WD)";
+        LONG rc = ERROR_INVALID_DATA;
+        if (ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor, nullptr)) {
+            rc = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
+            LocalFree(descriptor);
+        }
+        RegCloseKey(key);
+        return rc == ERROR_SUCCESS ? 0 : 1;
+    }
+
     HWND main = requireMain();
     if (!main) return 1;
 
@@ -361,16 +396,49 @@ int run(int argc, char** argv) {
     if (cmd == "dismiss") {
         // The box with the given text (any box without one).
         for (HWND box : messageBoxes(main)) {
-            if (argc > 2 && boxText(box) != argv[2]) continue;
+            if (argc > 2 && !boxMatches(box, argv[2])) continue;
             return PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0) ? 0 : 1;
         }
         std::fprintf(stderr, "panelctl: no such message box\n");
         return 1;
     }
+    if (cmd == "answer") {
+        if (argc < 3) return usage();
+        const std::string reply = argv[2];
+        if (reply != "yes" && reply != "no") return usage();
+        for (HWND box : messageBoxes(main)) {
+            if (argc > 3 && !boxMatches(box, argv[3])) continue;
+            const int id = reply == "yes" ? IDYES : IDNO;
+            return PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0) ? 0 : 1;
+        }
+        std::fprintf(stderr, "panelctl: no such message box\n");
+        return 1;
+    }
+    if (cmd == "storm") {
+        if (argc < 3) return usage();
+        const int count = std::atoi(argv[2]);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(main, &pid);
+        // The listener's hidden window of the same process.
+        HWND listener = nullptr;
+        while ((listener = FindWindowExA(nullptr, listener, "DeviceListener", nullptr))) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(listener, &owner);
+            if (owner == pid) break;
+        }
+        if (!listener) {
+            std::fprintf(stderr, "panelctl: no device listener window\n");
+            return 1;
+        }
+        const WPARAM kDevNodesChanged = 0x0007;
+        for (int i = 0; i < count; ++i)
+            if (!PostMessageA(listener, WM_DEVICECHANGE, kDevNodesChanged, 0)) return 1;
+        return 0;
+    }
     if (cmd == "boxes") {
         unsigned count = 0;
         for (HWND box : messageBoxes(main))
-            if (argc < 3 || boxText(box) == argv[2]) ++count;
+            if (argc < 3 || boxMatches(box, argv[2])) ++count;
         std::printf("%u\n", count);
         return 0;
     }

@@ -102,9 +102,14 @@ def format_and_level():
 
 
 def factory_default():
-    """Factory Default: the unit and the store back at the defaults"""
+    """Factory Default asks first; No keeps everything, Yes resets the unit and the store"""
     panel = state["panel"]
+    before = reg_read()
     panel.command(CMD_FACTORY_DEFAULT)
+    panel.answer(FACTORY_DEFAULT_QUESTION, yes=False)
+    expect_equal(reg_read().user_fields(), before.user_fields(), "stored record after No")
+    panel.command(CMD_FACTORY_DEFAULT)
+    panel.answer(FACTORY_DEFAULT_QUESTION, yes=True)
     defaults = Record.defaults()
     expect_unit(defaults, clock_mode=0)
     wait_stored("the defaults", lambda r: r.user_fields() == defaults.user_fields())

@@ -44,14 +44,15 @@ def failing_selector():
 
 
 def failing_volume():
-    """a volume frame cannot be written: its box; the next move works"""
+    """a volume frame cannot be written: its box; the output stays where the unit has it and the next move works"""
     panel = state["panel"]
     fault(IOCTL_RAW_WRITE, -1)
     panel.fader(4, -1)  # outputs 4 and 5 are linked: two frames, the first fails
     panel.expect_box("Function error VelmoraController::setOutVolume()")
-    panel.fader(4, -1)
-    wait_unit(UNIT, "outputs 4 and 5 at 125",
-              lambda d: d["codec"][VOLUME_REGISTER[4]] == 0x80 | 125 and d["codec"][VOLUME_REGISTER[5]] == 0x80 | 125)
+    wait_stored("output 4 as the unit has it", lambda r: r.out_volume[4] == 127 and r.out_volume[5] == 126)
+    panel.fader(4, -1)  # the fader of output 4 went back to 127: one notch takes both to 126
+    wait_unit(UNIT, "outputs 4 and 5 at 126",
+              lambda d: d["codec"][VOLUME_REGISTER[4]] == 0x80 | 126 and d["codec"][VOLUME_REGISTER[5]] == 0x80 | 126)
 
 
 def failing_cpld():

@@ -1,12 +1,14 @@
 #!/usr/bin/python3
 """A user pulls the unit out and plugs it in again while the panel runs; a
-second unit comes and goes; the unit's sample rate changes on the unit itself.
+second unit comes and goes; the unit's sample rate changes on the unit itself;
+the current unit is pulled out while another one is plugged.
 
 Pulled out: the settings are saved, the window hides and the title says there
 is no device. Plugged in again (the unit powers up blank): the same settings
 are applied again. A second unit plugged while one is current is left alone
 and its removal changes nothing. A rate change on the unit reaches the record
-and the store.
+and the store. When the current unit leaves and another is plugged, the other
+is taken as if it had just arrived.
 """
 from e2elib import *
 
@@ -90,4 +92,18 @@ def rate_from_unit():
     expect_equal(d["configuration"][0], 96000, "the panel does not set the old rate back")
 
 
-story.run([start, unplugged, replugged, second_unit, rate_from_unit])
+def current_unit_leaves_while_another_is_plugged():
+    """two units plugged, the current one pulled out: the other is taken with the user's record"""
+    panel = state["panel"]
+    record = state["record"].copy()
+    record.sample_rate = 96000
+    wait_stored("the record with the unit's rate", lambda r: r.user_fields() == record.user_fields())
+    plug(OTHER)
+    unplug(UNIT)
+    panel.wait_connected()
+    wait_unit_matches(OTHER, record)
+    expect(not panel.visible(), "the window stays hidden")
+    expect_equal(reg_read().user_fields(), record.user_fields(), "stored record")
+
+
+story.run([start, unplugged, replugged, second_unit, rate_from_unit, current_unit_leaves_while_another_is_plugged])
