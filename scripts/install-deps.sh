@@ -8,6 +8,7 @@ pkgs=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   wine wine64 fonts-wine fonts-liberation
   xvfb xauth imagemagick python3-pil x11-utils fonts-dejavu-core
+  nlohmann-json3-dev libcli11-dev
 )
 missing=()
 for p in "${pkgs[@]}"; do

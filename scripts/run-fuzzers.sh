@@ -15,7 +15,9 @@ for t in $targets; do
   corpus=build/fuzz/corpus/$t
   mkdir -p "$corpus"
   log=build/fuzz/$t.log
-  if "$exe" -max_total_time="$secs" -print_final_stats=1 "$corpus" >"$log" 2>&1; then
+  # Seeds kept with the tests, where a target has them.
+  seeds=$(find tests -type d -path "*/fuzz_corpus/$t" | head -n 1)
+  if "$exe" -max_total_time="$secs" -print_final_stats=1 "$corpus" $seeds >"$log" 2>&1; then
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
     echo "$t: ${runs:-?} executions, no failure"
   else
