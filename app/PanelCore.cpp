@@ -90,6 +90,7 @@ void PanelCore::deviceCallback(void* context, USBDevice* device, DeviceEvent eve
 bool PanelCore::tell(const char* text, Ticket ticket) {
     // After Exit the run is ending: what is left of the operation goes on
     // without boxes (a box would close at once on the quit message anyway).
+    if (events_ && unit_.get()) events_->sendFailed(*unit_.get(), text);
     if (!quitting_) {
         BoxScope box(*this);
         view_.showError(text);
@@ -122,7 +123,11 @@ void PanelCore::arrive(USBDevice* device) {
     unit_.take(device);
     const Ticket ticket = unit_.ticket();
     setTitle(false);
-    if (!device->open()) return; // Unopened: nothing applied, no timer
+    if (!device->open()) {
+        // Unopened: nothing applied, no timer.
+        if (events_) events_->unitNotOpened(*device);
+        return;
+    }
 
     controller_.setSender(sendStepsToDevice, device);
 
@@ -139,6 +144,7 @@ void PanelCore::arrive(USBDevice* device) {
     view_.showTrayIcon(true);
     view_.startTimer(METER_TIMER, METER_PERIOD_MS);
     view_.startTimer(STATUS_TIMER, STATUS_PERIOD_MS);
+    if (events_) events_->unitArrived(*device, settings_);
 }
 
 PanelCore::Outcome PanelCore::applyAll(const PanelSettings& record, Ticket ticket) {
@@ -154,6 +160,7 @@ PanelCore::Outcome PanelCore::applyAll(const PanelSettings& record, Ticket ticke
 void PanelCore::remove(USBDevice* device) {
     if (!unit_.get() || device != unit_.get()) return;
     view_.stopTimer(METER_TIMER);
+    if (events_) events_->unitRemoved(*device);
     unit_.drop();
     setTitle(false);
     controller_.setSender(nullptr, nullptr);
@@ -447,18 +454,26 @@ void PanelCore::factoryDefault() {
         if (!view_.askYesNo(FACTORY_DEFAULT_QUESTION)) return;
     }
     if (!unit_.holds(ticket)) return;
+    PanelSettings record;
+    makeDefaultSettings(record, unit_.get());
+    applyRecord(record, 0);
+}
+
+void PanelCore::applyRecord(const PanelSettings& record, int32_t clockMode) {
+    if (!unitOpen()) return;
+    const Ticket ticket = unit_.ticket();
     USBDevice* device = unit_.get();
-    // Compare the defaults with what the unit really runs at, so that a rate
-    // or latency chosen from the menu a moment ago is reset too.
+    // Compare the record with what the unit really runs at, so that a rate
+    // or latency chosen from the menu a moment ago is set too.
     int32_t config[5] = {};
     const bool configRead = device->getConfiguration(config);
     followUnit(configRead ? config[0] : 0, device->getLatency());
 
-    PanelSettings record;
-    makeDefaultSettings(record, device);
     if (applyAll(record, ticket) == Outcome::UnitLeft) return;
-    unit_.get()->setClockMode(0);
+    if (clockMode == 0 || clockMode == 1) device->setClockMode(clockMode);
 }
+
+int32_t PanelCore::unitClockMode() { return unitOpen() ? unit_.get()->getClockMode() : -1; }
 
 // ---------------------------------------------------------------------------
 // Persistence
@@ -469,17 +484,13 @@ void PanelCore::writeAhead(const PanelSettings& candidate) {
     if (unitOpen()) saveIfChanged(candidate);
 }
 
-void PanelCore::save(const PanelSettings& record) {
-    keeper_.save(record);
-    afterWrite();
-}
+void PanelCore::save(const PanelSettings& record) { afterWrite(keeper_.save(record)); }
 
-void PanelCore::saveIfChanged(const PanelSettings& record) {
-    keeper_.saveIfChanged(record);
-    afterWrite();
-}
+void PanelCore::saveIfChanged(const PanelSettings& record) { afterWrite(keeper_.saveIfChanged(record)); }
 
-void PanelCore::afterWrite() {
+void PanelCore::afterWrite(SaveResult result) {
+    if (events_ && result != SaveResult::SkippedBlank)
+        events_->recordSaved(result == SaveResult::Written, keeper_.location());
     // Told once per run, from the window's own loop rather than from inside
     // whatever operation was saving.
     if (keeper_.takeFailureNotice()) view_.scheduleNotice();

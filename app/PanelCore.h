@@ -5,6 +5,7 @@
 #pragma once
 
 #include "app/CurrentUnit.h"
+#include "app/PanelEvents.h"
 #include "app/PanelView.h"
 #include "app/SettingsKeeper.h"
 #include "app/UserChangeGate.h"
@@ -90,6 +91,17 @@ public:
     // The callback of PanelView::scheduleNotice.
     void onNotice();
 
+    // Who hears of arrivals, removals, failed sends and saves (none: nobody).
+    void setEvents(PanelEvents* events) { events_ = events; }
+    // Applies a whole record as one change, as Factory Default does after its
+    // question: sent, stored, shown; then the unit's clock mode (0 "Auto", 1
+    // "Internal Only"; another value leaves it). Nothing without an open unit.
+    void applyRecord(const PanelSettings& record, int32_t clockMode);
+    // The unit's clock mode, or -1 without an open unit.
+    int32_t unitClockMode();
+    // A box of the panel is open (its loop may be running this very call).
+    bool boxOpen() const { return gate_.boxOpen(); }
+
     PageList& pageList() { return pageList_; }
     const PanelSettings& settings() const { return settings_; }
     USBDevice* currentDevice() const { return unit_.get(); }
@@ -144,7 +156,7 @@ private:
     void writeAhead(const PanelSettings& candidate);
     void save(const PanelSettings& record);
     void saveIfChanged(const PanelSettings& record);
-    void afterWrite();
+    void afterWrite(SaveResult result);
 
     PanelView& view_;
     SettingsStore& store_;
@@ -158,6 +170,7 @@ private:
     char latencyText_[256] = {};
 
     UserChangeGate gate_;
+    PanelEvents* events_ = nullptr;
     bool quitting_ = false; // Exit was chosen: no more boxes
 };
 

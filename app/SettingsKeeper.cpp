@@ -12,8 +12,8 @@ bool SettingsKeeper::isStorable(const PanelSettings& record) {
     return !isBlank(record) && isValidSampleRate(record.sampleRate);
 }
 
-void SettingsKeeper::save(const PanelSettings& record) {
-    if (!isStorable(record)) return;
+SaveResult SettingsKeeper::save(const PanelSettings& record) {
+    if (!isStorable(record)) return SaveResult::SkippedBlank;
     const SaveResult result = saveSettings(store_, record);
     if (result == SaveResult::Written) {
         written_ = record;
@@ -24,11 +24,12 @@ void SettingsKeeper::save(const PanelSettings& record) {
         lastWriteFailed_ = true;
         failureSeen_ = true;
     }
+    return result;
 }
 
-void SettingsKeeper::saveIfChanged(const PanelSettings& record) {
-    if (writtenKnown_ && std::memcmp(&written_, &record, sizeof record) == 0) return;
-    save(record);
+SaveResult SettingsKeeper::saveIfChanged(const PanelSettings& record) {
+    if (writtenKnown_ && std::memcmp(&written_, &record, sizeof record) == 0) return SaveResult::SkippedBlank;
+    return save(record);
 }
 
 bool SettingsKeeper::takeFailureNotice() {

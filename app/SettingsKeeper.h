@@ -6,21 +6,21 @@
 #pragma once
 
 #include "settings/PanelSettings.h"
+#include "settings/SettingsStore.h"
 
 #include <string>
 
 namespace velmora {
-
-class SettingsStore;
 
 class SettingsKeeper {
 public:
     explicit SettingsKeeper(SettingsStore& store);
 
     // Writes the record (when it is one a load accepts).
-    void save(const PanelSettings& record);
-    // Writes it only when it differs from what was last written.
-    void saveIfChanged(const PanelSettings& record);
+    SaveResult save(const PanelSettings& record);
+    // Writes it only when it differs from what was last written (answers
+    // SkippedBlank when it did not write).
+    SaveResult saveIfChanged(const PanelSettings& record);
 
     // True once per run, after the first write that failed.
     bool takeFailureNotice();

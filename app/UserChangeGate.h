@@ -36,6 +36,7 @@ public:
 
     // False (and remembered) while a box is open.
     bool accept();
+    bool boxOpen() const { return boxes_ > 0; }
     // True once after the last box closed when a change was turned away
     // while it was open: the pages should be shown the accepted record.
     bool takeTurnedAway();

@@ -20,6 +20,9 @@ public:
     virtual bool exchange(uint32_t code, const void* in, uint32_t inSize,
                           void* out, uint32_t outSize, uint32_t* bytesReturned) = 0;
     virtual void close() = 0;
+    // The platform's error code of the last exchange that failed (0 when the
+    // transport has none to give).
+    virtual uint32_t lastError() const { return 0; }
 };
 
 } // namespace velmora

@@ -77,19 +77,32 @@ void USBDevice::release() {
     if (--refs_ == 0) delete this;
 }
 
+bool USBDevice::exchange(uint32_t code, int32_t command, const void* in, uint32_t inSize, void* out,
+                         uint32_t outSize, uint32_t* returned) {
+    if (transport_->exchange(code, in, inSize, out, outSize, returned)) return true;
+    lastFailure_ = Failure{code, command, transport_->lastError()};
+    return false;
+}
+
+void USBDevice::noteShortReply(uint32_t code, int32_t command) { lastFailure_ = Failure{code, command, 0}; }
+
 bool USBDevice::sendCommand(DeviceRequest& request, bool fullReplyCheck) {
     if (!isOpen()) return false;
     uint32_t returned = 0;
-    if (!transport_->exchange(IOCTL_COMMAND, &request, DEVICE_REQUEST_SIZE, &request,
-                              DEVICE_REQUEST_SIZE, &returned))
+    const int32_t command = request.command;
+    if (!exchange(IOCTL_COMMAND, command, &request, DEVICE_REQUEST_SIZE, &request, DEVICE_REQUEST_SIZE, &returned))
         return false;
-    return !fullReplyCheck || returned == DEVICE_REQUEST_SIZE;
+    if (fullReplyCheck && returned != DEVICE_REQUEST_SIZE) {
+        noteShortReply(IOCTL_COMMAND, command);
+        return false;
+    }
+    return true;
 }
 
 bool USBDevice::readControl(uint32_t code, void* out, uint32_t outSize) {
     if (!isOpen()) return false;
     uint32_t returned = 0;
-    return transport_->exchange(code, nullptr, 0, out, outSize, &returned);
+    return exchange(code, -1, nullptr, 0, out, outSize, &returned);
 }
 
 bool USBDevice::writeRaw(uint32_t length, const uint8_t* bytes) {
@@ -99,15 +112,13 @@ bool USBDevice::writeRaw(uint32_t length, const uint8_t* bytes) {
     if (!scratch) return false;
     std::memcpy(scratch.get(), bytes, length);
     uint32_t returned = 0;
-    return transport_->exchange(IOCTL_RAW_WRITE, scratch.get(), length, scratch.get(), length,
-                                &returned);
+    return exchange(IOCTL_RAW_WRITE, -1, scratch.get(), length, scratch.get(), length, &returned);
 }
 
 bool USBDevice::readMeters(uint8_t block[METER_BLOCK_SIZE]) {
     if (!isOpen()) return false;
     uint32_t returned = 0;
-    if (!transport_->exchange(IOCTL_READ_METERS, block, METER_BLOCK_SIZE, block, METER_BLOCK_SIZE,
-                              &returned) ||
+    if (!exchange(IOCTL_READ_METERS, -1, block, METER_BLOCK_SIZE, block, METER_BLOCK_SIZE, &returned) ||
         returned != METER_BLOCK_SIZE) {
         std::memset(block, 0, METER_BLOCK_SIZE);
         return false;

@@ -56,6 +56,16 @@ public:
     int32_t setClockMode(int32_t mode);
     bool getClockStatus(int32_t& status, int32_t& second);
 
+    // The last request that failed, for diagnostics: its I/O-control code,
+    // its command number (-1 when it was not a command), the platform's error
+    // code (0 when the driver answered, but too short).
+    struct Failure {
+        uint32_t code = 0;
+        int32_t command = -1;
+        uint32_t systemError = 0;
+    };
+    const Failure& lastFailure() const { return lastFailure_; }
+
     // Where pollEvent raises event 3; set by the listener that owns the unit.
     void setEventCallback(DeviceCallback callback, void* context);
 
@@ -73,6 +83,9 @@ public:
 
 private:
     bool setCpldBit(uint8_t bit, bool on);
+    bool exchange(uint32_t code, int32_t command, const void* in, uint32_t inSize, void* out, uint32_t outSize,
+                  uint32_t* returned);
+    void noteShortReply(uint32_t code, int32_t command);
     bool readCpldBit(uint8_t bit);
 
     char path_[INTERFACE_PATH_MAX + 1] = {};
@@ -84,6 +97,7 @@ private:
     char identity2_[IDENTITY_TEXT_SIZE + 1] = {};
     bool driverFlag_ = false;
     int32_t refs_ = 0;
+    Failure lastFailure_;
     DeviceCallback eventCallback_ = nullptr;
     void* eventContext_ = nullptr;
 };

@@ -26,8 +26,10 @@ bool Win32Transport::exchange(uint32_t code, const void* in, uint32_t inSize, vo
     // pulled with the handle open), so it starts at 0 and is passed on only
     // after success.
     DWORD returned = 0;
-    if (!DeviceIoControl(handle_, code, const_cast<void*>(in), inSize, out, outSize, &returned, nullptr))
+    if (!DeviceIoControl(handle_, code, const_cast<void*>(in), inSize, out, outSize, &returned, nullptr)) {
+        lastExchangeError_ = GetLastError();
         return false;
+    }
     if (bytesReturned) *bytesReturned = returned;
     return true;
 }

@@ -24,10 +24,12 @@ public:
 
     // The platform error of the last refused open, 0 after a good one.
     DWORD lastOpenError() const { return lastOpenError_; }
+    uint32_t lastError() const override { return lastExchangeError_; }
 
 private:
     HANDLE handle_ = INVALID_HANDLE_VALUE;
     DWORD lastOpenError_ = 0;
+    DWORD lastExchangeError_ = 0;
 };
 
 } // namespace velmora

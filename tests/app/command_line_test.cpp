@@ -1,0 +1,67 @@
+// The command line: each request, what is refused, and the text a request
+// travels in to the running panel.
+#include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace velmora {
+namespace {
+
+ParsedCommandLine parse(std::vector<std::string> args) { return parseCommandLine(args); }
+
+TEST(CommandLine, EachRequestIsReadAndTravelsWhole) {
+    struct Case {
+        std::vector<std::string> args;
+        RequestVerb verb;
+    };
+    const Case cases[] = {
+        {{}, RequestVerb::None},
+        {{"--load", "C:\\My Presets\\live set.velpanel"}, RequestVerb::Load},
+        {{"--save", "out.velpanel"}, RequestVerb::Save},
+        {{"--rate", "96000"}, RequestVerb::Rate},
+        {{"--latency", "2"}, RequestVerb::Latency},
+        {{"--volume", "3", "-12.5"}, RequestVerb::Volume},
+        {{"--mute", "8", "on"}, RequestVerb::Mute},
+        {{"--show"}, RequestVerb::Show},
+        {{"--exit"}, RequestVerb::Exit},
+        {{"--status"}, RequestVerb::Status},
+    };
+    for (const Case& c : cases) {
+        const ParsedCommandLine parsed = parse(c.args);
+        ASSERT_TRUE(parsed.ok) << parsed.message;
+        EXPECT_EQ(parsed.request.verb, c.verb);
+        if (c.verb == RequestVerb::None) continue; // the bare start sends nothing
+        PanelRequest back;
+        ASSERT_TRUE(decodeRequest(encodeRequest(parsed.request), back));
+        EXPECT_EQ(encodeRequest(back), encodeRequest(parsed.request));
+    }
+    const PanelRequest volume = parse({"--volume", "3", "-12.5"}).request;
+    EXPECT_EQ(volume.output, 3);
+    EXPECT_DOUBLE_EQ(volume.db, -12.5);
+    EXPECT_TRUE(parse({"--mute", "8", "on"}).request.on);
+    EXPECT_EQ(parse({"--load", "C:\\My Presets\\live set.velpanel"}).request.file, "C:\\My Presets\\live set.velpanel");
+
+    const ParsedCommandLine help = parse({"--help"});
+    EXPECT_EQ(help.request.verb, RequestVerb::Help);
+    EXPECT_NE(help.message.find("--volume"), std::string::npos);
+}
+
+TEST(CommandLine, WrongRequestsAreRefusedWithAReason) {
+    const std::vector<std::vector<std::string>> wrong = {
+        {"--rate", "22050"},      {"--latency", "7"},        {"--volume", "9", "0"},
+        {"--volume", "1", "-0.3"}, {"--volume", "1", "3"},    {"--volume", "1"},
+        {"--mute", "1", "yes"},   {"--mute", "0", "on"},     {"--load"},
+        {"--rate", "48000", "--show"}, {"--frobnicate"},      {"stray"},
+    };
+    for (const auto& args : wrong) {
+        const ParsedCommandLine parsed = parse(args);
+        EXPECT_FALSE(parsed.ok) << args[0];
+        EXPECT_FALSE(parsed.message.empty()) << args[0];
+    }
+    PanelRequest request;
+    EXPECT_FALSE(decodeRequest("reboot\n0\n0\n0\n0\n", request));
+    EXPECT_FALSE(decodeRequest("rate\nabc\n0\n0\n0\n", request));
+}
+
+} // namespace
+} // namespace velmora
