@@ -2,14 +2,17 @@
 // a per-user registry.
 #pragma once
 
+#include "settings/PreferenceStore.h"
 #include "settings/SettingsStore.h"
 
 #include <cstdint>
+#include <map>
+#include <string>
 #include <vector>
 
 namespace velmora {
 
-class MemorySettingsStore : public SettingsStore {
+class MemorySettingsStore : public SettingsStore, public PreferenceStore {
 public:
     MemorySettingsStore() = default;
     explicit MemorySettingsStore(std::vector<uint8_t> value) : value_(std::move(value)), present_(true) {}
@@ -29,12 +32,24 @@ public:
 
     int writeCount() const { return writes_; }
 
+    bool readFlag(const char* name, bool& value) override {
+        auto it = flags_.find(name);
+        if (it == flags_.end()) return false;
+        value = it->second;
+        return true;
+    }
+    bool writeFlag(const char* name, bool value) override {
+        flags_[name] = value;
+        return true;
+    }
+
 private:
     std::vector<uint8_t> value_;
     bool present_ = false;
     bool failReads_ = false;
     bool failWrites_ = false;
     int writes_ = 0;
+    std::map<std::string, bool> flags_;
 };
 
 } // namespace velmora

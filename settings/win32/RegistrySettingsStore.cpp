@@ -90,3 +90,27 @@ bool RegistrySettingsStore::writeBytes(const uint8_t* bytes, uint32_t size) {
 }
 
 } // namespace velmora
+
+namespace velmora {
+
+bool RegistrySettingsStore::readFlag(const char* name, bool& value) {
+    HKEY key = openSection(company_, application_, false);
+    if (!key) return false;
+    DWORD type = 0, data = 0, size = sizeof data;
+    const LONG rc = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS || type != REG_DWORD || size != sizeof data) return false;
+    value = data != 0;
+    return true;
+}
+
+bool RegistrySettingsStore::writeFlag(const char* name, bool value) {
+    HKEY key = openSection(company_, application_, true);
+    if (!key) return false;
+    const DWORD data = value ? 1 : 0;
+    const LONG rc = RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS;
+}
+
+} // namespace velmora

@@ -5,13 +5,16 @@
 // REG_BINARY counts as unreadable.
 #pragma once
 
+#include "settings/PreferenceStore.h"
 #include "settings/SettingsStore.h"
 
 #include <string>
 
 namespace velmora {
 
-class RegistrySettingsStore : public SettingsStore {
+// The on/off preferences live beside the record, as REG_DWORD values of the
+// same section.
+class RegistrySettingsStore : public SettingsStore, public PreferenceStore {
 public:
     // `application` null: the executable's base name without its extension.
     explicit RegistrySettingsStore(const char* company = "Qor", const char* application = nullptr);
@@ -21,6 +24,9 @@ public:
     bool writeBytes(const uint8_t* bytes, uint32_t size) override;
     // "HKEY_CURRENT_USER\Software\<company>\<application>\velpanel".
     std::string location() const override;
+
+    bool readFlag(const char* name, bool& value) override;
+    bool writeFlag(const char* name, bool value) override;
 
     const std::string& company() const { return company_; }
     const std::string& application() const { return application_; }

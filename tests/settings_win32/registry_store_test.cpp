@@ -192,6 +192,24 @@ TEST_F(RegistryStoreTest, AKeyThatMayBeReadButNotWrittenStillGivesItsRecord) {
     LocalFree(open);
 }
 
+TEST_F(RegistryStoreTest, PreferencesLiveBesideTheRecordAsNumbers) {
+    RegistrySettingsStore store("Qor", app_.c_str());
+    bool on = true;
+    EXPECT_FALSE(store.readFlag(PREFERENCE_PEAK_HOLD, on)); // never stored
+    ASSERT_EQ(saveSettings(store, userRecord()), SaveResult::Written);
+    ASSERT_TRUE(store.writeFlag(PREFERENCE_PEAK_HOLD, false));
+    std::string out;
+    ASSERT_EQ(run("reg query \"" + section_ + "\" /v PeakHold", &out), 0);
+    EXPECT_NE(out.find("REG_DWORD"), std::string::npos) << out;
+    EXPECT_NE(out.find("0x0"), std::string::npos) << out;
+    ASSERT_TRUE(store.readFlag(PREFERENCE_PEAK_HOLD, on));
+    EXPECT_FALSE(on);
+    // The record beside it is untouched.
+    PanelSettings back;
+    ASSERT_TRUE(loadSettings(store, back));
+    EXPECT_EQ(bytesOf(back), bytesOf(userRecord()));
+}
+
 TEST(RegistryStoreName, DefaultApplicationIsTheExecutableBaseName) {
     RegistrySettingsStore store;
     EXPECT_EQ(store.company(), "Qor");
