@@ -15,6 +15,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         velmora::printErrorLine(velmora::usageLine());
         return velmora::kUsageExitCode;
     }
-    velmora::CPanelApp app;
+    velmora::CPanelApp app(verb == velmora::LaunchVerb::BackgroundPanel);
     return app.run();
 }
