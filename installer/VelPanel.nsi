@@ -87,6 +87,7 @@ Var Message
 !define MUI_FINISHPAGE_RUN_FUNCTION StartPanel
 !insertmacro MUI_PAGE_FINISH
 
+!define MUI_COMPONENTSPAGE_TEXT_TOP "VelPanel, its shortcut, its start at sign-in and its uninstall entry will be removed. Your settings stay for a later install unless you tick the box."
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -150,7 +151,9 @@ Var Message
     StrCpy $PanelWasRunning 0
     !ifdef __UNINSTALL__
       InitPluginsDir
+      SetDetailsPrint none
       File "/oname=$PLUGINSDIR\VelPanel.exe" "${EXE}"
+      SetDetailsPrint both
     !endif
     DetailPrint "Ending a running VelPanel..."
     nsExec::ExecToStack '"$PLUGINSDIR\VelPanel.exe" --exit'
@@ -160,6 +163,9 @@ Var Message
       StrCpy $PanelWasRunning 1
       DetailPrint "VelPanel ended and saved its settings."
     ${ElseIf} $0 != 3 ; 3: no panel runs
+      !ifndef __UNINSTALL__
+        Call DropStagedFiles
+      !endif
       !insertmacro REFUSE ${EXIT_PANEL_RUNS} "VelPanel is running and did not end ($0: $1). Nothing was changed. End VelPanel from its notification-area icon (Exit), then try again."
     ${EndIf}
   FunctionEnd
@@ -200,6 +206,14 @@ Var Message
 
 ; ------------------------------------------------------------ install
 
+; What a stopped install takes back: the files it staged, and the folder when
+; it made it (a folder that holds anything else stays).
+Function DropStagedFiles
+  Delete "$INSTDIR\VelPanel.exe.new"
+  Delete "$INSTDIR\Uninstall.exe.new"
+  RMDir "$INSTDIR"
+FunctionEnd
+
 Section "VelPanel" SEC_PANEL
   SectionIn RO
 
@@ -210,24 +224,26 @@ Section "VelPanel" SEC_PANEL
     !insertmacro REFUSE ${EXIT_FOLDER} "The folder $INSTDIR cannot be created. Nothing was changed; choose another folder."
   ${EndIf}
   InitPluginsDir
+  SetDetailsPrint none
   File "/oname=$PLUGINSDIR\VelPanel.exe" "${EXE}"
+  SetDetailsPrint both
   System::Call 'kernel32::CopyFileW(w "$PLUGINSDIR\VelPanel.exe", w "$INSTDIR\VelPanel.exe.new", i 0) i .r0 ?e'
   Pop $1
   ${If} $0 = 0
+    Call DropStagedFiles
     !insertmacro REFUSE ${EXIT_FOLDER} "VelPanel cannot write into $INSTDIR (Windows error $1). Nothing was changed."
   ${EndIf}
   ClearErrors
   WriteUninstaller "$INSTDIR\Uninstall.exe.new"
   ${If} ${Errors}
-    Delete "$INSTDIR\VelPanel.exe.new"
+    Call DropStagedFiles
     !insertmacro REFUSE ${EXIT_FOLDER} "VelPanel cannot write into $INSTDIR. Nothing was changed."
   ${EndIf}
   !insertmacro IS_READ_ONLY "$INSTDIR\VelPanel.exe" $2
   !insertmacro IS_READ_ONLY "$INSTDIR\Uninstall.exe" $3
   ${If} $2 = 1
   ${OrIf} $3 = 1
-    Delete "$INSTDIR\VelPanel.exe.new"
-    Delete "$INSTDIR\Uninstall.exe.new"
+    Call DropStagedFiles
     !insertmacro REFUSE ${EXIT_FOLDER} "The files in $INSTDIR are read-only and cannot be replaced. Nothing was changed."
   ${EndIf}
 
@@ -237,15 +253,14 @@ Section "VelPanel" SEC_PANEL
   !insertmacro REPLACE_FILE "$INSTDIR\Uninstall.exe.new" "$INSTDIR\Uninstall.exe"
   Pop $1
   ${If} $1 <> 0
-    Delete "$INSTDIR\VelPanel.exe.new"
-    Delete "$INSTDIR\Uninstall.exe.new"
+    Call DropStagedFiles
     Call RestartEndedPanel
     !insertmacro REFUSE ${EXIT_FOLDER} "$INSTDIR\Uninstall.exe cannot be replaced (Windows error $1). Nothing was changed."
   ${EndIf}
   !insertmacro REPLACE_FILE "$INSTDIR\VelPanel.exe.new" "$INSTDIR\VelPanel.exe"
   Pop $1
   ${If} $1 <> 0
-    Delete "$INSTDIR\VelPanel.exe.new"
+    Call DropStagedFiles
     Call RestartEndedPanel
     !insertmacro REFUSE ${EXIT_FOLDER} "$INSTDIR\VelPanel.exe cannot be replaced (Windows error $1). The installed VelPanel is unchanged."
   ${EndIf}
@@ -399,6 +414,7 @@ Section "-un.VelPanel"
       Call un.RestartEndedPanel
       !insertmacro REFUSE ${EXIT_FOLDER} "$INSTDIR\VelPanel.exe cannot be removed (Windows error $1). Nothing was removed."
     ${EndIf}
+    DetailPrint "Removed $INSTDIR\VelPanel.exe"
   ${EndIf}
   Delete "$INSTDIR\VelPanel.exe.new"
   Delete "$INSTDIR\Uninstall.exe.new"
