@@ -8,7 +8,6 @@ values of HKCU, as Windows does at sign-in.
 Environment (set by tests/e2e/CMakeLists.txt): those of e2elib and
 VELPANEL_SETUP.
 """
-import filecmp
 import functools
 import hashlib
 import shutil
@@ -100,19 +99,15 @@ def expect_refused(result, code, reason):
     expect(reason in result.stderr, "the reason %r on the error output: %r" % (reason, result.stderr.strip()))
 
 
-def ensure_installed(*args):
+def ensure_installed():
     if install_folder() is None:
-        result = setup("/S", *args)
+        result = setup("/S")
         expect_equal(result.returncode, 0, "exit code of the setup: " + result.stderr)
 
 
 def end_running_panel():
     """`VelPanel.exe --exit` of the built program: the panel ends through Exit."""
     return wine(VELPANEL, "--exit", check=False, timeout=30)
-
-
-def panel_pid():
-    return ctl("pid")
 
 
 # ---------------------------------------------------------------- sessions
@@ -133,7 +128,3 @@ def new_session():
 def sign_in():
     """What Windows does when the user signs in: the Run values start."""
     wine("wineboot", timeout=60)
-
-
-def same_file(windows_path, host_file):
-    return filecmp.cmp(host_path(windows_path), host_file, shallow=False)

@@ -2,8 +2,8 @@
 """Setups and uninstalls that cannot do their work stop with their reason (a
 message, a line on the error output, an exit code) and leave the previous
 install as it was and usable: a second setup while one runs, read-only
-installed files, an install folder that cannot be made, a system older than
-the panel supports. An uninstall while the panel shows an error box ends the
+installed files, an install folder that cannot be made, a running panel that
+does not answer, a system older than the panel supports. An uninstall while the panel shows an error box ends the
 panel through Exit inside the box and completes.
 """
 from installlib import *
@@ -61,6 +61,19 @@ def folder_cannot_be_made():
     usable(before)
 
 
+def panel_not_answering():
+    """a panel that does not answer (its process stopped): setup waits its bound, stops with 4, kills nothing"""
+    before = install_state()
+    panel = story.panel(tray_box=False, expect_connected=False, command=[installed_exe(), "--background"])
+    os.kill(panel.process.pid, signal.SIGSTOP)
+    try:
+        expect_refused(setup("/S"), EXIT_PANEL_RUNS, "VelPanel is running and did not end")
+    finally:
+        os.kill(panel.process.pid, signal.SIGCONT)
+    expect_equal(panel.process.wait(10), 0, "exit code of the panel, answering again (the Exit it was sent)")
+    usable(before)
+
+
 def older_windows():
     """the setup on Windows Vista (Wine says so to the setup alone): exit 6 and its reason"""
     before = install_state()
@@ -87,4 +100,5 @@ def uninstall_over_error_box():
 
 
 story.cleanups.append(end_running_panel)
-story.run([second_setup_at_once, read_only_files, folder_cannot_be_made, older_windows, uninstall_over_error_box])
+story.run([second_setup_at_once, read_only_files, folder_cannot_be_made, panel_not_answering, older_windows,
+           uninstall_over_error_box])

@@ -19,7 +19,8 @@ def silent_install():
     folder = install_folder()
     expect(folder and folder.endswith(r"\AppData\Local\Programs\VelPanel"), "per-user folder: %r" % folder)
     expect_equal(sorted(os.listdir(host_path(folder))), ["Uninstall.exe", "VelPanel.exe"], "installed files")
-    expect(same_file(installed_exe(), VELPANEL), "the installed VelPanel.exe is the built one")
+    with open(host_path(installed_exe()), "rb") as installed, open(VELPANEL, "rb") as built:
+        expect(installed.read() == built.read(), "the installed VelPanel.exe is the built one")
     entry = reg_values(UNINSTALL_KEY)
     uninstaller = folder + r"\Uninstall.exe"
     expect_equal({k: entry.get(k) for k in ("DisplayName", "Publisher", "DisplayVersion", "DisplayIcon",
@@ -53,7 +54,7 @@ def sign_in_applies_record():
     wait_unit_matches(UNIT, record)
     expect(ctl("visible") == "0", "the panel stays hidden")
     expect_equal(int(ctl("boxes")), 0, "message boxes")
-    state["pid"] = panel_pid()
+    state["pid"] = ctl("pid")
 
 
 def second_starts_stay_single():
@@ -64,7 +65,7 @@ def second_starts_stay_single():
     expect_equal(again.returncode, 0, "exit code of the second sign-in start")
     menu = run_wine(["start", "/wait", shortcut()], 30)
     expect_equal(menu.returncode, 0, "exit code of the Start-menu start")
-    expect_equal(panel_pid(), state["pid"], "the running panel")
+    expect_equal(ctl("pid"), state["pid"], "the running panel")
     expect_equal(dump(UNIT)["openHandles"], 1, "handles on the unit")
     expect(ctl("visible") == "0", "the panel stays hidden")
 

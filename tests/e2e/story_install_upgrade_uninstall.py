@@ -17,13 +17,13 @@ def upgrade_over_running_panel():
     panel = story.panel(tray_box=False, command=[installed_exe(), "--background"])
     panel.fader(0, -10)  # outputs 0 and 1 (linked) to 117
     wait_unit(UNIT, "outputs 0 and 1 at 117", lambda d: d["codec"][VOLUME_REGISTER[0]] == 0x80 | 117)
-    old_pid = panel_pid()
+    old_pid = ctl("pid")
     result = setup("/S")
     expect_equal(result.returncode, 0, "exit code of the setup (%s)" % result.stderr.strip())
     expect_equal(panel.process.wait(10), 0, "exit code of the panel the upgrade ended")
     expect_equal(reg_read().out_volume, [117, 117, 127, 127, 127, 127, 127, 127], "stored volumes")
     ctl("find", 15000)
-    expect(panel_pid() != old_pid, "the upgraded panel runs in a new process")
+    expect(ctl("pid") != old_pid, "the upgraded panel runs in a new process")
     wait_for("the upgraded panel to hold the unit", lambda: dump(UNIT)["openHandles"] == 1)
     expect(reg_values(RUN_KEY).get(RUN_VALUE), "the sign-in entry is kept")
 
