@@ -35,6 +35,7 @@ RequestExecutionLevel user
 !include WinVer.nsh
 !include Sections.nsh
 !include WordFunc.nsh
+!include TextFunc.nsh
 
 !define PRODUCT "VelPanel"
 !define PUBLISHER "Qor"
@@ -107,14 +108,6 @@ Var Message
   !endif
 !macroend
 
-!macro CALL name
-  !ifdef __UNINSTALL__
-    Call un.${name}
-  !else
-    Call ${name}
-  !endif
-!macroend
-
 !macro SHARED_FUNCTIONS un
   Function ${un}Refuse
     DetailPrint "$Message"
@@ -125,7 +118,11 @@ Var Message
     System::Call 'kernel32::GetStdHandle(i -12) p .r0'
     ${If} $0 P<> 0
     ${AndIf} $0 P<> -1
-      StrCpy $1 "${PRODUCT} setup: $Message$\r$\n"
+      !ifdef __UNINSTALL__
+        StrCpy $1 "${PRODUCT} uninstall: $Message$\r$\n"
+      !else
+        StrCpy $1 "${PRODUCT} setup: $Message$\r$\n"
+      !endif
       StrLen $2 $1
       System::Call 'kernel32::WriteFile(p r0, m r1, i r2, *i .r2, p 0)'
     ${EndIf}
@@ -159,6 +156,7 @@ Var Message
     nsExec::ExecToStack '"$PLUGINSDIR\VelPanel.exe" --exit'
     Pop $0
     Pop $1
+    ${TrimNewLines} $1 $1
     ${If} $0 == 0
       StrCpy $PanelWasRunning 1
       DetailPrint "VelPanel ended and saved its settings."
