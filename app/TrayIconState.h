@@ -43,6 +43,14 @@ public:
         hidden_ = false;
     }
 
+    // The first add was refused, yet the icon is wanted: it counts as shown,
+    // so that the area's arrival (areaRecreated) or the next show adds it. A
+    // delete of the absent icon meanwhile is ignored by the area.
+    void awaitArea() {
+        enabled_ = true;
+        hidden_ = false;
+    }
+
     TrayIconCall hide() {
         if (!enabled_ || hidden_) return TrayIconCall::None;
         hidden_ = true;

@@ -29,7 +29,7 @@ done
 
 "$root/scripts/wine-prefix.sh" "$prefix" "$mode" >/dev/null
 prefix=$(cd "$prefix" && pwd)
-export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
 stamp=$(cat "$sys" "$inf" | md5sum | cut -d' ' -f1)
 marker=$prefix/.velmorasim-installed

@@ -10,7 +10,7 @@ prefix=${1:?usage: wine-prefix.sh <prefix-dir> [x11]}
 mode=${2:-null}
 mkdir -p "$prefix"
 prefix=$(cd "$prefix" && pwd)
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 marker=$prefix/.velpanel-ready-$mode-2
 
 if [ ! -f "$prefix/system.reg" ]; then

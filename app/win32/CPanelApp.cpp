@@ -39,7 +39,7 @@ int CPanelApp::run() {
     RegistrySettingsStore store(REGISTRY_KEY, applicationName().c_str());
     InitCommonControls();
 
-    CPanelDlg dialog(store);
+    CPanelDlg dialog(store, inBackground_);
     dialog.runModal(nullptr, IDD_VELPANEL_DIALOG);
     setAppMainWindow(nullptr);
     return 0;

@@ -10,6 +10,10 @@ namespace velmora {
 
 class CPanelApp {
 public:
+    // `inBackground`: started without a user watching (at sign-in, after an
+    // upgrade): see CPanelDlg.
+    explicit CPanelApp(bool inBackground = false) : inBackground_(inBackground) {}
+
     static constexpr const char* MUTEX_NAME = "Velmora-088FA840-B10D-11D7-BC36-006067709674";
     static constexpr const char* REGISTRY_KEY = "Qor";
 
@@ -27,6 +31,7 @@ private:
     static void activateRunningPanel();
 
     HANDLE instanceMutex_ = nullptr;
+    bool inBackground_;
 };
 
 } // namespace velmora

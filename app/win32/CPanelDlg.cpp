@@ -60,7 +60,8 @@ private:
 };
 } // namespace
 
-CPanelDlg::CPanelDlg(SettingsStore& store) : core_(*this, store) {
+CPanelDlg::CPanelDlg(SettingsStore& store, bool inBackground)
+    : core_(*this, store), inBackground_(inBackground), keepHidden_(inBackground) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     icon_ = LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME));
     smallIcon_ = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
@@ -94,8 +95,12 @@ BOOL CPanelDlg::onInitDialog() {
     core_.pageList().select(0);
     tabControl_.setCheckState(1);
 
-    if (!tray_.create(hwnd(), WM_TRAY_NOTIFY, TRAY_TIP, icon_, IDR_TRAY_MENU))
-        MessageBoxA(hwnd(), "Create fail! : Tray", CPanelApp::applicationName().c_str(), MB_OK);
+    if (!tray_.create(hwnd(), WM_TRAY_NOTIFY, TRAY_TIP, icon_, IDR_TRAY_MENU)) {
+        if (inBackground_)
+            tray_.awaitArea();
+        else
+            MessageBoxA(hwnd(), "Create fail! : Tray", CPanelApp::applicationName().c_str(), MB_OK);
+    }
 
     // The first scan runs now: a unit already attached arrives before the
     // window hides.

@@ -25,7 +25,11 @@ public:
     static constexpr UINT WM_PANEL_NOTICE = WM_APP + 1;
     static constexpr const char* TRAY_TIP = "Velmora Control Panel";
 
-    explicit CPanelDlg(SettingsStore& store);
+    // In the background (a start at sign-in or after an upgrade, with no user
+    // watching) the window is never shown at start, and an icon that the
+    // notification area refuses is not reported: it is added when the area
+    // announces itself, since at sign-in the panel may start before the area.
+    explicit CPanelDlg(SettingsStore& store, bool inBackground = false);
     ~CPanelDlg() override;
 
     CSystemTray& tray() { return tray_; }
@@ -79,7 +83,8 @@ private:
     HICON icon_ = nullptr;
     HICON smallIcon_ = nullptr;
     bool takingFocus_ = false;
-    bool keepHidden_ = false; // hidden at start until the window's own show
+    bool inBackground_;
+    bool keepHidden_;         // hidden at start until the window's own show
     HWND aboutBox_ = nullptr; // the about box while it is open
 };
 

@@ -29,6 +29,9 @@ public:
     // Creates the tray's own window and adds the icon. `parent` (may be null)
     // receives the callback message; without it the tray's own window does.
     bool create(HWND parent, UINT callbackMessage, const char* tooltip, HICON icon, UINT id);
+    // After a refused create: the icon is wanted all the same and is added
+    // when the notification area announces itself (or at the next show).
+    void awaitArea() { state_.awaitArea(); }
     void hideIcon();
     void showIcon();
     void removeIcon();

@@ -67,6 +67,18 @@ TEST(TrayIconState, RecreatedAreaGetsBackOnlyAShownIcon) {
     EXPECT_EQ(state.show(), TrayIconCall::Add) << "and comes back with the next show";
 }
 
+TEST(TrayIconState, IconRefusedAtABackgroundStartComesWithTheArea) {
+    // At sign-in the panel may start before the notification area exists.
+    TrayIconState state;
+    state.created(false);
+    state.awaitArea();
+    EXPECT_EQ(state.areaRecreated(), TrayIconCall::Add) << "the area announces itself";
+    EXPECT_EQ(state.hide(), TrayIconCall::Delete) << "the unit is pulled out";
+    EXPECT_EQ(state.areaRecreated(), TrayIconCall::None) << "a hidden icon waits for the next show";
+    EXPECT_EQ(state.show(), TrayIconCall::Add);
+    EXPECT_EQ(state.remove(), TrayIconCall::Delete) << "the panel ends";
+}
+
 TEST(TrayIconState, OnlySystemsFromMajorVersionFourHaveATray) {
     EXPECT_FALSE(TrayIconState::systemHasTray(3));
     EXPECT_TRUE(TrayIconState::systemHasTray(4));

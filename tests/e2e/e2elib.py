@@ -23,7 +23,7 @@ PREFIX = os.environ["WINEPREFIX"]
 VELPANEL = os.environ["VELPANEL_EXE"]
 PANELCTL = os.environ["PANELCTL_EXE"]
 SIMTOOL = os.environ["VELMORA_SIM_EXE"]
-ENV = dict(os.environ, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+ENV = dict(os.environ, WINEDEBUG="-all", WINEDLLOVERRIDES=os.environ.get("WINEDLLOVERRIDES", "mscoree,mshtml="))
 
 REG_KEY = r"HKCU\Software\Qor\VelPanel\velpanel"
 REG_VALUE = "VelConfig"
@@ -332,10 +332,11 @@ class Panel:
     def __init__(self):
         self.process = None
 
-    def start(self, expect_connected=True, tray_box=True):
-        """Starts the panel and waits until it is up: the tray failure box of
-        the null graphics driver answered, the title showing the connection."""
-        self.process = subprocess.Popen(["wine", VELPANEL], env=ENV, stdin=subprocess.DEVNULL,
+    def start(self, expect_connected=True, tray_box=True, command=None):
+        """Starts the panel (the built exe, or `command`) and waits until it is
+        up: the tray failure box of the null graphics driver answered, the
+        title showing the connection."""
+        self.process = subprocess.Popen(["wine", *(command or [VELPANEL])], env=ENV, stdin=subprocess.DEVNULL,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         ctl("find", 15000)
         if tray_box:
@@ -423,6 +424,7 @@ class Story:
     def __init__(self, name):
         self.name = name
         self.panels = []
+        self.cleanups = []  # called at the end, whatever happened
         self.started = time.monotonic()
 
     def panel(self, **start_args):
@@ -447,6 +449,11 @@ class Story:
         finally:
             for p in self.panels:
                 p.stop()
+            for cleanup in self.cleanups:
+                try:
+                    cleanup()
+                except Exception as error:  # the story's result stands
+                    print("cleanup %s: %s" % (cleanup.__name__, error), flush=True)
             unplug_all()
         print("%s: %s in %.1f s" % (self.name, "FAILED" if failed else "passed", time.monotonic() - self.started))
         sys.exit(1 if failed else 0)

@@ -23,6 +23,7 @@
 //   panelctl pid                      the panel's process id (Windows)
 //   panelctl resources                "windows=N gdi=N handles=N" of the panel process
 //   panelctl wait-gone [ms]           wait until no main window exists
+//   panelctl window <title> [ms]      wait for any top-level window whose title starts with <title>
 //
 // Exit status: 0 done, 1 failed or timed out, 2 usage.
 #include <windows.h>
@@ -65,6 +66,18 @@ HWND mainWindow() {
     HWND found = nullptr;
     EnumWindows(findMainProc, reinterpret_cast<LPARAM>(&found));
     return found;
+}
+
+struct TitleSearch {
+    const char* prefix;
+    HWND found;
+};
+
+BOOL CALLBACK findTitleProc(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<TitleSearch*>(context);
+    if (windowText(window).rfind(search->prefix, 0) != 0) return TRUE;
+    search->found = window;
+    return FALSE;
 }
 
 struct BoxSearch {
@@ -231,7 +244,7 @@ int usage() {
                  "usage: panelctl find [ms] | title | wait-title <text> [ms] | visible | wait-visible <0|1> [ms]\n"
                  "       | close | control-page | command <id> | page-command <id> | fader <output> <steps>\n"
                  "       | wait-box [ms] | dismiss [text] | answer <yes|no> [text] | boxes [text] | storm <count>\n"
-                 "       | key-access <key> read-only|full | pid | resources | wait-gone [ms]\n");
+                 "       | key-access <key> read-only|full | pid | resources | wait-gone [ms] | window <title> [ms]\n");
     return 2;
 }
 
@@ -251,6 +264,23 @@ int run(int argc, char** argv) {
             Sleep(10);
         }
         std::fprintf(stderr, "panelctl: no panel window after %lu ms\n", timeout);
+        return 1;
+    }
+    if (cmd == "window") {
+        if (argc < 3) return usage();
+        const unsigned long timeout = timeoutArg(argc, argv, 3, 10000);
+        const DWORD start = now();
+        for (;;) {
+            TitleSearch search{argv[2], nullptr};
+            EnumWindows(findTitleProc, reinterpret_cast<LPARAM>(&search));
+            if (search.found) {
+                std::printf("%p\n", static_cast<void*>(search.found));
+                return 0;
+            }
+            if (now() - start > timeout) break;
+            Sleep(10);
+        }
+        std::fprintf(stderr, "panelctl: no window \"%s\" after %lu ms\n", argv[2], timeout);
         return 1;
     }
     if (cmd == "wait-gone") {

@@ -3,15 +3,25 @@
 #   sim-session.sh start <prefix>   prefix with the null graphics driver and the
 #                                   simulated bus driver installed, a persistent
 #                                   wineserver left running, no stored settings
+#   sim-session.sh start-fresh <prefix>
+#                                   the same in a prefix made anew (an existing
+#                                   one is ended and removed first)
 #   sim-session.sh stop <prefix>    ends that wineserver (and the units with it)
 # VELMORA_SIM_BUILD names the build tree holding the driver and velmora-sim.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-action=${1:?usage: sim-session.sh start|stop <prefix>}
-prefix=${2:?usage: sim-session.sh start|stop <prefix>}
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+action=${1:?usage: sim-session.sh start|start-fresh|stop <prefix>}
+prefix=${2:?usage: sim-session.sh start|start-fresh|stop <prefix>}
+export WINEDEBUG=-all WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
 case $action in
+start-fresh)
+  if [ -d "$prefix" ]; then
+    WINEPREFIX=$(cd "$prefix" && pwd) wineserver -k </dev/null >/dev/null 2>&1 || true
+    rm -rf "$prefix"
+  fi
+  exec bash "$0" start "$prefix"
+  ;;
 start)
   mkdir -p "$prefix"
   prefix=$(cd "$prefix" && pwd)
@@ -35,7 +45,7 @@ stop)
   WINEPREFIX=$(cd "$prefix" && pwd) wineserver -k </dev/null >/dev/null 2>&1 || true
   ;;
 *)
-  echo "usage: sim-session.sh start|stop <prefix>" >&2
+  echo "usage: sim-session.sh start|start-fresh|stop <prefix>" >&2
   exit 2
   ;;
 esac

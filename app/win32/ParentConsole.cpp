@@ -1,0 +1,40 @@
+#include "app/win32/ParentConsole.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+namespace velmora {
+
+namespace {
+bool usable(HANDLE handle) {
+    return handle && handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_UNKNOWN;
+}
+
+void writeAll(HANDLE handle, const char* text, DWORD size) {
+    DWORD written = 0;
+    WriteFile(handle, text, size, &written, nullptr);
+}
+} // namespace
+
+void printErrorLine(const char* line) {
+    if (!line) return;
+    const DWORD size = static_cast<DWORD>(std::strlen(line));
+    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    if (usable(error)) {
+        writeAll(error, line, size);
+        writeAll(error, "\r\n", 2);
+        return;
+    }
+    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    HANDLE console = CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+    if (console != INVALID_HANDLE_VALUE) {
+        writeAll(console, line, size);
+        writeAll(console, "\r\n", 2);
+        CloseHandle(console);
+    }
+    FreeConsole();
+}
+
+} // namespace velmora
