@@ -26,6 +26,18 @@ bool CPanelApp::anotherInstanceRuns() {
 void CPanelApp::activateRunningPanel() {
     HWND running = findRunningPanelWindow();
     if (!running) return;
+    // The running panel may be hidden (in the notification area, or with no
+    // unit and no icon): its own Open command shows it on the Control page,
+    // whatever hid it. This process may hand the foreground on, the panel
+    // may then take it.
+    DWORD panelProcess = 0;
+    GetWindowThreadProcessId(running, &panelProcess);
+    if (panelProcess) AllowSetForegroundWindow(panelProcess);
+    PostMessageA(running, WM_COMMAND, MAKEWPARAM(ID_OPEN, 0), 0);
+    // Give the panel a moment to show itself before it is brought forward;
+    // a panel that does not answer is left as it is.
+    const DWORD start = GetTickCount();
+    while (!IsWindowVisible(running) && IsWindow(running) && GetTickCount() - start < kShowWaitMs) Sleep(10);
     SetForegroundWindow(running);
     if (IsIconic(running)) ShowWindow(running, SW_RESTORE);
 }

@@ -202,8 +202,9 @@ BOOL CPanelDlg::onCommand(WPARAM wParam) {
     // Menu items (0), accelerators (1) and button clicks (BN_CLICKED, 0) only.
     if (code > 1) return FALSE;
     if (id == IDOK || id == IDCANCEL) {
-        // Enter and Escape keep their dialog meaning: they end the run like Exit.
-        endDialog(static_cast<INT_PTR>(id));
+        // Enter and Escape hide the window like its close box: the panel
+        // keeps running in the notification area (File > Exit ends it).
+        core_.onClose();
         return TRUE;
     }
     core_.onCommand(id);

@@ -17,6 +17,7 @@
 //   panelctl pid                      the panel's process id (Windows)
 //   panelctl resources                "windows=N gdi=N handles=N" of the panel process
 //   panelctl wait-gone [ms]           wait until no main window exists
+//   panelctl key <vk>                 post a key press (WM_KEYDOWN) to the main window
 //
 // Exit status: 0 done, 1 failed or timed out, 2 usage.
 #include <windows.h>
@@ -218,7 +219,8 @@ int usage() {
     std::fprintf(stderr,
                  "usage: panelctl find [ms] | title | wait-title <text> [ms] | visible | wait-visible <0|1> [ms]\n"
                  "       | close | control-page | command <id> | page-command <id> | fader <output> <steps>\n"
-                 "       | wait-box [ms] | dismiss [text] | boxes [text] | pid | resources | wait-gone [ms]\n");
+                 "       | wait-box [ms] | dismiss [text] | boxes [text] | pid | resources | wait-gone [ms]\n"
+                 "       | key <vk>\n");
     return 2;
 }
 
@@ -373,6 +375,11 @@ int run(int argc, char** argv) {
             if (argc < 3 || boxText(box) == argv[2]) ++count;
         std::printf("%u\n", count);
         return 0;
+    }
+    if (cmd == "key") {
+        if (argc < 3) return usage();
+        const WPARAM key = std::strtoul(argv[2], nullptr, 0);
+        return PostMessageA(main, WM_KEYDOWN, key, 1) ? 0 : 1;
     }
     if (cmd == "pid") {
         DWORD pid = 0;
