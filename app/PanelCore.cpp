@@ -108,6 +108,9 @@ void PanelCore::arrive(USBDevice* device) {
     view_.showTrayIcon(true);
     view_.startTimer(METER_TIMER, METER_PERIOD_MS);
     view_.startTimer(STATUS_TIMER, STATUS_PERIOD_MS);
+
+    trayTip_.setUnit(unitSerial(device->instanceId().c_str()));
+    view_.setTrayTip(trayTip_.text().c_str());
 }
 
 void PanelCore::remove(USBDevice* device) {
@@ -122,6 +125,9 @@ void PanelCore::remove(USBDevice* device) {
     makeBlank(settings_);
     view_.showWindow(false);
     view_.showTrayIcon(false);
+
+    trayTip_.setUnit(std::string());
+    view_.setTrayTip(trayTip_.text().c_str());
 }
 
 void PanelCore::stateChanged(USBDevice* device) {
@@ -285,6 +291,8 @@ void PanelCore::refreshFromDevice(PanelSettings record) {
     view_.setStatusText(4, text);
     std::snprintf(text, sizeof text, "%dCH / 24 Bit", int(outputs));
     view_.setStatusText(5, text);
+
+    if (device && trayTip_.setRate(rate)) view_.setTrayTip(trayTip_.text().c_str());
 
     for (unsigned item : RATE_ITEMS) view_.setMenuCheck(item, false);
     if (device) {

@@ -11,6 +11,7 @@
 #include "settings/PanelSettings.h"
 #include "ui/PageList.h"
 #include "ui/SettingsApplier.h"
+#include "ui/UnitLabel.h"
 
 #include <cstdint>
 
@@ -121,6 +122,8 @@ private:
     // written again.
     PanelSettings stored_;
     bool storedKnown_ = false;
+    // The tray tip: which unit, at which rate.
+    TrayTipState trayTip_;
 };
 
 } // namespace velmora

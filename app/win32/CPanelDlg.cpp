@@ -4,6 +4,7 @@
 #include "app/win32/CPanelApp.h"
 #include "device/win32/DeviceListenerService.h"
 #include "res/resource.h"
+#include "ui/UnitLabel.h"
 #include "ui/win32/CControlPage.h"
 #include "ui/win32/CInfoPage.h"
 
@@ -85,7 +86,8 @@ BOOL CPanelDlg::onInitDialog() {
     core_.pageList().select(0);
     tabControl_.setCheckState(1);
 
-    if (!tray_.create(hwnd(), WM_TRAY_NOTIFY, TRAY_TIP, icon_, IDR_TRAY_MENU))
+    // With no unit yet the tip says so; each arrival and removal renews it.
+    if (!tray_.create(hwnd(), WM_TRAY_NOTIFY, trayTip(std::string(), 0).c_str(), icon_, IDR_TRAY_MENU))
         MessageBoxA(hwnd(), "Create fail! : Tray", CPanelApp::applicationName().c_str(), MB_OK);
 
     // The first scan runs now: a unit already attached arrives before the
@@ -318,6 +320,8 @@ void CPanelDlg::showTrayIcon(bool visible) {
     else
         tray_.hideIcon();
 }
+
+void CPanelDlg::setTrayTip(const char* text) { tray_.setTip(text); }
 
 void CPanelDlg::startTimer(unsigned id, unsigned periodMs) { SetTimer(hwnd(), id, periodMs, nullptr); }
 

@@ -21,7 +21,6 @@ class CPanelDlg : public Dialog, public PanelView {
 public:
     static constexpr UINT WM_TRAY_NOTIFY = WM_USER + 100;
     static constexpr UINT WM_HIDE_AT_START = WM_USER + 101;
-    static constexpr const char* TRAY_TIP = "Velmora Control Panel";
 
     explicit CPanelDlg(SettingsStore& store);
     ~CPanelDlg() override;
@@ -38,6 +37,7 @@ public:
     void showError(const char* text) override;
     void showWindow(bool visible) override;
     void showTrayIcon(bool visible) override;
+    void setTrayTip(const char* text) override;
     void startTimer(unsigned id, unsigned periodMs) override;
     void stopTimer(unsigned id) override;
     void quit() override;

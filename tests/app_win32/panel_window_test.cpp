@@ -26,10 +26,14 @@ constexpr int kBackgroundWidth = 892, kBackgroundHeight = 372;
 
 BOOL g_trayAnswer = TRUE;
 int g_trayAdds = 0;
-BOOL WINAPI fakeNotify(DWORD message, PNOTIFYICONDATAA) {
+std::string g_trayTip; // the tip of the latest add or modify
+BOOL WINAPI fakeNotify(DWORD message, PNOTIFYICONDATAA data) {
     if (message == NIM_ADD) ++g_trayAdds;
+    if ((message == NIM_ADD || message == NIM_MODIFY) && data && (data->uFlags & NIF_TIP)) g_trayTip = data->szTip;
     return g_trayAnswer;
 }
+
+CPanelDlg* g_dialog = nullptr; // the window under test, while it runs
 
 std::function<void(HWND)> g_script;
 std::function<bool()> g_beforeStart; // runs on each tick until it answers true
@@ -64,7 +68,9 @@ INT_PTR runPanel(std::function<void(HWND)> script, std::function<bool()> beforeS
     INT_PTR result;
     {
         CPanelDlg dialog(store);
+        g_dialog = &dialog;
         result = dialog.runModal(nullptr, kTemplate);
+        g_dialog = nullptr;
     }
     CSystemTray::notifyIcon = saved;
     MSG msg; // the quit message that ended the run must not end the next one
@@ -441,6 +447,14 @@ TEST(PanelWindow, ThousandPageSwitchesKeepTheWindowObjectsCount) {
                     after.gdi, before.user, after.user);
         EXPECT_LE(after.gdi - before.gdi, 4);
         EXPECT_LE(after.user - before.user, 0);
+    });
+}
+
+TEST(PanelWindow, TheTrayTipSaysNoDeviceUntilAUnitComes) {
+    runPanel([](HWND) {
+        EXPECT_EQ(g_trayTip, "Velmora Control Panel - No Device");
+        g_dialog->setTrayTip("Velmora Control Panel - 0001 - 48000 Hz");
+        EXPECT_EQ(g_trayTip, "Velmora Control Panel - 0001 - 48000 Hz");
     });
 }
 

@@ -429,9 +429,9 @@ TEST_F(PagesTest, MeterBlockLightsTheRightMeters)
 TEST_F(PagesTest, InfoPageLinesAndFirmwareVersion)
 {
     const std::vector<ChildWindow> lines = childrenOf(info->hwnd());
-    ASSERT_EQ(lines.size(), 3u);
-    const int expectedLines[3][4] = {{111, 46, 50, 14}, {111, 60, 90, 14}, {111, 74, 90, 14}};
-    for (int n = 0; n < 3; ++n) {
+    ASSERT_EQ(lines.size(), 4u);
+    const int expectedLines[4][4] = {{111, 46, 50, 14}, {111, 60, 90, 14}, {111, 74, 90, 14}, {111, 88, 90, 14}};
+    for (int n = 0; n < 4; ++n) {
         EXPECT_EQ(lines[n].rect.left, expectedLines[n][0]);
         EXPECT_EQ(lines[n].rect.top, expectedLines[n][1]);
         EXPECT_EQ(lines[n].rect.right - lines[n].rect.left, expectedLines[n][2]);
@@ -449,6 +449,7 @@ TEST_F(PagesTest, InfoPageLinesAndFirmwareVersion)
     EXPECT_GT(inked(lines[0].hwnd), 0) << "maker line";
     EXPECT_GT(inked(lines[1].hwnd), inked(lines[0].hwnd)) << "the product line is longer";
     EXPECT_EQ(inked(lines[2].hwnd), 0) << "no firmware line before a record";
+    EXPECT_EQ(inked(lines[3].hwnd), 0) << "no serial line without a unit";
 
     pages.sendSettings(sampleRecord());
     const int version = inked(lines[2].hwnd);
@@ -524,8 +525,8 @@ TEST_F(PagesTest, PageSwitchingAndDestroyingLeakNoGdiObjects)
     const long destroyed = test::liveGdiHandles();
     // Control page: 1 background + 14 x 2 switch images + font + brush +
     // 26 x 2 meter images + 8 x 3 fader images + 8 label fonts; Info page:
-    // background + 3 fonts.
-    const long owned = 1 + 28 + 2 + 52 + 24 + 8 + 1 + 3;
+    // background + 4 fonts.
+    const long owned = 1 + 28 + 2 + 52 + 24 + 8 + 1 + 4;
     std::printf("GDI objects released by destroying both pages: %ld (pages own %ld)\n", after - destroyed,
                 owned);
     EXPECT_GE(after - destroyed, owned);

@@ -1,5 +1,6 @@
 #include "ui/win32/CInfoPage.h"
 
+#include "device/USBDevice.h"
 #include "res/resource.h"
 
 namespace velmora {
@@ -24,11 +25,23 @@ void CInfoPage::buildLines()
     createLine(makerLine_, hwnd(), MAKER_LINE);
     createLine(productLine_, hwnd(), PRODUCT_LINE);
     createLine(firmwareLine_, hwnd(), FIRMWARE_LINE);
+    createLine(serialLine_, hwnd(), SERIAL_LINE);
 }
 
 void CInfoPage::setFirmwareText(const char* text)
 {
     firmwareLine_.setText(text);
+}
+
+void CInfoPage::setSerialText(const char* text)
+{
+    serialLine_.setText(text);
+}
+
+void CInfoPage::setDevice(USBDevice* device)
+{
+    CSkinPage::setDevice(device);
+    logic_.onDevice(device ? device->instanceId().c_str() : nullptr);
 }
 
 void CInfoPage::onMeters(const MeterBlock&) {}
