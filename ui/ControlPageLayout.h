@@ -76,11 +76,6 @@ constexpr Size SELECTOR_SIZE{80, 16};
 constexpr const char* SELECTOR_TEXT = "S/PDIF OUT";
 constexpr Rgb SELECTOR_TEXT_COLOUR{47, 47, 47};
 constexpr Rgb SELECTOR_BRUSH_COLOUR{235, 235, 235};
-// labelFont of the selectors.
-constexpr int SELECTOR_FONT_HEIGHT = 10;
-constexpr int SELECTOR_FONT_WIDTH = 4;
-constexpr int SELECTOR_FONT_WEIGHT = 700;
-constexpr const char* SELECTOR_FONT_FACE = "System";
 
 // Peak meters: three groups of inputs (8, 8, 2) with a 10-pixel gap before each.
 constexpr Point inputMeterPosition(int i) { return Point{16 + 15 * i + 10 * (i / 8), 68}; }

@@ -7,6 +7,7 @@
 #include "ui/UnitLabel.h"
 #include "ui/win32/CControlPage.h"
 #include "ui/win32/CInfoPage.h"
+#include "ui/win32/SkinFontCache.h"
 
 #include <new>
 
@@ -75,8 +76,6 @@ BOOL CPanelDlg::onInitDialog() {
     Bitmap background = loadBitmapResource("BAK");
     placeWindow(background.get());
 
-    panelFont_.reset(CreateFontA(12, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Arial"));
     panelBrush_.reset(CreateSolidBrush(kPanelColor));
 
     createTabs();
@@ -163,7 +162,7 @@ HWND CPanelDlg::createRadioButton(const char* text, int id, const RECT& bounds) 
                                   bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, hwnd(),
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
                                   nullptr);
-    if (button) SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(panelFont_.get()), TRUE);
+    if (button) SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(skinFont(SkinFont::Label)), TRUE);
     return button;
 }
 
@@ -192,7 +191,7 @@ void CPanelDlg::onPaint() {
 
 INT_PTR CPanelDlg::onControlColor(HDC dc, HWND control) {
     if (!isRadioFamily(GetDlgCtrlID(control))) return FALSE;
-    SelectObject(dc, panelFont_.get());
+    SelectObject(dc, skinFont(SkinFont::Label));
     SetTextColor(dc, kRadioTextColor);
     SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<INT_PTR>(panelBrush_.get());

@@ -1,7 +1,7 @@
 // The panel's main window: a modal dialog on template 102 that owns the tray
-// icon, the skinned controls, the two pages and the window's fonts and
-// brushes, and forwards everything that carries a rule to PanelCore through
-// the PanelView interface it implements.
+// icon, the skinned controls, the two pages and the window's brush, and
+// forwards everything that carries a rule to PanelCore through the PanelView
+// interface it implements.
 #pragma once
 
 #include "app/PanelCore.h"
@@ -63,7 +63,6 @@ private:
     // Members in the order of construction; the tray goes last.
     CSystemTray tray_;
     PanelCore core_; // the master settings, the unit, the page list
-    Font panelFont_;
     Brush panelBrush_;
     CSkinButton tabControl_;
     CSkinButton tabInfo_;

@@ -1,10 +1,15 @@
 // The real main window, run modally in this process under Wine: its place and
 // size, the controls it builds and their looks, the background it paints, the
-// system-menu entry and the about box, hiding, showing and ending, and the
-// window objects it keeps over many page switches.
+// system-menu entry and the about box, hiding, showing and ending, the window
+// objects it keeps over many page switches, and every text drawn whole in its
+// cell.
 #include "app/win32/AppMainWindow.h"
 #include "app/win32/CPanelDlg.h"
 #include "settings/MemorySettingsStore.h"
+#include "tests/ui_win32/PixelProbe.h"
+#include "ui/ControlPageLogic.h"
+#include "ui/SkinFonts.h"
+#include "ui/win32/CSkinText.h"
 #include "WineTestSupport.h"
 #include "GuiObjectCount.h"
 
@@ -13,6 +18,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -198,7 +204,7 @@ TEST(PanelWindow, BuildsItsControlsAtTheirPlaces) {
                 LOGFONTA font{};
                 ASSERT_TRUE(GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)),
                                        sizeof font, &font));
-                EXPECT_EQ(font.lfHeight, 12);
+                EXPECT_EQ(font.lfHeight, fontChoice(SkinFont::Label).height);
                 EXPECT_EQ(font.lfWeight, FW_BOLD);
                 EXPECT_STREQ(font.lfFaceName, "Arial");
                 EXPECT_FALSE(font.lfItalic || font.lfUnderline || font.lfStrikeOut);
@@ -447,6 +453,124 @@ TEST(PanelWindow, ThousandPageSwitchesKeepTheWindowObjectsCount) {
                     after.gdi, before.user, after.user);
         EXPECT_LE(after.gdi - before.gdi, 4);
         EXPECT_LE(after.user - before.user, 0);
+    });
+}
+
+// ---- every text whole ------------------------------------------------------------
+
+// A descendant by control id (page controls are grandchildren of the window).
+HWND descendant(HWND main, int id) {
+    std::pair<int, HWND> search(id, nullptr);
+    EnumChildWindows(main, [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<std::pair<int, HWND>*>(param);
+        if (GetDlgCtrlID(window) != s->first) return TRUE;
+        s->second = window;
+        return FALSE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
+// Right-most column that differs from the picture's top-left pixel (the
+// background); -1 when nothing is drawn.
+int inkRight(const test::Pixels& shot) {
+    int right = -1;
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = right + 1; x < shot.width; ++x)
+            if (shot.at(x, y) != shot.at(0, 0)) right = x;
+    return right;
+}
+
+// What a control shows against a twin of it that has all the room it wants:
+// the same ink, all of it within the control.
+void expectDrawnWhole(HWND shown, HWND twin, const std::string& what) {
+    const test::Pixels part = test::capture(shown), whole = test::capture(twin);
+    EXPECT_LT(inkRight(whole), part.width) << what << " fits";
+    for (int y = 0; y < part.height; ++y)
+        for (int x = 0; x < part.width; ++x)
+            if (part.at(x, y) != whole.at(x, y)) {
+                ADD_FAILURE() << what << ": differs from the whole text at " << x << "," << y;
+                return;
+            }
+}
+
+TEST(PanelWindow, EveryTextItsCellsCanShowIsDrawnWhole) {
+    runPanel([](HWND main) {
+        SendMessageA(main, WM_COMMAND, 32771, 0);
+        // Metric check: each text's extent in the control's own font, after the
+        // radio glyph, against the control's cell, with 2 pixels to spare for
+        // rounding. Liberation Sans has Arial's metrics: the same holds on Windows.
+        HDC dc = GetDC(main);
+        std::map<std::string, int> leastSpare;
+        auto measure = [&](const std::string& what, HWND control, const std::vector<std::string>& texts, int indent) {
+            HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+            LOGFONTA look{};
+            ASSERT_TRUE(GetObjectA(font, sizeof look, &look)) << what;
+            EXPECT_EQ(look.lfWidth, 0) << what << ": nothing squeezed";
+            HGDIOBJ old = SelectObject(dc, font);
+            TEXTMETRICA metrics{};
+            GetTextMetricsA(dc, &metrics);
+            EXPECT_TRUE(metrics.tmPitchAndFamily & TMPF_TRUETYPE) << what << ": an outline font";
+            RECT cell;
+            GetClientRect(control, &cell);
+            EXPECT_LE(metrics.tmHeight, cell.bottom) << what;
+            for (const std::string& text : texts) {
+                SIZE extent{};
+                GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+                const int spare = cell.right - indent - extent.cx;
+                EXPECT_GE(spare, 2) << what << " \"" << text << "\"";
+                if (!leastSpare.count(what) || spare < leastSpare[what]) leastSpare[what] = spare;
+            }
+            SelectObject(dc, old);
+        };
+        std::vector<std::string> decibels;
+        for (int v = 0; v <= 127; ++v) decibels.push_back(volumeLabel(v));
+        for (int id = 12400; id <= 12407; ++id) measure("dB label", descendant(main, id), decibels, 0);
+        for (int id : {16432, 16433, 16416, 16417})
+            measure("radio", GetDlgItem(main, id), {textOf(GetDlgItem(main, id))}, RADIO_TEXT_INDENT);
+        for (int id = 12336; id <= 12339; ++id) measure("S/PDIF OUT", descendant(main, id), {"S/PDIF OUT"}, RADIO_TEXT_INDENT);
+        std::vector<HWND> status;
+        for (HWND child : directChildren(main))
+            if (clientRectOf(child).left == 790) status.push_back(child);
+        std::sort(status.begin(), status.end(), [](HWND a, HWND b) { return clientRectOf(a).top < clientRectOf(b).top; });
+        for (HWND line : status)
+            measure("status", line, {"Velmora HS", "Internal", "Digital", "88200 Hz", "highspeed", "relaxed nomal",
+                                     "18CH / 24 Bit"}, 0);
+        std::vector<HWND> pages = pagesOf(main);
+        HWND info = directChildren(pages[0]).size() < directChildren(pages[1]).size() ? pages[0] : pages[1];
+        std::vector<HWND> lines = directChildren(info);
+        std::sort(lines.begin(), lines.end(), [](HWND a, HWND b) { return clientRectOf(a).top < clientRectOf(b).top; });
+        ASSERT_EQ(lines.size(), 4u);
+        const std::vector<std::string> infoTexts[4] = {{"Qor"}, {"Velmora, REV1.0"}, {"2.1.3", "10.10.10"},
+                                                       {"0001", "E2EINST1"}};
+        for (int i = 0; i < 4; ++i) measure("Info line " + std::to_string(i), lines[i], infoTexts[i], 0);
+        ReleaseDC(main, dc);
+        for (const auto& [what, spare] : leastSpare) std::printf("[ figures  ] %s: %d px to spare\n", what.c_str(), spare);
+
+        // Pixel check: the longest texts as the cells show them, against twins
+        // with room to spare in a free strip of the same parent (same colours).
+        HWND fader = descendant(main, 12384);
+        SendMessageA(fader, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 50));
+        SendMessageA(fader, WM_LBUTTONUP, 0, MAKELPARAM(8, 400)); // released below the track: -63.5dB
+        testing::pumpMessages();
+        g_dialog->setStatusText(3, "relaxed nomal");
+        CSkinText labelTwin, statusTwin;
+        labelTwin.create(GetParent(descendant(main, 12400)), 300, 8, 300, 12, -1, RGB(6, 6, 6), RGB(235, 235, 235),
+                         "-63.5dB", SkinFont::SmallText);
+        statusTwin.create(main, 24, 345, 300, 14, -1, RGB(123, 123, 123), RGB(221, 221, 221), "relaxed nomal");
+        expectDrawnWhole(descendant(main, 12400), labelTwin.hwnd(), "-63.5dB");
+        expectDrawnWhole(status[3], statusTwin.hwnd(), "relaxed nomal");
+        SetFocus(main);
+        for (int id : {16433, 16417, 12337}) {
+            HWND radio = id < 16000 ? descendant(main, id) : GetDlgItem(main, id);
+            const POINT at = id < 16000 ? POINT{300, 8} : POINT{24, 345};
+            HWND twin = CreateWindowExA(0, "BUTTON", textOf(radio).c_str(), WS_CHILD | WS_VISIBLE | BS_RADIOBUTTON,
+                                        at.x, at.y, 300, 16, GetParent(radio),
+                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>((id & 0xFFF0) | 0xE)),
+                                        GetModuleHandleA(nullptr), nullptr);
+            SendMessageA(twin, WM_SETFONT, SendMessageA(radio, WM_GETFONT, 0, 0), TRUE);
+            expectDrawnWhole(radio, twin, textOf(radio));
+            DestroyWindow(twin);
+        }
     });
 }
 

@@ -1,6 +1,7 @@
 #include "ui/win32/CControlPage.h"
 
 #include "res/resource.h"
+#include "ui/win32/SkinFontCache.h"
 
 namespace velmora {
 
@@ -34,10 +35,6 @@ void CControlPage::buildControls()
     for (int k = 0; k < PAIRS; ++k)
         createSkinButton(linkButtons_[k], linkId(k), linkPosition(k), LINK_OFF, LINK_ON);
 
-    labelFont_.reset(::CreateFontA(SELECTOR_FONT_HEIGHT, SELECTOR_FONT_WIDTH, 0, 0, SELECTOR_FONT_WEIGHT,
-                                   FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                                   SELECTOR_FONT_FACE));
     selectorBrush_.reset(::CreateSolidBrush(colour(SELECTOR_BRUSH_COLOUR)));
     for (int k = 0; k < SELECTORS; ++k) {
         const Point at = selectorPosition(k);
@@ -48,7 +45,7 @@ void CControlPage::buildControls()
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(selectorId(k))), ::GetModuleHandleA(nullptr),
             nullptr);
         if (spdifOutButtons_[k])
-            ::SendMessageA(spdifOutButtons_[k], WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), TRUE);
+            ::SendMessageA(spdifOutButtons_[k], WM_SETFONT, reinterpret_cast<WPARAM>(skinFont(SkinFont::Label)), TRUE);
     }
     checkSelector(0);
 
@@ -70,7 +67,8 @@ void CControlPage::buildControls()
     for (int output = 0; output < OUTPUTS; ++output) {
         const Point at = labelPosition(output);
         dbLabels_[output].create(hwnd(), at.x, at.y, LABEL_SIZE.width, LABEL_SIZE.height, labelId(output),
-                                 colour(LABEL_TEXT_COLOUR), colour(LABEL_BACK_COLOUR), LABEL_INITIAL_TEXT);
+                                 colour(LABEL_TEXT_COLOUR), colour(LABEL_BACK_COLOUR), LABEL_INITIAL_TEXT,
+                                 SkinFont::SmallText);
     }
 }
 

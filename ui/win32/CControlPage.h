@@ -55,7 +55,6 @@ private:
     CSkinButton mixButton_;
     CSkinButton muteButtons_[controlpage::OUTPUTS];
     CSkinButton linkButtons_[controlpage::PAIRS];
-    Font labelFont_;
     Brush selectorBrush_;
     HWND spdifOutButtons_[controlpage::SELECTORS] = {};
     CPeakMeter inputMeters_[controlpage::INPUT_METERS];
