@@ -6,6 +6,7 @@
 #include "settings/win32/RegistrySettingsStore.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 
 namespace velmora {
 
@@ -50,10 +51,15 @@ int CPanelApp::run() {
 
     RegistrySettingsStore store(REGISTRY_KEY, applicationName().c_str());
     InitCommonControls();
+    // Screen readers reach the controls through COM objects of this thread.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
-    CPanelDlg dialog(store);
-    dialog.runModal(nullptr, IDD_VELPANEL_DIALOG);
-    setAppMainWindow(nullptr);
+    {
+        CPanelDlg dialog(store);
+        dialog.runModal(nullptr, IDD_VELPANEL_DIALOG);
+        setAppMainWindow(nullptr);
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
     return 0;
 }
 

@@ -4,6 +4,7 @@
 #include "app/win32/CPanelApp.h"
 #include "device/win32/DeviceListenerService.h"
 #include "res/resource.h"
+#include "ui/AccessibleText.h"
 #include "ui/UnitLabel.h"
 #include "ui/win32/CControlPage.h"
 #include "ui/win32/CInfoPage.h"
@@ -28,6 +29,8 @@ struct RadioButton {
     int id;
     RECT bounds;
 };
+const char kFormatGroup[] = "Digital format";
+const char kLevelGroup[] = "Output level";
 const RadioButton kFormatButtons[2] = {
     {"Consumer", 16432, {716, 244, 796, 260}},
     {"Professional", 16433, {716, 260, 796, 276}},
@@ -82,6 +85,7 @@ BOOL CPanelDlg::onInitDialog() {
     createStatusTexts();
     createRadioButtons();
     createPages();
+    describeControls();
     core_.pageList().select(0);
     tabControl_.setCheckState(1);
 
@@ -157,20 +161,33 @@ void CPanelDlg::createPages() {
     }
 }
 
-HWND CPanelDlg::createRadioButton(const char* text, int id, const RECT& bounds) {
-    HWND button = CreateWindowExA(0, "BUTTON", text, WS_CHILD | WS_VISIBLE | BS_RADIOBUTTON, bounds.left,
-                                  bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, hwnd(),
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
-                                  nullptr);
-    if (button) SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(skinFont(SkinFont::Label)), TRUE);
-    return button;
+void CPanelDlg::createRadioButtons() {
+    HFONT font = skinFont(SkinFont::Label);
+    for (int i = 0; i < 2; ++i)
+        formatButtons_[i].create(kFormatButtons[i].text, kFormatButtons[i].id, kFormatButtons[i].bounds, hwnd(), font);
+    for (int i = 0; i < 2; ++i)
+        levelButtons_[i].create(kLevelButtons[i].text, kLevelButtons[i].id, kLevelButtons[i].bounds, hwnd(), font);
 }
 
-void CPanelDlg::createRadioButtons() {
-    for (int i = 0; i < 2; ++i)
-        formatButtons_[i] = createRadioButton(kFormatButtons[i].text, kFormatButtons[i].id, kFormatButtons[i].bounds);
-    for (int i = 0; i < 2; ++i)
-        levelButtons_[i] = createRadioButton(kLevelButtons[i].text, kLevelButtons[i].id, kLevelButtons[i].bounds);
+void CPanelDlg::describeControls() {
+    tabControl_.accessible().describeWith([this] { return access::pageTab("Control", tabControl_.getCheckState()); });
+    tabInfo_.accessible().describeWith([this] { return access::pageTab("Information", tabInfo_.getCheckState()); });
+    for (int i = 0; i < STATUS_TEXT_COUNT; ++i) {
+        CSkinText& line = statusText_[i];
+        line.accessible().describeWith([i, &line] { return access::captionedText(access::statusCaption(i), line.text()); });
+    }
+    for (int i = 0; i < 2; ++i) {
+        CRadioButton& format = formatButtons_[i];
+        const char* formatText = kFormatButtons[i].text;
+        format.accessible().describeWith([&format, formatText] {
+            return access::radio(kFormatGroup, formatText, format.checked());
+        });
+        CRadioButton& level = levelButtons_[i];
+        const char* levelText = kLevelButtons[i].text;
+        level.accessible().describeWith([&level, levelText] {
+            return access::radio(kLevelGroup, levelText, level.checked());
+        });
+    }
 }
 
 void CPanelDlg::onPaint() {
@@ -292,9 +309,14 @@ void CPanelDlg::setMenuCheck(unsigned commandId, bool checked) {
 }
 
 void CPanelDlg::setRadioCheck(unsigned controlId, bool checked) {
-    HWND button = GetDlgItem(hwnd(), static_cast<int>(controlId));
-    if (button && isRadioFamily(static_cast<int>(controlId)))
-        SendMessageA(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    for (CRadioButton* group : {formatButtons_, levelButtons_}) {
+        for (int i = 0; i < 2; ++i) {
+            if (group[i].hwnd() && GetDlgCtrlID(group[i].hwnd()) == static_cast<int>(controlId)) {
+                group[i].setChecked(checked);
+                return;
+            }
+        }
+    }
 }
 
 void CPanelDlg::setTabCheck(unsigned controlId, int state) {

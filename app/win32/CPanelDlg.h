@@ -8,6 +8,7 @@
 #include "app/PanelView.h"
 #include "app/win32/CSystemTray.h"
 #include "settings/SettingsStore.h"
+#include "ui/win32/CRadioButton.h"
 #include "ui/win32/CSkinButton.h"
 #include "ui/win32/CSkinText.h"
 #include "ui/win32/Dialog.h"
@@ -54,7 +55,7 @@ private:
     void createStatusTexts();
     void createRadioButtons();
     void createPages();
-    HWND createRadioButton(const char* text, int id, const RECT& bounds);
+    void describeControls();
     void onPaint();
     INT_PTR onControlColor(HDC dc, HWND control);
     BOOL onCommand(WPARAM wParam);
@@ -67,8 +68,8 @@ private:
     CSkinButton tabControl_;
     CSkinButton tabInfo_;
     CSkinText statusText_[STATUS_TEXT_COUNT];
-    HWND formatButtons_[2] = {};
-    HWND levelButtons_[2] = {};
+    CRadioButton formatButtons_[2];
+    CRadioButton levelButtons_[2];
     HICON icon_ = nullptr;
     HICON smallIcon_ = nullptr;
     bool takingFocus_ = false;

@@ -1,8 +1,8 @@
 // The real main window, run modally in this process under Wine: its place and
 // size, the controls it builds and their looks, the background it paints, the
 // system-menu entry and the about box, hiding, showing and ending, the window
-// objects it keeps over many page switches, and every text drawn whole in its
-// cell.
+// objects it keeps over many page switches, what screen readers hear, and
+// every text drawn whole in its cell.
 #include "app/win32/AppMainWindow.h"
 #include "app/win32/CPanelDlg.h"
 #include "settings/MemorySettingsStore.h"
@@ -10,6 +10,7 @@
 #include "ui/ControlPageLogic.h"
 #include "ui/SkinFonts.h"
 #include "ui/win32/CSkinText.h"
+#include "AccessibleProbe.h"
 #include "WineTestSupport.h"
 #include "GuiObjectCount.h"
 
@@ -456,6 +457,14 @@ TEST(PanelWindow, ThousandPageSwitchesKeepTheWindowObjectsCount) {
     });
 }
 
+// ---- screen readers -----------------------------------------------------------------
+
+// COM for the accessibility objects of this thread, as the program has it.
+struct ComApartment {
+    ComApartment() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+    ~ComApartment() { CoUninitialize(); }
+};
+
 // ---- every text whole ------------------------------------------------------------
 
 // A descendant by control id (page controls are grandchildren of the window).
@@ -468,6 +477,58 @@ HWND descendant(HWND main, int id) {
         return FALSE;
     }, reinterpret_cast<LPARAM>(&search));
     return search.second;
+}
+
+std::string heardValue(HWND window) { return testing::readAccessible(window).value; }
+
+TEST(PanelWindow, ScreenReadersHearNamesValuesAndRolesAndTheWindowNamesStay) {
+    ComApartment com;
+    runPanel([](HWND main) {
+        SendMessageA(main, WM_COMMAND, 32771, 0);
+        g_dialog->setStatusText(2, "44100 Hz");
+        HWND sampleRate = nullptr;
+        for (HWND child : directChildren(main))
+            if (clientRectOf(child).left == 790 && clientRectOf(child).top == 135) sampleRate = child;
+        struct Heard {
+            HWND window;
+            const char* name;
+            const char* value;
+            long role;
+            const char* windowName;
+        };
+        const Heard heard[] = {
+            {GetDlgItem(main, 8192), "Control", "", ROLE_SYSTEM_PAGETAB, "control button"},
+            {GetDlgItem(main, 16417), "Output level: -10dBv(Unbalanced)", "", ROLE_SYSTEM_RADIOBUTTON,
+             "-10dBv(Unbalanced)"},
+            {sampleRate, "Sample rate", "44100 Hz", ROLE_SYSTEM_STATICTEXT, "static winodw"},
+            {descendant(main, 12386), "Output 3 volume", "0.0 dB", ROLE_SYSTEM_SLIDER, "peak window"},
+            {descendant(main, 12304), "Output 1 mute", "off", ROLE_SYSTEM_CHECKBUTTON, "control button"},
+            {descendant(main, 12323), "Outputs 7 and 8 link", "off", ROLE_SYSTEM_CHECKBUTTON, "control button"},
+            {descendant(main, 12339), "S/PDIF output 4", "", ROLE_SYSTEM_RADIOBUTTON, "S/PDIF OUT"},
+            {descendant(main, 12407), "Output 8 level", "0.0dB", ROLE_SYSTEM_STATICTEXT, "static winodw"},
+            {descendant(main, 12352), "Input 1 meter", "0%", ROLE_SYSTEM_PROGRESSBAR, "peak window"},
+            {GetParent(descendant(main, 12384)), "Control page", "", ROLE_SYSTEM_PROPERTYPAGE, ""},
+        };
+        for (const Heard& h : heard) {
+            SCOPED_TRACE(h.name);
+            const testing::AccessibleReading r = testing::readAccessible(h.window);
+            ASSERT_TRUE(r.found);
+            EXPECT_EQ(r.name, h.name);
+            EXPECT_EQ(r.value, h.value);
+            EXPECT_EQ(r.role, h.role);
+            EXPECT_EQ(textOf(h.window), h.windowName) << "the window's own name is left alone";
+        }
+        // The default action is a click, as a reader does it: checked, selected.
+        HWND mute = descendant(main, 12304);
+        EXPECT_EQ(testing::readAccessible(mute).defaultAction, "Check");
+        ASSERT_TRUE(testing::readAccessible(mute, true).found);
+        ASSERT_TRUE(testing::readAccessible(GetDlgItem(main, 8194), true).found);
+        testing::pumpMessages();
+        EXPECT_EQ(testing::readAccessible(mute).state & STATE_SYSTEM_CHECKED, STATE_SYSTEM_CHECKED);
+        EXPECT_EQ(heardValue(mute), "on");
+        EXPECT_EQ(testing::readAccessible(GetDlgItem(main, 8194)).state & STATE_SYSTEM_SELECTED, STATE_SYSTEM_SELECTED);
+        EXPECT_FALSE(shown(GetParent(mute)));
+    });
 }
 
 // Right-most column that differs from the picture's top-left pixel (the

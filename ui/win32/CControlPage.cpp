@@ -1,6 +1,7 @@
 #include "ui/win32/CControlPage.h"
 
 #include "res/resource.h"
+#include "ui/AccessibleText.h"
 #include "ui/win32/SkinFontCache.h"
 
 namespace velmora {
@@ -11,7 +12,8 @@ namespace {
 COLORREF colour(Rgb c) { return RGB(c.r, c.g, c.b); }
 } // namespace
 
-CControlPage::CControlPage(SettingsApplier* owner) : CSkinPage(IDD_PAGE_CONTROL), logic_(*this, owner) {}
+CControlPage::CControlPage(SettingsApplier* owner)
+    : CSkinPage(IDD_PAGE_CONTROL, "Control page"), logic_(*this, owner) {}
 
 // ------------------------------------------------------------ the controls
 
@@ -39,13 +41,8 @@ void CControlPage::buildControls()
     for (int k = 0; k < SELECTORS; ++k) {
         const Point at = selectorPosition(k);
         // Plain (not automatic) radio buttons: only the program checks them.
-        spdifOutButtons_[k] = ::CreateWindowExA(
-            0, "BUTTON", SELECTOR_TEXT, WS_CHILD | WS_VISIBLE | BS_RADIOBUTTON, at.x, at.y,
-            SELECTOR_SIZE.width, SELECTOR_SIZE.height, hwnd(),
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(selectorId(k))), ::GetModuleHandleA(nullptr),
-            nullptr);
-        if (spdifOutButtons_[k])
-            ::SendMessageA(spdifOutButtons_[k], WM_SETFONT, reinterpret_cast<WPARAM>(skinFont(SkinFont::Label)), TRUE);
+        const RECT bounds{at.x, at.y, at.x + SELECTOR_SIZE.width, at.y + SELECTOR_SIZE.height};
+        spdifOutButtons_[k].create(SELECTOR_TEXT, selectorId(k), bounds, hwnd(), skinFont(SkinFont::Label));
     }
     checkSelector(0);
 
@@ -69,6 +66,36 @@ void CControlPage::buildControls()
         dbLabels_[output].create(hwnd(), at.x, at.y, LABEL_SIZE.width, LABEL_SIZE.height, labelId(output),
                                  colour(LABEL_TEXT_COLOUR), colour(LABEL_BACK_COLOUR), LABEL_INITIAL_TEXT,
                                  SkinFont::SmallText);
+    }
+    describeControls();
+}
+
+void CControlPage::describeControls()
+{
+    monButton_.accessible().describeWith([this] { return access::monitor(monButton_.getCheckState()); });
+    mixButton_.accessible().describeWith([this] { return access::mix(mixButton_.getCheckState()); });
+    for (int output = 0; output < OUTPUTS; ++output) {
+        CSkinButton& mute = muteButtons_[output];
+        mute.accessible().describeWith([output, &mute] { return access::mute(output, mute.getCheckState()); });
+        CFader& fader = faders_[output];
+        fader.accessible().describeWith([output, &fader] { return access::fader(output, fader.getPos()); });
+        CSkinText& label = dbLabels_[output];
+        label.accessible().describeWith([output, &label] { return access::volumeText(output, label.text()); });
+        CPeakMeter& meter = outputMeters_[output];
+        meter.accessible().describeWith(
+            [output, &meter] { return access::meter(false, output, meter.level(), METER_UPPER); });
+    }
+    for (int pair = 0; pair < PAIRS; ++pair) {
+        CSkinButton& link = linkButtons_[pair];
+        link.accessible().describeWith([pair, &link] { return access::link(pair, link.getCheckState()); });
+    }
+    for (int k = 0; k < SELECTORS; ++k) {
+        CRadioButton& selector = spdifOutButtons_[k];
+        selector.accessible().describeWith([k, &selector] { return access::spdifSelector(k, selector.checked()); });
+    }
+    for (int i = 0; i < INPUT_METERS; ++i) {
+        CPeakMeter& meter = inputMeters_[i];
+        meter.accessible().describeWith([i, &meter] { return access::meter(true, i, meter.level(), METER_UPPER); });
     }
 }
 
@@ -124,11 +151,8 @@ void CControlPage::setLabelText(int output, const char* text)
 
 void CControlPage::checkSelector(int selected)
 {
-    for (HWND selector : spdifOutButtons_)
-        if (selector)
-            ::SendMessageA(selector, BM_SETCHECK, BST_UNCHECKED, 0);
-    if (selected >= 0 && selected < SELECTORS && spdifOutButtons_[selected])
-        ::SendMessageA(spdifOutButtons_[selected], BM_SETCHECK, BST_CHECKED, 0);
+    for (int k = 0; k < SELECTORS; ++k)
+        spdifOutButtons_[k].setChecked(k == selected);
 }
 
 void CControlPage::setMeterLevel(MeterGroup group, int index, int32_t level)
@@ -177,14 +201,8 @@ INT_PTR CControlPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
         return controlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-    case WM_DESTROY:
-        // The selectors go with the page window (also when the main window
-        // takes the page down with it); their handles must not be reused.
-        for (HWND& selector : spdifOutButtons_)
-            selector = nullptr;
-        return FALSE;
     default:
-        return FALSE;
+        return CSkinPage::handleMessage(message, wParam, lParam);
     }
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "ui/FaderMath.h"
+#include "ui/win32/AccessibleClient.h"
 #include "ui/win32/Gdi.h"
 #include "ui/win32/Window.h"
 
@@ -22,11 +23,13 @@ public:
 
     bool hasFocusFlag() const { return model_.focused(); }
 
+    AccessibleClient& accessible() { return accessible_; }
+
 protected:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void perform(const FaderAction& action);
+    void perform(const FaderAction& action, int valueBefore);
     void notifyParent() const;
     void repaint() const;
     void paint();
@@ -38,6 +41,7 @@ private:
     int backWidth_ = 0;
     int backHeight_ = 0;
     FaderModel model_; // value, bounds, focus flag and the input rules
+    AccessibleClient accessible_;
 };
 
 } // namespace velmora

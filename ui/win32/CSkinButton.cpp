@@ -49,16 +49,32 @@ void CSkinButton::sizeToImage()
 
 void CSkinButton::setCheckState(int state)
 {
+    const bool changed = state != checkState_;
     checkState_ = state;
-    if (hwnd())
-        ::InvalidateRect(hwnd(), nullptr, TRUE);
+    if (!hwnd())
+        return;
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
+    if (changed)
+        AccessibleClient::stateChanged(hwnd());
 }
 
 LRESULT CSkinButton::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == kReflectedDrawItem) {
+    switch (message) {
+    case kReflectedDrawItem:
         drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
+    case WM_GETOBJECT: {
+        LRESULT result = 0;
+        if (accessible_.answer(hwnd(), wParam, lParam, result))
+            return result;
+        break;
+    }
+    case WM_NCDESTROY:
+        accessible_.disconnect();
+        break;
+    default:
+        break;
     }
     return defaultHandling(message, wParam, lParam);
 }

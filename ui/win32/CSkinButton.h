@@ -3,6 +3,7 @@
 // with its id) and draws.
 #pragma once
 
+#include "ui/win32/AccessibleClient.h"
 #include "ui/win32/Gdi.h"
 #include "ui/win32/Window.h"
 
@@ -29,6 +30,8 @@ public:
     void setCheckState(int state);
     int getCheckState() const { return checkState_; }
 
+    AccessibleClient& accessible() { return accessible_; }
+
 protected:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -38,6 +41,7 @@ private:
     Bitmap up_;
     Bitmap down_;
     int checkState_ = 0;
+    AccessibleClient accessible_;
 };
 
 } // namespace velmora

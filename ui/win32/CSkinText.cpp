@@ -36,9 +36,13 @@ bool CSkinText::create(HWND parent, int x, int y, int width, int height, int id,
 
 void CSkinText::setText(const char* text)
 {
+    const bool changed = text_ != (text ? text : "");
     text_ = text ? text : "";
-    if (hwnd())
-        ::InvalidateRect(hwnd(), nullptr, TRUE);
+    if (!hwnd())
+        return;
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
+    if (changed)
+        AccessibleClient::valueChanged(hwnd());
 }
 
 void CSkinText::setAlign(int mode)
@@ -56,6 +60,15 @@ LRESULT CSkinText::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(font_);
+    case WM_GETOBJECT: {
+        LRESULT result = 0;
+        if (accessible_.answer(hwnd(), wParam, lParam, result))
+            return result;
+        return defaultHandling(message, wParam, lParam);
+    }
+    case WM_NCDESTROY:
+        accessible_.disconnect();
+        return defaultHandling(message, wParam, lParam);
     default:
         return defaultHandling(message, wParam, lParam);
     }

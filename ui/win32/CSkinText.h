@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ui/SkinFonts.h"
+#include "ui/win32/AccessibleClient.h"
 #include "ui/win32/Gdi.h"
 #include "ui/win32/Window.h"
 
@@ -28,6 +29,8 @@ public:
     const std::string& text() const { return text_; }
     int align() const { return align_; }
 
+    AccessibleClient& accessible() { return accessible_; }
+
 protected:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -39,6 +42,7 @@ private:
     HFONT font_ = nullptr; // shared (SkinFontCache); answered to WM_GETFONT
     COLORREF textColour_ = 0;
     COLORREF backColour_ = 0;
+    AccessibleClient accessible_;
 };
 
 } // namespace velmora
