@@ -5,6 +5,7 @@
 #include "device/win32/DeviceListenerService.h"
 #include "res/resource.h"
 #include "ui/AccessibleText.h"
+#include "ui/KeyboardOrder.h"
 #include "ui/UnitLabel.h"
 #include "ui/win32/CControlPage.h"
 #include "ui/win32/CInfoPage.h"
@@ -85,6 +86,7 @@ BOOL CPanelDlg::onInitDialog() {
     createStatusTexts();
     createRadioButtons();
     createPages();
+    arrangeKeyboardOrder();
     describeControls();
     core_.pageList().select(0);
     tabControl_.setCheckState(1);
@@ -92,6 +94,7 @@ BOOL CPanelDlg::onInitDialog() {
     // With no unit yet the tip says so; each arrival and removal renews it.
     if (!tray_.create(hwnd(), WM_TRAY_NOTIFY, trayTip(std::string(), 0).c_str(), icon_, IDR_TRAY_MENU))
         MessageBoxA(hwnd(), "Create fail! : Tray", CPanelApp::applicationName().c_str(), MB_OK);
+    keyFilter_.install(&CPanelDlg::filterDialogKey, this);
 
     // The first scan runs now: a unit already attached arrives before the
     // window hides.
@@ -121,9 +124,10 @@ void CPanelDlg::placeWindow(HBITMAP background) {
 }
 
 void CPanelDlg::createTabs() {
-    tabControl_.create("control button", CSkinButton::kStyle, RECT{25, 22, 120, 41}, hwnd(), ID_TAB_CONTROL);
+    tabControl_.create("control button", CSkinButton::kStyle | WS_GROUP | WS_TABSTOP, RECT{25, 22, 120, 41}, hwnd(),
+                       ID_TAB_CONTROL);
     tabControl_.loadImages("BTN_CONTROLU", "BTN_CONTROLD");
-    tabInfo_.create("config button", CSkinButton::kStyle, RECT{120, 22, 215, 41}, hwnd(), ID_TAB_INFO);
+    tabInfo_.create("config button", CSkinButton::kStyle | WS_TABSTOP, RECT{120, 22, 215, 41}, hwnd(), ID_TAB_INFO);
     tabInfo_.loadImages("BTN_INFOU", "BTN_INFOD");
 }
 
@@ -139,7 +143,7 @@ namespace {
 // Creates one page and hands it to the list; a page the list could not take
 // is destroyed here, so that nothing is left behind when memory runs out.
 template <typename Page, typename... Args>
-void addPage(PageList& pages, HWND parent, const char* background, Args... args) {
+HWND addPage(PageList& pages, HWND parent, const char* background, Args... args) {
     Page* page = new Page(args...);
     try {
         page->createPage(parent, 24, 53, background); // a page without a window is kept all the same
@@ -148,13 +152,15 @@ void addPage(PageList& pages, HWND parent, const char* background, Args... args)
         page->destroyPage();
         throw;
     }
+    return page->hwnd();
 }
 } // namespace
 
 void CPanelDlg::createPages() {
     try {
-        addPage<CControlPage>(core_.pageList(), hwnd(), "BAK_PAGE_CONTROL", static_cast<SettingsApplier*>(&core_));
-        addPage<CInfoPage>(core_.pageList(), hwnd(), "BAK_PAGE_INFO");
+        pageWindows_[0] = addPage<CControlPage>(core_.pageList(), hwnd(), "BAK_PAGE_CONTROL",
+                                                static_cast<SettingsApplier*>(&core_));
+        pageWindows_[1] = addPage<CInfoPage>(core_.pageList(), hwnd(), "BAK_PAGE_INFO");
     } catch (const std::bad_alloc&) {
         core_.pageList().destroyAll();
         MessageBoxA(hwnd(), "Out of memory.", CPanelApp::applicationName().c_str(), MB_OK | MB_ICONSTOP);
@@ -162,11 +168,34 @@ void CPanelDlg::createPages() {
 }
 
 void CPanelDlg::createRadioButtons() {
+    // Each pair is a group: the Tab key stops at its checked member, the
+    // arrow keys move within it.
     HFONT font = skinFont(SkinFont::Label);
     for (int i = 0; i < 2; ++i)
-        formatButtons_[i].create(kFormatButtons[i].text, kFormatButtons[i].id, kFormatButtons[i].bounds, hwnd(), font);
+        formatButtons_[i].create(kFormatButtons[i].text, kFormatButtons[i].id, kFormatButtons[i].bounds, hwnd(), font,
+                                 i == 0 ? WS_GROUP : 0);
     for (int i = 0; i < 2; ++i)
-        levelButtons_[i].create(kLevelButtons[i].text, kLevelButtons[i].id, kLevelButtons[i].bounds, hwnd(), font);
+        levelButtons_[i].create(kLevelButtons[i].text, kLevelButtons[i].id, kLevelButtons[i].bounds, hwnd(), font,
+                                i == 0 ? WS_GROUP : 0);
+    placeGroupTabStop(formatButtons_, 2);
+    placeGroupTabStop(levelButtons_, 2);
+}
+
+void CPanelDlg::arrangeKeyboardOrder() {
+    // The Tab key follows the children's order: the tabs, the pages (the
+    // shown one's controls), the digital format, the output level; the
+    // status column, which takes no focus, goes last as a group of its own.
+    const HWND order[] = {tabControl_.hwnd(),    tabInfo_.hwnd(),       pageWindows_[0],       pageWindows_[1],
+                          formatButtons_[0].hwnd(), formatButtons_[1].hwnd(), levelButtons_[0].hwnd(),
+                          levelButtons_[1].hwnd()};
+    HWND previous = HWND_TOP;
+    for (HWND window : order) {
+        if (!window) continue;
+        SetWindowPos(window, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+        previous = window;
+    }
+    if (HWND status = statusText_[0].hwnd())
+        SetWindowLongPtrA(status, GWL_STYLE, GetWindowLongPtrA(status, GWL_STYLE) | WS_GROUP);
 }
 
 void CPanelDlg::describeControls() {
@@ -188,6 +217,25 @@ void CPanelDlg::describeControls() {
             return access::radio(kLevelGroup, levelText, level.checked());
         });
     }
+}
+
+bool CPanelDlg::filterDialogKey(void* context, const MSG& message) {
+    return static_cast<CPanelDlg*>(context)->switchPageByKey(message);
+}
+
+bool CPanelDlg::switchPageByKey(const MSG& message) {
+    // Ctrl+Tab and Ctrl+Shift+Tab anywhere in the window switch pages as the
+    // tabs do; the focus goes to the tab of the page now shown.
+    if (message.message != WM_KEYDOWN || message.wParam != VK_TAB || GetKeyState(VK_CONTROL) >= 0) return false;
+    if (!hwnd() || (message.hwnd != hwnd() && !IsChild(hwnd(), message.hwnd))) return false;
+    const PageList& pages = core_.pageList();
+    const int next = nextPageIndex(pages.currentIndex(), static_cast<int>(pages.size()), GetKeyState(VK_SHIFT) < 0);
+    if (next < 0) return true;
+    core_.onCommand(next == 1 ? ID_TAB_INFO : ID_TAB_CONTROL);
+    CSkinButton& tab = next == 1 ? tabInfo_ : tabControl_;
+    SendMessageA(hwnd(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    SendMessageA(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(tab.hwnd()), TRUE);
+    return true;
 }
 
 void CPanelDlg::onPaint() {
@@ -261,6 +309,7 @@ INT_PTR CPanelDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         core_.onTimer(static_cast<unsigned>(wParam));
         return FALSE;
     case WM_DESTROY:
+        keyFilter_.remove();
         core_.onDestroy();
         setAppMainWindow(nullptr);
         return FALSE;
@@ -313,6 +362,7 @@ void CPanelDlg::setRadioCheck(unsigned controlId, bool checked) {
         for (int i = 0; i < 2; ++i) {
             if (group[i].hwnd() && GetDlgCtrlID(group[i].hwnd()) == static_cast<int>(controlId)) {
                 group[i].setChecked(checked);
+                placeGroupTabStop(group, 2);
                 return;
             }
         }

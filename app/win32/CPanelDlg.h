@@ -1,12 +1,15 @@
 // The panel's main window: a modal dialog on template 102 that owns the tray
 // icon, the skinned controls, the two pages and the window's brush, and
 // forwards everything that carries a rule to PanelCore through the PanelView
-// interface it implements.
+// interface it implements. Escape and Enter hide it like its close box; the
+// Tab key walks tabs, the Control page's controls and the radio buttons;
+// Ctrl+Tab switches pages.
 #pragma once
 
 #include "app/PanelCore.h"
 #include "app/PanelView.h"
 #include "app/win32/CSystemTray.h"
+#include "app/win32/DialogMessageFilter.h"
 #include "settings/SettingsStore.h"
 #include "ui/win32/CRadioButton.h"
 #include "ui/win32/CSkinButton.h"
@@ -55,7 +58,10 @@ private:
     void createStatusTexts();
     void createRadioButtons();
     void createPages();
+    void arrangeKeyboardOrder();
     void describeControls();
+    static bool filterDialogKey(void* context, const MSG& message);
+    bool switchPageByKey(const MSG& message);
     void onPaint();
     INT_PTR onControlColor(HDC dc, HWND control);
     BOOL onCommand(WPARAM wParam);
@@ -70,6 +76,8 @@ private:
     CSkinText statusText_[STATUS_TEXT_COUNT];
     CRadioButton formatButtons_[2];
     CRadioButton levelButtons_[2];
+    HWND pageWindows_[2] = {}; // Control page, Info page
+    DialogMessageFilter keyFilter_;
     HICON icon_ = nullptr;
     HICON smallIcon_ = nullptr;
     bool takingFocus_ = false;

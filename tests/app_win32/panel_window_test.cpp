@@ -1,8 +1,8 @@
 // The real main window, run modally in this process under Wine: its place and
 // size, the controls it builds and their looks, the background it paints, the
 // system-menu entry and the about box, hiding, showing and ending, the window
-// objects it keeps over many page switches, what screen readers hear, and
-// every text drawn whole in its cell.
+// objects it keeps over many page switches, the keyboard, what screen readers
+// hear, and every text drawn whole in its cell.
 #include "app/win32/AppMainWindow.h"
 #include "app/win32/CPanelDlg.h"
 #include "settings/MemorySettingsStore.h"
@@ -457,15 +457,14 @@ TEST(PanelWindow, ThousandPageSwitchesKeepTheWindowObjectsCount) {
     });
 }
 
-// ---- screen readers -----------------------------------------------------------------
+
+// ---- keyboard, screen readers, text ----------------------------------------------
 
 // COM for the accessibility objects of this thread, as the program has it.
 struct ComApartment {
     ComApartment() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
     ~ComApartment() { CoUninitialize(); }
 };
-
-// ---- every text whole ------------------------------------------------------------
 
 // A descendant by control id (page controls are grandchildren of the window).
 HWND descendant(HWND main, int id) {
@@ -479,7 +478,80 @@ HWND descendant(HWND main, int id) {
     return search.second;
 }
 
+int focusedId() { return GetDlgCtrlID(GetFocus()); }
 std::string heardValue(HWND window) { return testing::readAccessible(window).value; }
+
+bool imageShown(HWND control, const char* image) {
+    const test::Pixels want = test::resourcePixels(image), shot = test::capture(control);
+    for (int y = 0; y < want.height; ++y)
+        for (int x = 0; x < want.width; ++x)
+            if (shot.at(x, y) != want.at(x, y)) return false;
+    return true;
+}
+
+TEST(PanelWindow, TheKeyboardReachesEveryControlInOrder) {
+    ComApartment com;
+    runPanel([](HWND main) {
+        SendMessageA(main, WM_COMMAND, 32771, 0); // Open
+        // A record's check marks: the Tab key lands on them and chooses nothing.
+        g_dialog->setRadioCheck(16433, true);
+        g_dialog->setRadioCheck(16417, true);
+        SetFocus(GetDlgItem(main, 8192));
+        const std::vector<int> stops = {8192,  8194,  12384, 12385, 12386, 12387, 12388, 12389, 12390, 12391,
+                                        12288, 12304, 12320, 12305, 12306, 12321, 12307, 12308, 12322, 12309,
+                                        12310, 12323, 12311, 12289, 12336, 16433, 16417, 8192};
+        for (bool back : {false, true}) {
+            std::vector<int> walked = {focusedId()};
+            for (size_t i = 1; i < stops.size(); ++i) {
+                pressKey(main, VK_TAB, back);
+                walked.push_back(focusedId());
+            }
+            EXPECT_EQ(walked, back ? std::vector<int>(stops.rbegin(), stops.rend()) : stops) << "Shift: " << back;
+        }
+        for (int id : {16432, 16433, 16416, 16417})
+            EXPECT_EQ(SendMessageA(GetDlgItem(main, id), BM_GETCHECK, 0, 0), id % 2 ? BST_CHECKED : BST_UNCHECKED) << id;
+
+        // The focused tab shows a focus rectangle; without the focus, its image alone.
+        EXPECT_FALSE(imageShown(GetDlgItem(main, 8192), "BTN_CONTROLD"));
+        pressKey(main, VK_TAB);
+        EXPECT_TRUE(imageShown(GetDlgItem(main, 8192), "BTN_CONTROLD"));
+
+        // A fader's page is 6 dB, Home and End its ends; its label follows.
+        pressKey(main, VK_TAB);
+        HWND fader = GetFocus();
+        ASSERT_EQ(focusedId(), 12384);
+        const std::pair<WPARAM, const char*> keys[] = {
+            {VK_NEXT, "-6.0 dB"}, {VK_END, "-63.5 dB"}, {VK_HOME, "0.0 dB"}, {VK_DOWN, "-0.5 dB"}, {VK_PRIOR, "0.0 dB"}};
+        for (const auto& [key, value] : keys) {
+            pressKey(main, key);
+            EXPECT_EQ(heardValue(fader), value) << key;
+        }
+        EXPECT_EQ(heardValue(descendant(main, 12400)), "0.0dB");
+
+        // Space acts as a click on a switch and on a selector; arrows move within the selectors.
+        SetFocus(descendant(main, 12288));
+        pressKey(main, VK_SPACE);
+        EXPECT_EQ(heardValue(descendant(main, 12288)), "on");
+        SetFocus(descendant(main, 12336));
+        pressKey(main, VK_DOWN);
+        EXPECT_EQ(focusedId(), 12337);
+        pressKey(main, VK_SPACE);
+        EXPECT_EQ(SendMessageA(descendant(main, 12337), BM_GETCHECK, 0, 0), BST_CHECKED);
+
+        // Ctrl+Tab and Ctrl+Shift+Tab switch pages as the tabs do.
+        HWND control = GetParent(fader);
+        SetFocus(fader);
+        pressKey(main, VK_TAB, false, true);
+        EXPECT_FALSE(shown(control));
+        EXPECT_EQ(focusedId(), 8194);
+        pressKey(main, VK_TAB, false, true);
+        EXPECT_TRUE(shown(control));
+        EXPECT_EQ(focusedId(), 8192);
+        pressKey(main, VK_TAB, true, true);
+        EXPECT_FALSE(shown(control));
+        EXPECT_TRUE(IsWindowVisible(main));
+    });
+}
 
 TEST(PanelWindow, ScreenReadersHearNamesValuesAndRolesAndTheWindowNamesStay) {
     ComApartment com;

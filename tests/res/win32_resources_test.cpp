@@ -188,7 +188,7 @@ TEST(Win32Resources, MainWindowTemplateIsAFixedFrameAppWindowWithTheMainMenu) {
   EXPECT_EQ(menuText(bar, 1), "&Config");
   EXPECT_EQ(GetWindow(w, GW_CHILD), nullptr);
 
-  // The two page templates: empty children.
+  // The two page templates: empty children that the Tab key walks into.
   for (int id : {IDD_PAGE_CONTROL, IDD_PAGE_INFO}) {
     SCOPED_TRACE(id);
     HWND page = makeDialog(id, w);
@@ -197,6 +197,7 @@ TEST(Win32Resources, MainWindowTemplateIsAFixedFrameAppWindowWithTheMainMenu) {
     EXPECT_TRUE(ps & WS_CHILD);
     EXPECT_TRUE(ps & WS_VISIBLE);
     EXPECT_FALSE(ps & (WS_CAPTION | WS_THICKFRAME));
+    EXPECT_TRUE(GetWindowLongA(page, GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
     EXPECT_EQ(GetWindow(page, GW_CHILD), nullptr);
     DestroyWindow(page);
   }

@@ -1,6 +1,8 @@
 // What screen readers hear where the windows cannot show it (the ends of the
-// ranges, damaged check states).
+// ranges, damaged check states), and the keyboard's rules for radio groups
+// and pages.
 #include "ui/AccessibleText.h"
+#include "ui/KeyboardOrder.h"
 
 #include <gtest/gtest.h>
 
@@ -17,4 +19,15 @@ TEST(AccessibleText, ValuesAtTheEndsAndStatesOfADamagedRecord) {
     EXPECT_EQ(access::meter(false, 0, 64, 127).value, "50%");
     EXPECT_EQ(access::meter(false, 0, 0, 0).value, "0%") << "no range, no division";
     EXPECT_STREQ(access::statusCaption(6), "");
+}
+
+TEST(KeyboardOrder, RadioGroupsStopAtTheirCheckMarkAndPagesGoRound) {
+    const bool none[4] = {false, false, false, false};
+    const bool third[4] = {false, false, true, false};
+    EXPECT_EQ(radioTabStop(none, 4), 0);
+    EXPECT_EQ(radioTabStop(third, 4), 2);
+    EXPECT_EQ(nextPageIndex(1, 2, false), 0);
+    EXPECT_EQ(nextPageIndex(0, 2, true), 1);
+    EXPECT_EQ(nextPageIndex(-1, 2, true), 0);
+    EXPECT_EQ(nextPageIndex(0, 0, false), -1);
 }

@@ -20,7 +20,7 @@ CControlPage::CControlPage(SettingsApplier* owner)
 void CControlPage::createSkinButton(CSkinButton& button, int id, Point at, const char* off, const char* on)
 {
     const RECT nominal{at.x, at.y, at.x + BUTTON_NOMINAL_SIZE.width, at.y + BUTTON_NOMINAL_SIZE.height};
-    button.create(BUTTON_TEXT, CSkinButton::kStyle, nominal, hwnd(), id);
+    button.create(BUTTON_TEXT, CSkinButton::kStyle | WS_TABSTOP, nominal, hwnd(), id);
     button.loadImages(off, on);
     button.sizeToImage();
 }
@@ -42,7 +42,8 @@ void CControlPage::buildControls()
         const Point at = selectorPosition(k);
         // Plain (not automatic) radio buttons: only the program checks them.
         const RECT bounds{at.x, at.y, at.x + SELECTOR_SIZE.width, at.y + SELECTOR_SIZE.height};
-        spdifOutButtons_[k].create(SELECTOR_TEXT, selectorId(k), bounds, hwnd(), skinFont(SkinFont::Label));
+        spdifOutButtons_[k].create(SELECTOR_TEXT, selectorId(k), bounds, hwnd(), skinFont(SkinFont::Label),
+                                   k == 0 ? WS_GROUP : 0);
     }
     checkSelector(0);
 
@@ -67,7 +68,45 @@ void CControlPage::buildControls()
                                  colour(LABEL_TEXT_COLOUR), colour(LABEL_BACK_COLOUR), LABEL_INITIAL_TEXT,
                                  SkinFont::SmallText);
     }
+    arrangeKeyboardOrder();
     describeControls();
+}
+
+HWND CControlPage::controlById(int controlId) const
+{
+    if (const CSkinButton* button = buttonById(controlId))
+        return button->hwnd();
+    const int member = controlId & MEMBER_MASK;
+    if ((controlId & FAMILY_MASK) == ID_FADER_FIRST && member < OUTPUTS)
+        return faders_[member].hwnd();
+    if ((controlId & FAMILY_MASK) == ID_SELECTOR_FIRST && member < SELECTORS)
+        return spdifOutButtons_[member].hwnd();
+    return nullptr;
+}
+
+void CControlPage::arrangeKeyboardOrder()
+{
+    // The Tab key follows the windows' order among their siblings: the
+    // controls it visits go first, in KEYBOARD_ORDER; meters and labels
+    // follow as they were built. Each section starts a group, so that the
+    // arrow keys stay within it.
+    HWND previous = HWND_TOP;
+    for (int id : KEYBOARD_ORDER) {
+        HWND control = controlById(id);
+        if (!control)
+            continue;
+        ::SetWindowPos(control, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+        previous = control;
+    }
+    for (HWND first : {faders_[0].hwnd(), monButton_.hwnd(), inputMeters_[0].hwnd()}) {
+        if (!first)
+            continue;
+        ::SetWindowLongPtrA(first, GWL_STYLE, ::GetWindowLongPtrA(first, GWL_STYLE) | WS_GROUP);
+    }
+    for (CFader& fader : faders_) {
+        if (fader.hwnd())
+            ::SetWindowLongPtrA(fader.hwnd(), GWL_STYLE, ::GetWindowLongPtrA(fader.hwnd(), GWL_STYLE) | WS_TABSTOP);
+    }
 }
 
 void CControlPage::describeControls()
@@ -153,6 +192,7 @@ void CControlPage::checkSelector(int selected)
 {
     for (int k = 0; k < SELECTORS; ++k)
         spdifOutButtons_[k].setChecked(k == selected);
+    placeGroupTabStop(spdifOutButtons_, SELECTORS);
 }
 
 void CControlPage::setMeterLevel(MeterGroup group, int index, int32_t level)

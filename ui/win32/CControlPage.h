@@ -2,8 +2,8 @@
 // and MIX switches, eight mutes, four links, the four S/PDIF OUT selectors,
 // 26 meters, eight faders and their dB labels. Every rule lives in
 // ControlPageLogic; this window builds the controls, shows what the logic
-// sets and hands it the controls' notifications. It also tells each control
-// what screen readers should hear.
+// sets and hands it the controls' notifications. It also puts the controls
+// in the Tab key's order and tells each what screen readers should hear.
 #pragma once
 
 #include "ui/ControlPageLogic.h"
@@ -47,7 +47,9 @@ private:
     void setMeterLevel(MeterGroup group, int index, int32_t level) override;
 
     void buildControls();
+    void arrangeKeyboardOrder();
     void describeControls();
+    HWND controlById(int controlId) const;
     void createSkinButton(CSkinButton& button, int id, controlpage::Point at, const char* off,
                           const char* on);
     CSkinButton* buttonById(int controlId);

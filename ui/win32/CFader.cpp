@@ -12,11 +12,15 @@ constexpr WPARAM kDragKeys = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_XBUTTON1 
 
 FaderKey faderKey(WPARAM virtualKey)
 {
-    if (virtualKey == VK_UP)
-        return FaderKey::Up;
-    if (virtualKey == VK_DOWN)
-        return FaderKey::Down;
-    return FaderKey::Other;
+    switch (virtualKey) {
+    case VK_UP: return FaderKey::Up;
+    case VK_DOWN: return FaderKey::Down;
+    case VK_PRIOR: return FaderKey::PageUp;
+    case VK_NEXT: return FaderKey::PageDown;
+    case VK_HOME: return FaderKey::Home;
+    case VK_END: return FaderKey::End;
+    default: return FaderKey::Other;
+    }
 }
 } // namespace
 

@@ -1,5 +1,6 @@
 // Vertical bitmap slider. Keeps a value within two bounds, moves it with the
-// mouse, the wheel and the keys, draws itself double-buffered and posts
+// mouse, the wheel and the keys (arrows one step, Page Up and Page Down a
+// page, Home and End the bounds), draws itself double-buffered and posts
 // WM_VSCROLL (code 4, itself as the control) to its parent after every user
 // action; the parent reads the value back with getPos.
 #pragma once

@@ -1,5 +1,7 @@
 #include "ui/win32/CRadioButton.h"
 
+#include "ui/KeyboardOrder.h"
+
 namespace velmora {
 
 bool CRadioButton::create(const char* text, int id, const RECT& rect, HWND parent, HFONT font, DWORD extraStyle)
@@ -46,6 +48,25 @@ LRESULT CRadioButton::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         accessible_.disconnect();
     }
     return defaultHandling(message, wParam, lParam);
+}
+
+void placeGroupTabStop(CRadioButton* members, int count)
+{
+    bool checked[8] = {};
+    if (count > 8)
+        count = 8;
+    for (int i = 0; i < count; ++i)
+        checked[i] = members[i].checked();
+    const int stop = radioTabStop(checked, count);
+    for (int i = 0; i < count; ++i) {
+        HWND member = members[i].hwnd();
+        if (!member)
+            continue;
+        const LONG_PTR style = ::GetWindowLongPtrA(member, GWL_STYLE);
+        const LONG_PTR wanted = i == stop ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+        if (wanted != style)
+            ::SetWindowLongPtrA(member, GWL_STYLE, wanted);
+    }
 }
 
 } // namespace velmora

@@ -11,7 +11,7 @@ namespace velmora {
 
 class CRadioButton : public Window {
 public:
-    // Child + visible + radio button (+ `extraStyle`).
+    // Child + visible + radio button; `extraStyle` adds WS_GROUP or WS_TABSTOP.
     bool create(const char* text, int id, const RECT& rect, HWND parent, HFONT font, DWORD extraStyle = 0);
 
     void setChecked(bool checked);
@@ -25,5 +25,9 @@ protected:
 private:
     AccessibleClient accessible_;
 };
+
+// One stop of the Tab key per group: the checked member, or the first while
+// none is checked (landing on an unchecked radio button would choose it).
+void placeGroupTabStop(CRadioButton* members, int count);
 
 } // namespace velmora

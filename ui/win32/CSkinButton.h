@@ -1,6 +1,8 @@
 // Owner-drawn push button showing an "up" or a "down" bitmap by its check
 // state. The owner sets the state; the button only reports clicks (BN_CLICKED
-// with its id) and draws.
+// with its id, also for the Space key while it has the focus) and draws. A
+// focus that came from the keyboard shows as a dotted rectangle over the
+// image; a mouse press shows nothing of its own.
 #pragma once
 
 #include "ui/win32/AccessibleClient.h"
@@ -41,6 +43,7 @@ private:
     Bitmap up_;
     Bitmap down_;
     int checkState_ = 0;
+    bool focusFromPointer_ = false; // the focus came with a mouse press
     AccessibleClient accessible_;
 };
 
