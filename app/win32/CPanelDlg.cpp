@@ -293,8 +293,12 @@ INT_PTR CPanelDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // The dialog manager shows a modal dialog once more when its queue
         // first runs empty, which may come after this message; from here on
         // only the window's own show (the Open command) makes it visible.
-        keepHidden_ = true;
-        core_.onHideAtStart();
+        // An Open that came first (a second start while this one was still
+        // starting) wins: the user asked for the window.
+        if (!openedOnce_) {
+            keepHidden_ = true;
+            core_.onHideAtStart();
+        }
         setMessageResult(0);
         return TRUE;
     case WM_WINDOWPOSCHANGING:
@@ -381,7 +385,10 @@ void CPanelDlg::showError(const char* text) {
 }
 
 void CPanelDlg::showWindow(bool visible) {
-    if (visible) keepHidden_ = false;
+    if (visible) {
+        keepHidden_ = false;
+        openedOnce_ = true;
+    }
     ShowWindow(hwnd(), visible ? SW_SHOW : SW_HIDE);
 }
 

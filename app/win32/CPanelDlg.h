@@ -82,6 +82,7 @@ private:
     HICON smallIcon_ = nullptr;
     bool takingFocus_ = false;
     bool keepHidden_ = false; // hidden at start until the window's own show
+    bool openedOnce_ = false; // the Open command has shown the window
 };
 
 } // namespace velmora

@@ -434,6 +434,26 @@ TEST(PanelWindow, AFailedTrayIconIsReportedAndTheWindowCarriesOn) {
     EXPECT_TRUE(boxSeen);
 }
 
+TEST(PanelWindow, AnOpenThatComesBeforeTheHideAtStartWins) {
+    // A second start while this panel is still starting: its Open arrives
+    // while the tray failure box holds the start, before the hide at start.
+    static bool opened;
+    opened = false;
+    g_trayAnswer = FALSE;
+    runPanel([](HWND main) { EXPECT_TRUE(IsWindowVisible(main)) << "the user asked for the window"; },
+             [] {
+                 HWND box = findBoxWithText("Create fail! : Tray");
+                 if (box && !opened) {
+                     opened = true;
+                     PostMessageA(appMainWindow(), WM_COMMAND, 32771, 0);
+                     PostMessageA(box, WM_COMMAND, IDOK, 0);
+                 }
+                 return opened && !box;
+             });
+    g_trayAnswer = TRUE;
+    EXPECT_TRUE(opened);
+}
+
 TEST(PanelWindow, ThousandPageSwitchesKeepTheWindowObjectsCount) {
     runPanel([](HWND main) {
         SendMessageA(main, WM_COMMAND, 32771, 0);
