@@ -144,6 +144,9 @@ void PanelCore::arrive(USBDevice* device) {
     view_.showTrayIcon(true);
     view_.startTimer(METER_TIMER, METER_PERIOD_MS);
     view_.startTimer(STATUS_TIMER, STATUS_PERIOD_MS);
+
+    trayTip_.setUnit(unitSerial(device->instanceId().c_str()));
+    view_.setTrayTip(trayTip_.text().c_str());
     if (events_) events_->unitArrived(*device, settings_);
 }
 
@@ -170,6 +173,8 @@ void PanelCore::remove(USBDevice* device) {
     pageList_.sendDevice(nullptr);
     view_.showWindow(false);
     view_.showTrayIcon(false);
+    trayTip_.setUnit(std::string());
+    view_.setTrayTip(trayTip_.text().c_str());
     // Another unit that is still plugged in is taken as if it had just come.
     view_.offerPresentUnits();
 }
@@ -404,6 +409,8 @@ void PanelCore::refreshFromDevice(PanelSettings record) {
     view_.setStatusText(4, text);
     std::snprintf(text, sizeof text, "%dCH / 24 Bit", int(outputs));
     view_.setStatusText(5, text);
+
+    if (device && trayTip_.setRate(rate)) view_.setTrayTip(trayTip_.text().c_str());
 
     for (unsigned item : RATE_ITEMS) view_.setMenuCheck(item, false);
     if (device) {

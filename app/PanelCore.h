@@ -15,6 +15,7 @@
 #include "settings/PanelSettings.h"
 #include "ui/PageList.h"
 #include "ui/SettingsApplier.h"
+#include "ui/UnitLabel.h"
 
 #include <cstdint>
 
@@ -172,6 +173,8 @@ private:
     UserChangeGate gate_;
     PanelEvents* events_ = nullptr;
     bool quitting_ = false; // Exit was chosen: no more boxes
+    // The tray tip: which unit, at which rate.
+    TrayTipState trayTip_;
 };
 
 } // namespace velmora

@@ -35,6 +35,8 @@ public:
     virtual void showWindow(bool visible) = 0;
     // The notification-area icon (the tray's showIcon / hideIcon).
     virtual void showTrayIcon(bool visible) = 0;
+    // The icon's tip (at most 127 characters); kept while the icon is hidden.
+    virtual void setTrayTip(const char* text) = 0;
     virtual void startTimer(unsigned id, unsigned periodMs) = 0;
     virtual void stopTimer(unsigned id) = 0;
     // Ends the modal run with exit code 0 (the window is then destroyed).

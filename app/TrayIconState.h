@@ -12,6 +12,7 @@ enum class TrayIconCall {
     None,   // nothing to do
     Add,    // add the icon from the stored record (message, icon and tip valid)
     Delete, // delete the icon
+    Modify, // change the shown icon's tip
 };
 
 // What a notification from the icon asks for.
@@ -61,6 +62,13 @@ public:
         if (!enabled_ || !hidden_) return TrayIconCall::None;
         hidden_ = false;
         return TrayIconCall::Add;
+    }
+
+    // A new tip reaches the notification area only while the icon is shown;
+    // otherwise it waits in the record for the next add.
+    TrayIconCall retip() const {
+        if (!enabled_ || hidden_) return TrayIconCall::None;
+        return TrayIconCall::Modify;
     }
 
     TrayIconCall remove() {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of the panel under Wine with an X server of its own:
 #   scripts/screenshots.sh [out-dir]     (default: docs/screenshots)
-# Writes control-page.png, info-page.png and tray-menu.png.
+# Writes control-page.png, info-page.png, tray-menu.png and tray-tip.png.
 #
 # VelPanel.exe runs inside a Wine virtual desktop (title bars, a taskbar with
 # the notification area) on Xvfb, in an X11 prefix of its own. When the
@@ -65,11 +65,28 @@ if [ -n "$unit" ]; then
   done
 fi
 
+# The longest texts the cells can show: dB labels down to -63.5dB, the
+# latency "relaxed nomal", the Professional and Unbalanced radio buttons.
+if [ -n "$unit" ]; then
+  wine "$remote" --desktop=velpanel command 32783     # latency "relaxed nomal"
+  wine "$remote" --desktop=velpanel command 16433     # Professional
+  wine "$remote" --desktop=velpanel command 16417     # -10dBv(Unbalanced)
+  for f in 0:-63 2:-30 4:-127 6:-19; do
+    wine "$remote" --desktop=velpanel fader "${f%%:*}" "${f##*:}"
+  done
+fi
 wine "$remote" --desktop=velpanel open
 shot control-page.png
 wine "$remote" --desktop=velpanel command 8194
 shot info-page.png
 wine "$remote" --desktop=velpanel command 8192
+# The menu opens at the pointer: rest it by the notification area first.
+wine "$remote" --desktop=velpanel point 1000 700
+sleep 0.5
 wine "$remote" --desktop=velpanel popup
 shot tray-menu.png
 wine "$remote" --desktop=velpanel cancel-menu
+# The icon's tip: the pointer resting on the icon in the taskbar's corner.
+wine "$remote" --desktop=velpanel point 1012 757
+sleep 1
+shot tray-tip.png

@@ -76,11 +76,6 @@ constexpr Size SELECTOR_SIZE{80, 16};
 constexpr const char* SELECTOR_TEXT = "S/PDIF OUT";
 constexpr Rgb SELECTOR_TEXT_COLOUR{47, 47, 47};
 constexpr Rgb SELECTOR_BRUSH_COLOUR{235, 235, 235};
-// labelFont of the selectors.
-constexpr int SELECTOR_FONT_HEIGHT = 10;
-constexpr int SELECTOR_FONT_WIDTH = 4;
-constexpr int SELECTOR_FONT_WEIGHT = 700;
-constexpr const char* SELECTOR_FONT_FACE = "System";
 
 // Peak meters: three groups of inputs (8, 8, 2) with a 10-pixel gap before each.
 constexpr Point inputMeterPosition(int i) { return Point{16 + 15 * i + 10 * (i / 8), 68}; }
@@ -113,6 +108,18 @@ constexpr Size LABEL_SIZE{32, 12};
 constexpr Rgb LABEL_TEXT_COLOUR{6, 6, 6};
 constexpr Rgb LABEL_BACK_COLOUR{235, 235, 235};
 constexpr const char* LABEL_INITIAL_TEXT = "0.0dB";
+
+// The order of the Tab key over the page: the faders left to right, the
+// switches left to right (MON; each pair's left mute, link and right mute;
+// MIX), then the S/PDIF OUT selectors (one stop: the checked one).
+constexpr int KEYBOARD_ORDER[] = {
+    faderId(0), faderId(1), faderId(2), faderId(3), faderId(4), faderId(5), faderId(6), faderId(7),
+    ID_MON,
+    muteId(0), linkId(0), muteId(1), muteId(2), linkId(1), muteId(3),
+    muteId(4), linkId(2), muteId(5), muteId(6), linkId(3), muteId(7),
+    ID_MIX,
+    selectorId(0), selectorId(1), selectorId(2), selectorId(3),
+};
 
 } // namespace controlpage
 } // namespace velmora

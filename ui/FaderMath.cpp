@@ -38,8 +38,15 @@ int32_t FaderModel::valueAt(int32_t y) const {
 
 FaderAction FaderModel::onKeyDown(FaderKey key) {
     int64_t v = value_;
-    if (key == FaderKey::Up) ++v;
-    else if (key == FaderKey::Down) --v;
+    switch (key) {
+    case FaderKey::Up: ++v; break;
+    case FaderKey::Down: --v; break;
+    case FaderKey::PageUp: v += FADER_PAGE_STEPS; break;
+    case FaderKey::PageDown: v -= FADER_PAGE_STEPS; break;
+    case FaderKey::Home: v = upper_; break;
+    case FaderKey::End: v = lower_; break;
+    case FaderKey::Other: break;
+    }
     value_ = limitToBounds(v, lower_, upper_);
     FaderAction a;
     a.notify = a.repaint = true;

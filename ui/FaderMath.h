@@ -17,7 +17,12 @@ int32_t faderKnobTop(int32_t value, int32_t travel, int32_t range);
 // Not limited to the bounds.
 int64_t faderValueFromPointer(int32_t y, int32_t travel, int32_t knobHeight, int32_t range);
 
-enum class FaderKey { Up, Down, Other };
+// Up and Down move one step, PageUp and PageDown FADER_PAGE_STEPS, Home to
+// the upper bound and End to the lower bound; any other key moves nothing.
+enum class FaderKey { Up, Down, PageUp, PageDown, Home, End, Other };
+
+// A page of a volume fader: 12 steps of 0.5 dB, 6 dB.
+constexpr int32_t FADER_PAGE_STEPS = 12;
 
 // What a window does after an input: post the scroll notification, repaint,
 // take the keyboard focus, capture or release the mouse.

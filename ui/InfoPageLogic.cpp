@@ -1,5 +1,7 @@
 #include "ui/InfoPageLogic.h"
 
+#include "ui/UnitLabel.h"
+
 namespace velmora {
 
 std::string firmwareLine(const PanelSettings& record) {
@@ -12,6 +14,10 @@ std::string firmwareLine(const PanelSettings& record) {
 
 void InfoPageLogic::onSettings(const PanelSettings& record) {
     view_.setFirmwareText(firmwareLine(record).c_str());
+}
+
+void InfoPageLogic::onDevice(const char* instanceId) {
+    view_.setSerialText(unitSerial(instanceId).c_str());
 }
 
 } // namespace velmora

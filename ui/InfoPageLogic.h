@@ -1,5 +1,5 @@
-// The Info page: three fixed-position lines, two of them fixed texts and one
-// the firmware version of the published record.
+// The Info page: four fixed-position lines, two of them fixed texts, one the
+// firmware version of the published record and one the serial of the unit.
 #pragma once
 
 #include "settings/PanelSettings.h"
@@ -21,6 +21,7 @@ constexpr int PAGE_Y = 53;
 constexpr TextLine MAKER_LINE{111, 46, 50, 14, "Qor"};
 constexpr TextLine PRODUCT_LINE{111, 60, 90, 14, "Velmora, REV1.0"};
 constexpr TextLine FIRMWARE_LINE{111, 74, 90, 14, ""};
+constexpr TextLine SERIAL_LINE{111, 88, 90, 14, ""};
 constexpr int LINE_ID = -1;
 constexpr Rgb TEXT_COLOUR{63, 63, 63};
 constexpr Rgb BACK_COLOUR{236, 236, 236};
@@ -34,6 +35,7 @@ std::string firmwareLine(const PanelSettings& record);
 class InfoPageView {
 public:
     virtual void setFirmwareText(const char* text) = 0;
+    virtual void setSerialText(const char* text) = 0;
 
 protected:
     ~InfoPageView() = default;
@@ -44,6 +46,10 @@ public:
     explicit InfoPageLogic(InfoPageView& view) : view_(view) {}
     // Every record replaces the firmware line, an empty version included.
     void onSettings(const PanelSettings& record);
+    // The unit the main window works with, by its instance id (null: none).
+    // The serial line shows the unit's serial ("0001", beside the caption
+    // "Serial" of the background), or nothing without a unit.
+    void onDevice(const char* instanceId);
 
 private:
     InfoPageView& view_;

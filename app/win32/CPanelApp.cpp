@@ -6,6 +6,7 @@
 #include "settings/win32/RegistrySettingsStore.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 
 namespace velmora {
 
@@ -26,22 +27,41 @@ bool CPanelApp::anotherInstanceRuns() {
 void CPanelApp::activateRunningPanel() {
     HWND running = findRunningPanelWindow();
     if (!running) return;
+    // The running panel may be hidden (in the notification area, or with no
+    // unit and no icon): its own Open command shows it on the Control page,
+    // whatever hid it. This process may hand the foreground on, the panel
+    // may then take it.
+    DWORD panelProcess = 0;
+    GetWindowThreadProcessId(running, &panelProcess);
+    if (panelProcess) AllowSetForegroundWindow(panelProcess);
+    PostMessageA(running, WM_COMMAND, MAKEWPARAM(ID_OPEN, 0), 0);
+    // Give the panel a moment to show itself before it is brought forward;
+    // a panel that does not answer is left as it is.
+    const DWORD start = GetTickCount();
+    while (!IsWindowVisible(running) && IsWindow(running) && GetTickCount() - start < kShowWaitMs) Sleep(10);
     SetForegroundWindow(running);
     if (IsIconic(running)) ShowWindow(running, SW_RESTORE);
 }
 
 int CPanelApp::run() {
     if (anotherInstanceRuns()) {
-        activateRunningPanel();
+        // A user who starts the program wants to see the panel; a start in
+        // the background (the sign-in entry run again) leaves it as it is.
+        if (!inBackground_) activateRunningPanel();
         return 0;
     }
 
     RegistrySettingsStore store(REGISTRY_KEY, applicationName().c_str());
     InitCommonControls();
+    // Screen readers reach the controls through COM objects of this thread.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
-    CPanelDlg dialog(store, inBackground_);
-    dialog.runModal(nullptr, IDD_VELPANEL_DIALOG);
-    setAppMainWindow(nullptr);
+    {
+        CPanelDlg dialog(store, inBackground_);
+        dialog.runModal(nullptr, IDD_VELPANEL_DIALOG);
+        setAppMainWindow(nullptr);
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
     return 0;
 }
 

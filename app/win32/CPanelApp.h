@@ -28,7 +28,10 @@ private:
     // True when another panel runs in this logon session. The handle of the
     // named mutex stays open for the life of the process.
     bool anotherInstanceRuns();
+    // Shows and restores the running panel's window, whatever its state.
     static void activateRunningPanel();
+    // How long a second start waits for the running panel to show itself.
+    static constexpr DWORD kShowWaitMs = 2000;
 
     HANDLE instanceMutex_ = nullptr;
     bool inBackground_;

@@ -4,8 +4,12 @@
 #include "app/win32/CPanelApp.h"
 #include "device/win32/DeviceListenerService.h"
 #include "res/resource.h"
+#include "ui/AccessibleText.h"
+#include "ui/KeyboardOrder.h"
+#include "ui/UnitLabel.h"
 #include "ui/win32/CControlPage.h"
 #include "ui/win32/CInfoPage.h"
+#include "ui/win32/SkinFontCache.h"
 
 #include <new>
 
@@ -26,6 +30,8 @@ struct RadioButton {
     int id;
     RECT bounds;
 };
+const char kFormatGroup[] = "Digital format";
+const char kLevelGroup[] = "Output level";
 const RadioButton kFormatButtons[2] = {
     {"Consumer", 16432, {716, 244, 796, 260}},
     {"Professional", 16433, {716, 260, 796, 276}},
@@ -84,23 +90,25 @@ BOOL CPanelDlg::onInitDialog() {
     Bitmap background = loadBitmapResource("BAK");
     placeWindow(background.get());
 
-    panelFont_.reset(CreateFontA(12, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Arial"));
     panelBrush_.reset(CreateSolidBrush(kPanelColor));
 
     createTabs();
     createStatusTexts();
     createRadioButtons();
     createPages();
+    arrangeKeyboardOrder();
+    describeControls();
     core_.pageList().select(0);
     tabControl_.setCheckState(1);
 
-    if (!tray_.create(hwnd(), WM_TRAY_NOTIFY, TRAY_TIP, icon_, IDR_TRAY_MENU)) {
+    // With no unit yet the tip says so; each arrival and removal renews it.
+    if (!tray_.create(hwnd(), WM_TRAY_NOTIFY, trayTip(std::string(), 0).c_str(), icon_, IDR_TRAY_MENU)) {
         if (inBackground_)
             tray_.awaitArea();
         else
             MessageBoxA(hwnd(), "Create fail! : Tray", CPanelApp::applicationName().c_str(), MB_OK);
     }
+    keyFilter_.install(&CPanelDlg::filterDialogKey, this);
 
     // The first scan runs now: a unit already attached arrives before the
     // window hides.
@@ -130,9 +138,10 @@ void CPanelDlg::placeWindow(HBITMAP background) {
 }
 
 void CPanelDlg::createTabs() {
-    tabControl_.create("control button", CSkinButton::kStyle, RECT{25, 22, 120, 41}, hwnd(), ID_TAB_CONTROL);
+    tabControl_.create("control button", CSkinButton::kStyle | WS_GROUP | WS_TABSTOP, RECT{25, 22, 120, 41}, hwnd(),
+                       ID_TAB_CONTROL);
     tabControl_.loadImages("BTN_CONTROLU", "BTN_CONTROLD");
-    tabInfo_.create("config button", CSkinButton::kStyle, RECT{120, 22, 215, 41}, hwnd(), ID_TAB_INFO);
+    tabInfo_.create("config button", CSkinButton::kStyle | WS_TABSTOP, RECT{120, 22, 215, 41}, hwnd(), ID_TAB_INFO);
     tabInfo_.loadImages("BTN_INFOU", "BTN_INFOD");
 }
 
@@ -148,7 +157,7 @@ namespace {
 // Creates one page and hands it to the list; a page the list could not take
 // is destroyed here, so that nothing is left behind when memory runs out.
 template <typename Page, typename... Args>
-void addPage(PageList& pages, HWND parent, const char* background, Args... args) {
+HWND addPage(PageList& pages, HWND parent, const char* background, Args... args) {
     Page* page = new Page(args...);
     try {
         page->createPage(parent, 24, 53, background); // a page without a window is kept all the same
@@ -157,33 +166,90 @@ void addPage(PageList& pages, HWND parent, const char* background, Args... args)
         page->destroyPage();
         throw;
     }
+    return page->hwnd();
 }
 } // namespace
 
 void CPanelDlg::createPages() {
     try {
-        addPage<CControlPage>(core_.pageList(), hwnd(), "BAK_PAGE_CONTROL", static_cast<SettingsApplier*>(&core_));
-        addPage<CInfoPage>(core_.pageList(), hwnd(), "BAK_PAGE_INFO");
+        pageWindows_[0] = addPage<CControlPage>(core_.pageList(), hwnd(), "BAK_PAGE_CONTROL",
+                                                static_cast<SettingsApplier*>(&core_));
+        pageWindows_[1] = addPage<CInfoPage>(core_.pageList(), hwnd(), "BAK_PAGE_INFO");
     } catch (const std::bad_alloc&) {
         core_.pageList().destroyAll();
         MessageBoxA(hwnd(), "Out of memory.", CPanelApp::applicationName().c_str(), MB_OK | MB_ICONSTOP);
     }
 }
 
-HWND CPanelDlg::createRadioButton(const char* text, int id, const RECT& bounds) {
-    HWND button = CreateWindowExA(0, "BUTTON", text, WS_CHILD | WS_VISIBLE | BS_RADIOBUTTON, bounds.left,
-                                  bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, hwnd(),
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
-                                  nullptr);
-    if (button) SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(panelFont_.get()), TRUE);
-    return button;
+void CPanelDlg::createRadioButtons() {
+    // Each pair is a group: the Tab key stops at its checked member, the
+    // arrow keys move within it.
+    HFONT font = skinFont(SkinFont::Label);
+    for (int i = 0; i < 2; ++i)
+        formatButtons_[i].create(kFormatButtons[i].text, kFormatButtons[i].id, kFormatButtons[i].bounds, hwnd(), font,
+                                 i == 0 ? WS_GROUP : 0);
+    for (int i = 0; i < 2; ++i)
+        levelButtons_[i].create(kLevelButtons[i].text, kLevelButtons[i].id, kLevelButtons[i].bounds, hwnd(), font,
+                                i == 0 ? WS_GROUP : 0);
+    placeGroupTabStop(formatButtons_, 2);
+    placeGroupTabStop(levelButtons_, 2);
 }
 
-void CPanelDlg::createRadioButtons() {
-    for (int i = 0; i < 2; ++i)
-        formatButtons_[i] = createRadioButton(kFormatButtons[i].text, kFormatButtons[i].id, kFormatButtons[i].bounds);
-    for (int i = 0; i < 2; ++i)
-        levelButtons_[i] = createRadioButton(kLevelButtons[i].text, kLevelButtons[i].id, kLevelButtons[i].bounds);
+void CPanelDlg::arrangeKeyboardOrder() {
+    // The Tab key follows the children's order: the tabs, the pages (the
+    // shown one's controls), the digital format, the output level; the
+    // status column, which takes no focus, goes last as a group of its own.
+    const HWND order[] = {tabControl_.hwnd(),    tabInfo_.hwnd(),       pageWindows_[0],       pageWindows_[1],
+                          formatButtons_[0].hwnd(), formatButtons_[1].hwnd(), levelButtons_[0].hwnd(),
+                          levelButtons_[1].hwnd()};
+    HWND previous = HWND_TOP;
+    for (HWND window : order) {
+        if (!window) continue;
+        SetWindowPos(window, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+        previous = window;
+    }
+    if (HWND status = statusText_[0].hwnd())
+        SetWindowLongPtrA(status, GWL_STYLE, GetWindowLongPtrA(status, GWL_STYLE) | WS_GROUP);
+}
+
+void CPanelDlg::describeControls() {
+    tabControl_.accessible().describeWith([this] { return access::pageTab("Control", tabControl_.getCheckState()); });
+    tabInfo_.accessible().describeWith([this] { return access::pageTab("Information", tabInfo_.getCheckState()); });
+    for (int i = 0; i < STATUS_TEXT_COUNT; ++i) {
+        CSkinText& line = statusText_[i];
+        line.accessible().describeWith([i, &line] { return access::captionedText(access::statusCaption(i), line.text()); });
+    }
+    for (int i = 0; i < 2; ++i) {
+        CRadioButton& format = formatButtons_[i];
+        const char* formatText = kFormatButtons[i].text;
+        format.accessible().describeWith([&format, formatText] {
+            return access::radio(kFormatGroup, formatText, format.checked());
+        });
+        CRadioButton& level = levelButtons_[i];
+        const char* levelText = kLevelButtons[i].text;
+        level.accessible().describeWith([&level, levelText] {
+            return access::radio(kLevelGroup, levelText, level.checked());
+        });
+    }
+}
+
+bool CPanelDlg::filterDialogKey(void* context, const MSG& message) {
+    return static_cast<CPanelDlg*>(context)->switchPageByKey(message);
+}
+
+bool CPanelDlg::switchPageByKey(const MSG& message) {
+    // Ctrl+Tab and Ctrl+Shift+Tab anywhere in the window switch pages as the
+    // tabs do; the focus goes to the tab of the page now shown.
+    if (message.message != WM_KEYDOWN || message.wParam != VK_TAB || GetKeyState(VK_CONTROL) >= 0) return false;
+    if (!hwnd() || (message.hwnd != hwnd() && !IsChild(hwnd(), message.hwnd))) return false;
+    const PageList& pages = core_.pageList();
+    const int next = nextPageIndex(pages.currentIndex(), static_cast<int>(pages.size()), GetKeyState(VK_SHIFT) < 0);
+    if (next < 0) return true;
+    core_.onCommand(next == 1 ? ID_TAB_INFO : ID_TAB_CONTROL);
+    CSkinButton& tab = next == 1 ? tabInfo_ : tabControl_;
+    SendMessageA(hwnd(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+    SendMessageA(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(tab.hwnd()), TRUE);
+    return true;
 }
 
 void CPanelDlg::onPaint() {
@@ -204,7 +270,7 @@ void CPanelDlg::onPaint() {
 
 INT_PTR CPanelDlg::onControlColor(HDC dc, HWND control) {
     if (!isRadioFamily(GetDlgCtrlID(control))) return FALSE;
-    SelectObject(dc, panelFont_.get());
+    SelectObject(dc, skinFont(SkinFont::Label));
     SetTextColor(dc, kRadioTextColor);
     SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<INT_PTR>(panelBrush_.get());
@@ -216,8 +282,9 @@ BOOL CPanelDlg::onCommand(WPARAM wParam) {
     // Menu items (0), accelerators (1) and button clicks (BN_CLICKED, 0) only.
     if (code > 1) return FALSE;
     if (id == IDOK || id == IDCANCEL) {
-        // Enter and Escape keep their dialog meaning: they end the run like Exit.
-        endDialog(static_cast<INT_PTR>(id));
+        // Enter and Escape hide the window like its close box: the panel
+        // keeps running in the notification area (File > Exit ends it).
+        core_.onClose();
         return TRUE;
     }
     core_.onCommand(id);
@@ -250,8 +317,12 @@ INT_PTR CPanelDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // The dialog manager shows a modal dialog once more when its queue
         // first runs empty, which may come after this message; from here on
         // only the window's own show (the Open command) makes it visible.
-        keepHidden_ = true;
-        core_.onHideAtStart();
+        // An Open that came first (a second start while this one was still
+        // starting) wins: the user asked for the window.
+        if (!openedOnce_) {
+            keepHidden_ = true;
+            core_.onHideAtStart();
+        }
         setMessageResult(0);
         return TRUE;
     case WM_WINDOWPOSCHANGING:
@@ -266,6 +337,7 @@ INT_PTR CPanelDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         core_.onTimer(static_cast<unsigned>(wParam));
         return FALSE;
     case WM_DESTROY:
+        keyFilter_.remove();
         core_.onDestroy();
         setAppMainWindow(nullptr);
         return FALSE;
@@ -314,9 +386,15 @@ void CPanelDlg::setMenuCheck(unsigned commandId, bool checked) {
 }
 
 void CPanelDlg::setRadioCheck(unsigned controlId, bool checked) {
-    HWND button = GetDlgItem(hwnd(), static_cast<int>(controlId));
-    if (button && isRadioFamily(static_cast<int>(controlId)))
-        SendMessageA(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    for (CRadioButton* group : {formatButtons_, levelButtons_}) {
+        for (int i = 0; i < 2; ++i) {
+            if (group[i].hwnd() && GetDlgCtrlID(group[i].hwnd()) == static_cast<int>(controlId)) {
+                group[i].setChecked(checked);
+                placeGroupTabStop(group, 2);
+                return;
+            }
+        }
+    }
 }
 
 void CPanelDlg::setTabCheck(unsigned controlId, int state) {
@@ -342,7 +420,10 @@ void CPanelDlg::showNotice(const char* text) {
 void CPanelDlg::scheduleNotice() { PostMessageA(hwnd(), WM_PANEL_NOTICE, 0, 0); }
 
 void CPanelDlg::showWindow(bool visible) {
-    if (visible) keepHidden_ = false;
+    if (visible) {
+        keepHidden_ = false;
+        openedOnce_ = true;
+    }
     ShowWindow(hwnd(), visible ? SW_SHOW : SW_HIDE);
 }
 
@@ -352,6 +433,8 @@ void CPanelDlg::showTrayIcon(bool visible) {
     else
         tray_.hideIcon();
 }
+
+void CPanelDlg::setTrayTip(const char* text) { tray_.setTip(text); }
 
 void CPanelDlg::startTimer(unsigned id, unsigned periodMs) { SetTimer(hwnd(), id, periodMs, nullptr); }
 

@@ -1,13 +1,17 @@
 // The panel's main window: a modal dialog on template 102 that owns the tray
-// icon, the skinned controls, the two pages and the window's fonts and
-// brushes, and forwards everything that carries a rule to PanelCore through
-// the PanelView interface it implements.
+// icon, the skinned controls, the two pages and the window's brush, and
+// forwards everything that carries a rule to PanelCore through the PanelView
+// interface it implements. Escape and Enter hide it like its close box; the
+// Tab key walks tabs, the Control page's controls and the radio buttons;
+// Ctrl+Tab switches pages.
 #pragma once
 
 #include "app/PanelCore.h"
 #include "app/PanelView.h"
 #include "app/win32/CSystemTray.h"
+#include "app/win32/DialogMessageFilter.h"
 #include "settings/SettingsStore.h"
+#include "ui/win32/CRadioButton.h"
 #include "ui/win32/CSkinButton.h"
 #include "ui/win32/CSkinText.h"
 #include "ui/win32/Dialog.h"
@@ -23,7 +27,6 @@ public:
     static constexpr UINT WM_HIDE_AT_START = WM_USER + 101;
     // Posted to itself: a notice PanelCore asked for (scheduleNotice).
     static constexpr UINT WM_PANEL_NOTICE = WM_APP + 1;
-    static constexpr const char* TRAY_TIP = "Velmora Control Panel";
 
     // In the background (a start at sign-in or after an upgrade, with no user
     // watching) the window is never shown at start, and an icon that the
@@ -47,6 +50,7 @@ public:
     void scheduleNotice() override;
     void showWindow(bool visible) override;
     void showTrayIcon(bool visible) override;
+    void setTrayTip(const char* text) override;
     void startTimer(unsigned id, unsigned periodMs) override;
     void stopTimer(unsigned id) override;
     void quit() override;
@@ -64,7 +68,10 @@ private:
     void createStatusTexts();
     void createRadioButtons();
     void createPages();
-    HWND createRadioButton(const char* text, int id, const RECT& bounds);
+    void arrangeKeyboardOrder();
+    void describeControls();
+    static bool filterDialogKey(void* context, const MSG& message);
+    bool switchPageByKey(const MSG& message);
     void onPaint();
     INT_PTR onControlColor(HDC dc, HWND control);
     BOOL onCommand(WPARAM wParam);
@@ -73,18 +80,20 @@ private:
     // Members in the order of construction; the tray goes last.
     CSystemTray tray_;
     PanelCore core_; // the master settings, the unit, the page list
-    Font panelFont_;
     Brush panelBrush_;
     CSkinButton tabControl_;
     CSkinButton tabInfo_;
     CSkinText statusText_[STATUS_TEXT_COUNT];
-    HWND formatButtons_[2] = {};
-    HWND levelButtons_[2] = {};
+    CRadioButton formatButtons_[2];
+    CRadioButton levelButtons_[2];
+    HWND pageWindows_[2] = {}; // Control page, Info page
+    DialogMessageFilter keyFilter_;
     HICON icon_ = nullptr;
     HICON smallIcon_ = nullptr;
     bool takingFocus_ = false;
     bool inBackground_;
     bool keepHidden_;         // hidden at start until the window's own show
+    bool openedOnce_ = false; // the Open command has shown the window
     HWND aboutBox_ = nullptr; // the about box while it is open
 };
 

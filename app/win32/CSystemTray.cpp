@@ -64,6 +64,9 @@ bool CSystemTray::perform(TrayIconCall call) {
         return notifyIcon(NIM_ADD, &iconData_) != FALSE;
     case TrayIconCall::Delete:
         return notifyIcon(NIM_DELETE, &iconData_) != FALSE;
+    case TrayIconCall::Modify:
+        iconData_.uFlags = NIF_TIP;
+        return notifyIcon(NIM_MODIFY, &iconData_) != FALSE;
     case TrayIconCall::None:
         break;
     }
@@ -73,6 +76,11 @@ bool CSystemTray::perform(TrayIconCall call) {
 void CSystemTray::hideIcon() { perform(state_.hide()); }
 void CSystemTray::showIcon() { perform(state_.show()); }
 void CSystemTray::removeIcon() { perform(state_.remove()); }
+
+void CSystemTray::setTip(const char* tip) {
+    lstrcpynA(iconData_.szTip, tip ? tip : "", static_cast<int>(sizeof iconData_.szTip));
+    perform(state_.retip());
+}
 
 LRESULT CSystemTray::onTrayNotification(WPARAM wParam, LPARAM lParam) {
     const TrayClickAction action =

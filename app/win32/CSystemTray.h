@@ -35,6 +35,9 @@ public:
     void hideIcon();
     void showIcon();
     void removeIcon();
+    // Replaces the tip (cut to 127 characters): at once while the icon is
+    // shown, else at its next showIcon.
+    void setTip(const char* tip);
 
     // One notification from the icon: wParam the icon id, lParam's low word
     // the mouse message. Answers 0 when it did nothing, 1 otherwise.

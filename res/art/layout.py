@@ -64,5 +64,6 @@ def knob_centre_y(v):
 
 
 # Info page (BAK_PAGE_INFO, 662 x 282)
-INFO_LINES = ((111, 46, 50, 14), (111, 60, 90, 14), (111, 74, 90, 14))
-INFO_TEXT_AREA = (111, 46, 201, 88)
+# Maker, product, firmware and serial lines (the program draws their texts).
+INFO_LINES = ((111, 46, 50, 14), (111, 60, 90, 14), (111, 74, 90, 14), (111, 88, 90, 14))
+INFO_TEXT_AREA = (111, 46, 201, 102)

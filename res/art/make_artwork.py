@@ -126,7 +126,7 @@ def preview(outdir, path):
         if on_control:
             _mixer(page, pd, B)
         else:
-            for (x, y, w, h), s in zip(L.INFO_LINES, (T.MAKER, "Velmora, REV1.0", "1.2.7")):
+            for (x, y, w, h), s in zip(L.INFO_LINES, (T.MAKER, "Velmora, REV1.0", "1.2.7", "0001")):
                 pd.rectangle((x, y, x + w - 1, y + h - 1), fill=T.INFO_PLATE)
                 pd.text((x, y + 7), s, font=arial, fill=(63, 63, 63), anchor="lm")
         win.paste(page, L.PAGE_ORIGIN)

@@ -374,7 +374,7 @@ def info_page():
     text(img, (plate[0] + 4, 12), "DEVICE INFORMATION", "sans-bold", 12, T.ENGRAVE, anchor="lm",
          shadow=T.ENGRAVE_LIGHT)
     x0, y0, x1, y1 = L.INFO_TEXT_AREA
-    for label, (lx, ly, lw, lh) in zip(("Maker", "Product", "Firmware"), L.INFO_LINES):
+    for label, (lx, ly, lw, lh) in zip(("Maker", "Product", "Firmware", "Serial"), L.INFO_LINES):
         text(img, (lx - 10, ly + lh // 2), label, "sans-bold", 11, T.LABEL_SOFT, anchor="rm")
     hline(img, 40, 300, y1 + 8, (210, 210, 210))
     hline(img, 40, 300, y1 + 9, (250, 250, 250))

@@ -36,6 +36,7 @@ public:
     std::vector<std::string> calls; // every call in order, as short tags
     bool visible = true;
     bool trayShown = true;
+    std::string trayTip;
     std::set<unsigned> timers;
     int quits = 0;
     int listenerStops = 0;
@@ -83,6 +84,7 @@ public:
     }
     void showWindow(bool on) override { visible = on; calls.push_back(on ? "show" : "hide"); }
     void showTrayIcon(bool on) override { trayShown = on; calls.push_back(on ? "tray:show" : "tray:hide"); }
+    void setTrayTip(const char* text) override { trayTip = text; calls.push_back(std::string("tip:") + text); }
     void startTimer(unsigned id, unsigned period) override {
         timers.insert(id);
         calls.push_back("timer+" + std::to_string(id) + "/" + std::to_string(period));

@@ -80,6 +80,7 @@ TEST(PanelArrival, StepsComeInTheirOrder) {
         "tray:show",
         "timer+1/50",
         "timer+2/500",
+        "tip:Velmora Control Panel - 0001 - 44100 Hz",
     };
     EXPECT_EQ(panel.view.calls, expected);
     // The pages get the device before any record, then the record of the
@@ -427,7 +428,8 @@ TEST_F(ConnectedPanel, RemovalSavesHidesAndForgetsTheUnit) {
     EXPECT_EQ(unit.device->refCount(), 1);
     EXPECT_FALSE(unit.device->isOpen());
     const std::vector<std::string> expected = {
-        "timer-1", "title:Velmora Control Panel - Ver 1.06 - No Device", "hide", "tray:hide"};
+        "timer-1", "title:Velmora Control Panel - Ver 1.06 - No Device", "hide", "tray:hide",
+        "tip:Velmora Control Panel - No Device"};
     EXPECT_EQ(panel.view.calls, expected);
     // The controller has no sender any more.
     EXPECT_FALSE(panel.core.controller().setOutVolume(0, 0));

@@ -36,6 +36,18 @@ TEST_F(StatusPanel, TextsAndMarksFollowTheUnit) {
     EXPECT_FALSE(v.checked(CMD_CLOCK_INTERNAL));
 }
 
+TEST_F(StatusPanel, TrayTipFollowsTheUnitsRateOncePerChange) {
+    Unit second("0002");
+    panel.arrive(second); // not taken: the tip keeps the first unit
+    EXPECT_EQ(panel.view.trayTip, "Velmora Control Panel - 0001 - 44100 Hz");
+    vm_hw_set_digital_input(&unit.model, 96000); // an external clock moves the rate
+    panel.view.calls.clear();
+    panel.core.onStatusTimer();
+    panel.core.onStatusTimer();
+    EXPECT_EQ(panel.view.countCalls("tip:Velmora Control Panel - 0001 - 96000 Hz"), 1u);
+    EXPECT_EQ(panel.view.trayTip, "Velmora Control Panel - 0001 - 96000 Hz");
+}
+
 TEST_F(StatusPanel, LatencyTextIsKeptWhileTheUnitDoesNotName) {
     panel.core.onStatusTimer();
     EXPECT_EQ(panel.view.status[3], "normal");

@@ -13,6 +13,7 @@ namespace testing {
 // "Z:\..." for a path of the host's file system.
 std::string windowsPath(const std::string& hostPath);
 
+// A process the test started; one still running when it goes is ended.
 struct Process {
     HANDLE handle = nullptr;
     DWORD id = 0;

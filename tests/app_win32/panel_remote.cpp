@@ -8,18 +8,23 @@
 //   panel_remote popup           a right click on the tray icon (the popup menu opens)
 //   panel_remote cancel-menu     closes an open popup menu
 //   panel_remote title           prints the main window's title
+//   panel_remote fader <n> <steps>  moves fader n (0..7) by that many wheel notches (+ up) and
+//                                   waits until its label shows where it went
+//   panel_remote point <x> <y>   puts the mouse pointer there (a tip shows where it rests)
 //
 // A first argument --desktop=NAME works on that desktop (a Wine virtual
 // desktop started as "explorer /desktop=NAME,...") instead of the default one.
 //
 // Exit status: 0 done, 1 failed or timed out, 2 usage.
 #include "app/win32/AppMainWindow.h"
+#include "tests/app_win32/AccessibleProbe.h"
 
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 using velmora::findRunningPanelWindow;
 
@@ -38,6 +43,17 @@ BOOL CALLBACK pressOkOnTrayBox(HWND window, LPARAM) {
         }
     }
     return TRUE;
+}
+
+HWND descendant(HWND top, int id) {
+    std::pair<int, HWND> search(id, nullptr);
+    EnumChildWindows(top, [](HWND window, LPARAM found) -> BOOL {
+        auto* s = reinterpret_cast<std::pair<int, HWND>*>(found);
+        if (GetDlgCtrlID(window) != s->first) return TRUE;
+        s->second = window;
+        return FALSE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.second;
 }
 
 HWND waitForPanel(DWORD limitMs) {
@@ -60,7 +76,8 @@ int main(int argc, char** argv) {
         --argc;
     }
     if (argc < 2) {
-        std::fprintf(stderr, "usage: panel_remote wait [ms] | open | command <id> | popup | cancel-menu | title\n");
+        std::fprintf(stderr, "usage: panel_remote wait [ms] | open | command <id> | popup | cancel-menu | title"
+                             " | fader <n> <steps> | point <x> <y>\n");
         return 2;
     }
     const char* action = argv[1];
@@ -95,6 +112,30 @@ int main(int argc, char** argv) {
         if (menu) PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
         return PostMessageA(main, WM_CANCELMODE, 0, 0) ? 0 : 1;
     }
+    if (std::strcmp(action, "fader") == 0 && argc > 3) {
+        const int output = std::atoi(argv[2]);
+        const int steps = std::atoi(argv[3]);
+        HWND fader = descendant(main, 12384 + output);
+        HWND label = descendant(main, 12400 + output);
+        if (!fader || !label) return 1;
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        // The fader's value reads "-31.5 dB": position 127 + 2 x dB.
+        const double before = std::atof(velmora::testing::readAccessible(fader).value.c_str());
+        int target = static_cast<int>(127 + 2 * before) + steps;
+        target = target < 0 ? 0 : target > 127 ? 127 : target;
+        char wanted[32];
+        std::snprintf(wanted, sizeof wanted, "%.1fdB", (target - 127) * 0.5);
+        const short delta = steps > 0 ? WHEEL_DELTA : -WHEEL_DELTA;
+        for (int i = 0; i < std::abs(steps); ++i)
+            if (!PostMessageA(fader, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(delta)), 0)) return 1;
+        const DWORD start = GetTickCount();
+        while (velmora::testing::readAccessible(label).value != wanted && GetTickCount() - start < 30000) Sleep(50);
+        const bool reached = velmora::testing::readAccessible(label).value == wanted;
+        CoUninitialize();
+        return reached ? 0 : 1;
+    }
+    if (std::strcmp(action, "point") == 0 && argc > 3)
+        return SetCursorPos(std::atoi(argv[2]), std::atoi(argv[3])) ? 0 : 1;
     if (std::strcmp(action, "title") == 0) {
         char text[256] = {};
         GetWindowTextA(main, text, sizeof text);

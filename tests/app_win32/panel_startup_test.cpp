@@ -1,7 +1,7 @@
 // VelPanel.exe as a process: one panel per session (a second start ends at
-// once and brings the running panel back), the window hidden after start, the
-// tray failure reported under a desktop without a notification area, and the
-// end through Exit.
+// once and shows the running panel, whatever hid it), the window hidden after
+// start, the tray failure reported under a desktop without a notification
+// area, Escape and Enter hiding the window, and the end through Exit.
 #include "ProcessDriver.h"
 
 #include <gtest/gtest.h>
@@ -47,7 +47,28 @@ HWND startPanel(Process& process, bool& trayBoxSeen, const std::string& exe = pa
     return main;
 }
 
-TEST(PanelStartup, ASecondStartEndsAtOnceAndRestoresTheRunningPanel) {
+// Whether the Control page is the page shown: the page holding the first
+// fader is visible.
+bool controlPageShown(HWND main) {
+    HWND found = nullptr;
+    EnumChildWindows(main, [](HWND window, LPARAM out) -> BOOL {
+        if (GetDlgCtrlID(window) != 12384) return TRUE;
+        *reinterpret_cast<HWND*>(out) = window;
+        return FALSE;
+    }, reinterpret_cast<LPARAM>(&found));
+    return found && (GetWindowLongA(GetParent(found), GWL_STYLE) & WS_VISIBLE);
+}
+
+// A second start of the program: it ends at once, with code 0 and no window
+// of its own.
+void startASecondTime() {
+    Process second;
+    ASSERT_TRUE(launch("\"" + panelExe() + "\"", second));
+    EXPECT_EQ(second.waitExit(kLimitMs), 0) << "the second start ends";
+    EXPECT_EQ(waitForDialog(second.id, "", 0), nullptr);
+}
+
+TEST(PanelStartup, ASecondStartShowsTheRunningPanelWhateverHidItAndEnds) {
     ASSERT_FALSE(panelExe().empty()) << "VELPANEL_EXE names the program";
     Process first;
     bool trayBoxSeen = false;
@@ -57,29 +78,35 @@ TEST(PanelStartup, ASecondStartEndsAtOnceAndRestoresTheRunningPanel) {
     EXPECT_EQ(windowText(main), "Velmora Control Panel - No Device");
     EXPECT_TRUE(waitFor(hidden, main, kLimitMs)) << "hidden after start";
 
-    // A second start while the panel hides in the notification area: it ends
-    // at once and leaves the panel as it was.
-    {
-        Process second;
-        ASSERT_TRUE(launch("\"" + panelExe() + "\"", second));
-        EXPECT_EQ(second.waitExit(kLimitMs), 0);
-        EXPECT_TRUE(first.running());
-        EXPECT_TRUE(hidden(main));
-    }
+    // Hidden at start, with no unit and no icon to click: a second start is
+    // the user's way back to the panel.
+    startASecondTime();
+    EXPECT_TRUE(waitFor(visible, main, kLimitMs)) << "shown by the second start";
+    EXPECT_TRUE(first.running());
 
-    // A second start while the panel is minimised restores it.
-    SendMessageA(main, WM_COMMAND, 32771, 0); // Open
-    ASSERT_TRUE(waitFor(visible, main, kLimitMs));
+    // Hidden by its close box on the Info page: shown again, on the Control page.
+    SendMessageA(main, WM_COMMAND, 8194, 0);
+    SendMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(waitFor(hidden, main, kLimitMs));
+    startASecondTime();
+    EXPECT_TRUE(waitFor(visible, main, kLimitMs));
+    EXPECT_TRUE(controlPageShown(main));
+
+    // Minimised: restored.
     ShowWindow(main, SW_MINIMIZE);
     ASSERT_TRUE(waitFor(iconic, main, kLimitMs));
-    {
-        Process second;
-        ASSERT_TRUE(launch("\"" + panelExe() + "\"", second));
-        EXPECT_EQ(second.waitExit(kLimitMs), 0) << "the second start ends";
-        EXPECT_EQ(waitForDialog(second.id, "", 0), nullptr);
-    }
+    startASecondTime();
     EXPECT_TRUE(waitFor([](HWND w) { return !IsIconic(w); }, main, kLimitMs)) << "restored";
     EXPECT_TRUE(visible(main));
+
+    // Escape and Enter hide the window like its close box: the panel runs on.
+    for (WPARAM key : {WPARAM(VK_ESCAPE), WPARAM(VK_RETURN)}) {
+        PostMessageA(main, WM_KEYDOWN, key, 1);
+        EXPECT_TRUE(waitFor(hidden, main, kLimitMs)) << "key " << key;
+        EXPECT_TRUE(first.running()) << "key " << key;
+        startASecondTime();
+        ASSERT_TRUE(waitFor(visible, main, kLimitMs));
+    }
 
     // Exit ends the panel; a new start then runs as the first instance again.
     PostMessageA(main, WM_COMMAND, 32773, 0);
@@ -88,9 +115,7 @@ TEST(PanelStartup, ASecondStartEndsAtOnceAndRestoresTheRunningPanel) {
     HWND mainAgain = startPanel(again, trayBoxSeen);
     ASSERT_TRUE(mainAgain) << "the mutex went with the first panel";
     EXPECT_TRUE(again.running());
-    // Escape on the shown window ends the run like Exit.
-    SendMessageA(mainAgain, WM_COMMAND, 32771, 0);
-    PostMessageA(mainAgain, WM_COMMAND, IDCANCEL, 0);
+    PostMessageA(mainAgain, WM_COMMAND, 32773, 0);
     EXPECT_EQ(again.waitExit(kLimitMs), 0);
 }
 

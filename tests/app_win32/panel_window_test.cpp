@@ -1,10 +1,16 @@
 // The real main window, run modally in this process under Wine: its place and
 // size, the controls it builds and their looks, the background it paints, the
-// system-menu entry and the about box, hiding, showing and ending, and the
-// window objects it keeps over many page switches.
+// system-menu entry and the about box, hiding, showing and ending, the window
+// objects it keeps over many page switches, the keyboard, what screen readers
+// hear, and every text drawn whole in its cell.
 #include "app/win32/AppMainWindow.h"
 #include "app/win32/CPanelDlg.h"
 #include "settings/MemorySettingsStore.h"
+#include "tests/ui_win32/PixelProbe.h"
+#include "ui/ControlPageLogic.h"
+#include "ui/SkinFonts.h"
+#include "ui/win32/CSkinText.h"
+#include "AccessibleProbe.h"
 #include "WineTestSupport.h"
 #include "GuiObjectCount.h"
 
@@ -13,6 +19,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -26,10 +33,14 @@ constexpr int kBackgroundWidth = 892, kBackgroundHeight = 372;
 
 BOOL g_trayAnswer = TRUE;
 int g_trayAdds = 0;
-BOOL WINAPI fakeNotify(DWORD message, PNOTIFYICONDATAA) {
+std::string g_trayTip; // the tip of the latest add or modify
+BOOL WINAPI fakeNotify(DWORD message, PNOTIFYICONDATAA data) {
     if (message == NIM_ADD) ++g_trayAdds;
+    if ((message == NIM_ADD || message == NIM_MODIFY) && data && (data->uFlags & NIF_TIP)) g_trayTip = data->szTip;
     return g_trayAnswer;
 }
+
+CPanelDlg* g_dialog = nullptr; // the window under test, while it runs
 
 std::function<void(HWND)> g_script;
 std::function<bool()> g_beforeStart; // runs on each tick until it answers true
@@ -64,7 +75,9 @@ INT_PTR runPanel(std::function<void(HWND)> script, std::function<bool()> beforeS
     INT_PTR result;
     {
         CPanelDlg dialog(store);
+        g_dialog = &dialog;
         result = dialog.runModal(nullptr, kTemplate);
+        g_dialog = nullptr;
     }
     CSystemTray::notifyIcon = saved;
     MSG msg; // the quit message that ended the run must not end the next one
@@ -192,7 +205,7 @@ TEST(PanelWindow, BuildsItsControlsAtTheirPlaces) {
                 LOGFONTA font{};
                 ASSERT_TRUE(GetObjectA(reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)),
                                        sizeof font, &font));
-                EXPECT_EQ(font.lfHeight, 12);
+                EXPECT_EQ(font.lfHeight, fontChoice(SkinFont::Label).height);
                 EXPECT_EQ(font.lfWeight, FW_BOLD);
                 EXPECT_STREQ(font.lfFaceName, "Arial");
                 EXPECT_FALSE(font.lfItalic || font.lfUnderline || font.lfStrikeOut);
@@ -392,19 +405,42 @@ TEST(PanelWindow, CloseHidesOpenShowsAndTheMouseOverTheBackgroundTakesTheFocus) 
     });
 }
 
-TEST(PanelWindow, EscapeAndEnterEndTheRunLikeExit) {
+// Presses a key on the focused window as the modal loop delivers it: through
+// the dialog manager (and its message filter), then to the window. Shift and
+// Ctrl are held as asked while the key is handled.
+void pressKey(HWND main, WPARAM key, bool shift = false, bool control = false) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    BYTE held[256];
+    std::copy(std::begin(keys), std::end(keys), held);
+    held[VK_SHIFT] = shift ? 0x80 : 0;
+    held[VK_CONTROL] = control ? 0x80 : 0;
+    SetKeyboardState(held);
+    HWND target = GetFocus() ? GetFocus() : main;
+    PostMessageA(target, WM_KEYDOWN, key, 1);
+    PostMessageA(target, WM_KEYUP, key, 0xC0000001);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (!IsDialogMessageA(main, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    SetKeyboardState(keys);
+}
+
+TEST(PanelWindow, EscapeAndEnterHideTheWindowLikeItsCloseBox) {
     for (WPARAM key : {WPARAM(VK_ESCAPE), WPARAM(VK_RETURN)}) {
-        static HWND window;
-        window = nullptr;
         runPanel([key](HWND main) {
-            window = main;
             SendMessageA(main, WM_COMMAND, 32771, 0);
-            SetFocus(main);
-            PostMessageA(main, WM_KEYDOWN, key, 0);
-            PostMessageA(main, WM_KEYUP, key, 0);
-            testing::pumpUntil([main] { return !IsWindow(main); }, 3000);
+            ASSERT_TRUE(IsWindowVisible(main));
+            SetFocus(GetDlgItem(main, 8192));
+            pressKey(main, key);
+            EXPECT_FALSE(IsWindowVisible(main)) << "key " << key;
+            EXPECT_TRUE(IsWindow(main)) << "key " << key << ": the panel runs on";
+            SendMessageA(main, WM_COMMAND, 32771, 0);
+            EXPECT_TRUE(IsWindowVisible(main)) << "Open shows it again";
         });
-        EXPECT_FALSE(IsWindow(window)) << "key " << key;
     }
 }
 
@@ -424,6 +460,26 @@ TEST(PanelWindow, AFailedTrayIconIsReportedAndTheWindowCarriesOn) {
              });
     g_trayAnswer = TRUE;
     EXPECT_TRUE(boxSeen);
+}
+
+TEST(PanelWindow, AnOpenThatComesBeforeTheHideAtStartWins) {
+    // A second start while this panel is still starting: its Open arrives
+    // while the tray failure box holds the start, before the hide at start.
+    static bool opened;
+    opened = false;
+    g_trayAnswer = FALSE;
+    runPanel([](HWND main) { EXPECT_TRUE(IsWindowVisible(main)) << "the user asked for the window"; },
+             [] {
+                 HWND box = findBoxWithText("Create fail! : Tray");
+                 if (box && !opened) {
+                     opened = true;
+                     PostMessageA(appMainWindow(), WM_COMMAND, 32771, 0);
+                     PostMessageA(box, WM_COMMAND, IDOK, 0);
+                 }
+                 return opened && !box;
+             });
+    g_trayAnswer = TRUE;
+    EXPECT_TRUE(opened);
 }
 
 TEST(PanelWindow, ThousandPageSwitchesKeepTheWindowObjectsCount) {
@@ -446,6 +502,264 @@ TEST(PanelWindow, ThousandPageSwitchesKeepTheWindowObjectsCount) {
                     after.gdi, before.user, after.user);
         EXPECT_LE(after.gdi - before.gdi, 4);
         EXPECT_LE(after.user - before.user, 0);
+    });
+}
+
+
+// ---- keyboard, screen readers, text ----------------------------------------------
+
+// COM for the accessibility objects of this thread, as the program has it.
+struct ComApartment {
+    ComApartment() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+    ~ComApartment() { CoUninitialize(); }
+};
+
+// A descendant by control id (page controls are grandchildren of the window).
+HWND descendant(HWND main, int id) {
+    std::pair<int, HWND> search(id, nullptr);
+    EnumChildWindows(main, [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<std::pair<int, HWND>*>(param);
+        if (GetDlgCtrlID(window) != s->first) return TRUE;
+        s->second = window;
+        return FALSE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
+int focusedId() { return GetDlgCtrlID(GetFocus()); }
+std::string heardValue(HWND window) { return testing::readAccessible(window).value; }
+
+bool imageShown(HWND control, const char* image) {
+    const test::Pixels want = test::resourcePixels(image), shot = test::capture(control);
+    for (int y = 0; y < want.height; ++y)
+        for (int x = 0; x < want.width; ++x)
+            if (shot.at(x, y) != want.at(x, y)) return false;
+    return true;
+}
+
+TEST(PanelWindow, TheKeyboardReachesEveryControlInOrder) {
+    ComApartment com;
+    runPanel([](HWND main) {
+        SendMessageA(main, WM_COMMAND, 32771, 0); // Open
+        // A record's check marks: the Tab key lands on them and chooses nothing.
+        g_dialog->setRadioCheck(16433, true);
+        g_dialog->setRadioCheck(16417, true);
+        SetFocus(GetDlgItem(main, 8192));
+        const std::vector<int> stops = {8192,  8194,  12384, 12385, 12386, 12387, 12388, 12389, 12390, 12391,
+                                        12288, 12304, 12320, 12305, 12306, 12321, 12307, 12308, 12322, 12309,
+                                        12310, 12323, 12311, 12289, 12336, 16433, 16417, 8192};
+        for (bool back : {false, true}) {
+            std::vector<int> walked = {focusedId()};
+            for (size_t i = 1; i < stops.size(); ++i) {
+                pressKey(main, VK_TAB, back);
+                walked.push_back(focusedId());
+            }
+            EXPECT_EQ(walked, back ? std::vector<int>(stops.rbegin(), stops.rend()) : stops) << "Shift: " << back;
+        }
+        for (int id : {16432, 16433, 16416, 16417})
+            EXPECT_EQ(SendMessageA(GetDlgItem(main, id), BM_GETCHECK, 0, 0), id % 2 ? BST_CHECKED : BST_UNCHECKED) << id;
+
+        // The focused tab shows a focus rectangle; without the focus, its image alone.
+        EXPECT_FALSE(imageShown(GetDlgItem(main, 8192), "BTN_CONTROLD"));
+        pressKey(main, VK_TAB);
+        EXPECT_TRUE(imageShown(GetDlgItem(main, 8192), "BTN_CONTROLD"));
+
+        // A fader's page is 6 dB, Home and End its ends; its label follows.
+        pressKey(main, VK_TAB);
+        HWND fader = GetFocus();
+        ASSERT_EQ(focusedId(), 12384);
+        const std::pair<WPARAM, const char*> keys[] = {
+            {VK_NEXT, "-6.0 dB"}, {VK_END, "-63.5 dB"}, {VK_HOME, "0.0 dB"}, {VK_DOWN, "-0.5 dB"}, {VK_PRIOR, "0.0 dB"}};
+        for (const auto& [key, value] : keys) {
+            pressKey(main, key);
+            EXPECT_EQ(heardValue(fader), value) << key;
+        }
+        EXPECT_EQ(heardValue(descendant(main, 12400)), "0.0dB");
+
+        // Space acts as a click on a switch and on a selector; arrows move within the selectors.
+        SetFocus(descendant(main, 12288));
+        pressKey(main, VK_SPACE);
+        EXPECT_EQ(heardValue(descendant(main, 12288)), "on");
+        SetFocus(descendant(main, 12336));
+        pressKey(main, VK_DOWN);
+        EXPECT_EQ(focusedId(), 12337);
+        pressKey(main, VK_SPACE);
+        EXPECT_EQ(SendMessageA(descendant(main, 12337), BM_GETCHECK, 0, 0), BST_CHECKED);
+
+        // Ctrl+Tab and Ctrl+Shift+Tab switch pages as the tabs do.
+        HWND control = GetParent(fader);
+        SetFocus(fader);
+        pressKey(main, VK_TAB, false, true);
+        EXPECT_FALSE(shown(control));
+        EXPECT_EQ(focusedId(), 8194);
+        pressKey(main, VK_TAB, false, true);
+        EXPECT_TRUE(shown(control));
+        EXPECT_EQ(focusedId(), 8192);
+        pressKey(main, VK_TAB, true, true);
+        EXPECT_FALSE(shown(control));
+        EXPECT_TRUE(IsWindowVisible(main));
+    });
+}
+
+TEST(PanelWindow, ScreenReadersHearNamesValuesAndRolesAndTheWindowNamesStay) {
+    ComApartment com;
+    runPanel([](HWND main) {
+        SendMessageA(main, WM_COMMAND, 32771, 0);
+        g_dialog->setStatusText(2, "44100 Hz");
+        HWND sampleRate = nullptr;
+        for (HWND child : directChildren(main))
+            if (clientRectOf(child).left == 790 && clientRectOf(child).top == 135) sampleRate = child;
+        struct Heard {
+            HWND window;
+            const char* name;
+            const char* value;
+            long role;
+            const char* windowName;
+        };
+        const Heard heard[] = {
+            {GetDlgItem(main, 8192), "Control", "", ROLE_SYSTEM_PAGETAB, "control button"},
+            {GetDlgItem(main, 16417), "Output level: -10dBv(Unbalanced)", "", ROLE_SYSTEM_RADIOBUTTON,
+             "-10dBv(Unbalanced)"},
+            {sampleRate, "Sample rate", "44100 Hz", ROLE_SYSTEM_STATICTEXT, "static winodw"},
+            {descendant(main, 12386), "Output 3 volume", "0.0 dB", ROLE_SYSTEM_SLIDER, "peak window"},
+            {descendant(main, 12304), "Output 1 mute", "off", ROLE_SYSTEM_CHECKBUTTON, "control button"},
+            {descendant(main, 12323), "Outputs 7 and 8 link", "off", ROLE_SYSTEM_CHECKBUTTON, "control button"},
+            {descendant(main, 12339), "S/PDIF output 4", "", ROLE_SYSTEM_RADIOBUTTON, "S/PDIF OUT"},
+            {descendant(main, 12407), "Output 8 level", "0.0dB", ROLE_SYSTEM_STATICTEXT, "static winodw"},
+            {descendant(main, 12352), "Input 1 meter", "0%", ROLE_SYSTEM_PROGRESSBAR, "peak window"},
+            {GetParent(descendant(main, 12384)), "Control page", "", ROLE_SYSTEM_PROPERTYPAGE, ""},
+        };
+        for (const Heard& h : heard) {
+            SCOPED_TRACE(h.name);
+            const testing::AccessibleReading r = testing::readAccessible(h.window);
+            ASSERT_TRUE(r.found);
+            EXPECT_EQ(r.name, h.name);
+            EXPECT_EQ(r.value, h.value);
+            EXPECT_EQ(r.role, h.role);
+            EXPECT_EQ(textOf(h.window), h.windowName) << "the window's own name is left alone";
+        }
+        // The default action is a click, as a reader does it: checked, selected.
+        HWND mute = descendant(main, 12304);
+        EXPECT_EQ(testing::readAccessible(mute).defaultAction, "Check");
+        ASSERT_TRUE(testing::readAccessible(mute, true).found);
+        ASSERT_TRUE(testing::readAccessible(GetDlgItem(main, 8194), true).found);
+        testing::pumpMessages();
+        EXPECT_EQ(testing::readAccessible(mute).state & STATE_SYSTEM_CHECKED, STATE_SYSTEM_CHECKED);
+        EXPECT_EQ(heardValue(mute), "on");
+        EXPECT_EQ(testing::readAccessible(GetDlgItem(main, 8194)).state & STATE_SYSTEM_SELECTED, STATE_SYSTEM_SELECTED);
+        EXPECT_FALSE(shown(GetParent(mute)));
+    });
+}
+
+// Right-most column that differs from the picture's top-left pixel (the
+// background); -1 when nothing is drawn.
+int inkRight(const test::Pixels& shot) {
+    int right = -1;
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = right + 1; x < shot.width; ++x)
+            if (shot.at(x, y) != shot.at(0, 0)) right = x;
+    return right;
+}
+
+// What a control shows against a twin of it that has all the room it wants:
+// the same ink, all of it within the control.
+void expectDrawnWhole(HWND shown, HWND twin, const std::string& what) {
+    const test::Pixels part = test::capture(shown), whole = test::capture(twin);
+    EXPECT_LT(inkRight(whole), part.width) << what << " fits";
+    for (int y = 0; y < part.height; ++y)
+        for (int x = 0; x < part.width; ++x)
+            if (part.at(x, y) != whole.at(x, y)) {
+                ADD_FAILURE() << what << ": differs from the whole text at " << x << "," << y;
+                return;
+            }
+}
+
+TEST(PanelWindow, EveryTextItsCellsCanShowIsDrawnWhole) {
+    runPanel([](HWND main) {
+        SendMessageA(main, WM_COMMAND, 32771, 0);
+        // Metric check: each text's extent in the control's own font, after the
+        // radio glyph, against the control's cell, with 2 pixels to spare for
+        // rounding. Liberation Sans has Arial's metrics: the same holds on Windows.
+        HDC dc = GetDC(main);
+        std::map<std::string, int> leastSpare;
+        auto measure = [&](const std::string& what, HWND control, const std::vector<std::string>& texts, int indent) {
+            HFONT font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+            LOGFONTA look{};
+            ASSERT_TRUE(GetObjectA(font, sizeof look, &look)) << what;
+            EXPECT_EQ(look.lfWidth, 0) << what << ": nothing squeezed";
+            HGDIOBJ old = SelectObject(dc, font);
+            TEXTMETRICA metrics{};
+            GetTextMetricsA(dc, &metrics);
+            EXPECT_TRUE(metrics.tmPitchAndFamily & TMPF_TRUETYPE) << what << ": an outline font";
+            RECT cell;
+            GetClientRect(control, &cell);
+            EXPECT_LE(metrics.tmHeight, cell.bottom) << what;
+            for (const std::string& text : texts) {
+                SIZE extent{};
+                GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+                const int spare = cell.right - indent - extent.cx;
+                EXPECT_GE(spare, 2) << what << " \"" << text << "\"";
+                if (!leastSpare.count(what) || spare < leastSpare[what]) leastSpare[what] = spare;
+            }
+            SelectObject(dc, old);
+        };
+        std::vector<std::string> decibels;
+        for (int v = 0; v <= 127; ++v) decibels.push_back(volumeLabel(v));
+        for (int id = 12400; id <= 12407; ++id) measure("dB label", descendant(main, id), decibels, 0);
+        for (int id : {16432, 16433, 16416, 16417})
+            measure("radio", GetDlgItem(main, id), {textOf(GetDlgItem(main, id))}, RADIO_TEXT_INDENT);
+        for (int id = 12336; id <= 12339; ++id) measure("S/PDIF OUT", descendant(main, id), {"S/PDIF OUT"}, RADIO_TEXT_INDENT);
+        std::vector<HWND> status;
+        for (HWND child : directChildren(main))
+            if (clientRectOf(child).left == 790) status.push_back(child);
+        std::sort(status.begin(), status.end(), [](HWND a, HWND b) { return clientRectOf(a).top < clientRectOf(b).top; });
+        for (HWND line : status)
+            measure("status", line, {"Velmora HS", "Internal", "Digital", "88200 Hz", "highspeed", "relaxed nomal",
+                                     "18CH / 24 Bit"}, 0);
+        std::vector<HWND> pages = pagesOf(main);
+        HWND info = directChildren(pages[0]).size() < directChildren(pages[1]).size() ? pages[0] : pages[1];
+        std::vector<HWND> lines = directChildren(info);
+        std::sort(lines.begin(), lines.end(), [](HWND a, HWND b) { return clientRectOf(a).top < clientRectOf(b).top; });
+        ASSERT_EQ(lines.size(), 4u);
+        const std::vector<std::string> infoTexts[4] = {{"Qor"}, {"Velmora, REV1.0"}, {"2.1.3", "10.10.10"},
+                                                       {"0001", "E2EINST1"}};
+        for (int i = 0; i < 4; ++i) measure("Info line " + std::to_string(i), lines[i], infoTexts[i], 0);
+        ReleaseDC(main, dc);
+        for (const auto& [what, spare] : leastSpare) std::printf("[ figures  ] %s: %d px to spare\n", what.c_str(), spare);
+
+        // Pixel check: the longest texts as the cells show them, against twins
+        // with room to spare in a free strip of the same parent (same colours).
+        HWND fader = descendant(main, 12384);
+        SendMessageA(fader, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 50));
+        SendMessageA(fader, WM_LBUTTONUP, 0, MAKELPARAM(8, 400)); // released below the track: -63.5dB
+        testing::pumpMessages();
+        g_dialog->setStatusText(3, "relaxed nomal");
+        CSkinText labelTwin, statusTwin;
+        labelTwin.create(GetParent(descendant(main, 12400)), 300, 8, 300, 12, -1, RGB(6, 6, 6), RGB(235, 235, 235),
+                         "-63.5dB", SkinFont::SmallText);
+        statusTwin.create(main, 24, 345, 300, 14, -1, RGB(123, 123, 123), RGB(221, 221, 221), "relaxed nomal");
+        expectDrawnWhole(descendant(main, 12400), labelTwin.hwnd(), "-63.5dB");
+        expectDrawnWhole(status[3], statusTwin.hwnd(), "relaxed nomal");
+        SetFocus(main);
+        for (int id : {16433, 16417, 12337}) {
+            HWND radio = id < 16000 ? descendant(main, id) : GetDlgItem(main, id);
+            const POINT at = id < 16000 ? POINT{300, 8} : POINT{24, 345};
+            HWND twin = CreateWindowExA(0, "BUTTON", textOf(radio).c_str(), WS_CHILD | WS_VISIBLE | BS_RADIOBUTTON,
+                                        at.x, at.y, 300, 16, GetParent(radio),
+                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>((id & 0xFFF0) | 0xE)),
+                                        GetModuleHandleA(nullptr), nullptr);
+            SendMessageA(twin, WM_SETFONT, SendMessageA(radio, WM_GETFONT, 0, 0), TRUE);
+            expectDrawnWhole(radio, twin, textOf(radio));
+            DestroyWindow(twin);
+        }
+    });
+}
+
+TEST(PanelWindow, TheTrayTipSaysNoDeviceUntilAUnitComes) {
+    runPanel([](HWND) {
+        EXPECT_EQ(g_trayTip, "Velmora Control Panel - No Device");
+        g_dialog->setTrayTip("Velmora Control Panel - 0001 - 48000 Hz");
+        EXPECT_EQ(g_trayTip, "Velmora Control Panel - 0001 - 48000 Hz");
     });
 }
 

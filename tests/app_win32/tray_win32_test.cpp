@@ -139,6 +139,26 @@ TEST_F(TrayTest, HideShowAndRemoveTalkToTheAreaOnlyWhenTheStateChanges) {
     EXPECT_EQ(g_calls.size(), 3u) << "destroying a removed tray deletes nothing more";
 }
 
+TEST_F(TrayTest, ANewTipReachesAShownIconAtOnceAndAHiddenOneWhenItComesBack) {
+    CSystemTray tray;
+    ASSERT_TRUE(tray.create(main_.hwnd(), kCallback, "Velmora Control Panel - No Device", icon_, kIconId));
+    g_calls.clear();
+    tray.setTip("Velmora Control Panel - 0001 - 48000 Hz");
+    ASSERT_EQ(g_calls.size(), 1u);
+    EXPECT_EQ(g_calls[0].message, DWORD(NIM_MODIFY));
+    EXPECT_EQ(g_calls[0].data.uFlags, UINT(NIF_TIP));
+    EXPECT_STREQ(g_calls[0].data.szTip, "Velmora Control Panel - 0001 - 48000 Hz");
+
+    tray.hideIcon();
+    g_calls.clear();
+    tray.setTip(std::string(200, 'T').c_str()); // kept for the next add, cut to the record
+    EXPECT_TRUE(g_calls.empty()) << "a hidden icon is not modified";
+    tray.showIcon();
+    ASSERT_EQ(countCalls(NIM_ADD), 1);
+    EXPECT_EQ(g_calls.back().data.uFlags, UINT(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_EQ(std::string(g_calls.back().data.szTip), std::string(127, 'T'));
+}
+
 TEST_F(TrayTest, DestroyingTheTrayRemovesTheIconAndItsWindow) {
     HWND own = nullptr;
     {

@@ -24,8 +24,13 @@
 //   panelctl resources                "windows=N gdi=N handles=N" of the panel process
 //   panelctl wait-gone [ms]           wait until no main window exists
 //   panelctl window <title> [ms]      wait for any top-level window whose title starts with <title>
+//   panelctl key <vk>                 post a key press (WM_KEYDOWN) to the main window
+//   panelctl acc-value <name>         the accessible value of the panel's control with that accessible
+//                                     name, read as a screen reader does (through oleacc, across processes)
 //
 // Exit status: 0 done, 1 failed or timed out, 2 usage.
+#include "tests/app_win32/AccessibleProbe.h"
+
 #include <windows.h>
 #include <sddl.h>
 #include <winternl.h>
@@ -244,7 +249,8 @@ int usage() {
                  "usage: panelctl find [ms] | title | wait-title <text> [ms] | visible | wait-visible <0|1> [ms]\n"
                  "       | close | control-page | command <id> | page-command <id> | fader <output> <steps>\n"
                  "       | wait-box [ms] | dismiss [text] | answer <yes|no> [text] | boxes [text] | storm <count>\n"
-                 "       | key-access <key> read-only|full | pid | resources | wait-gone [ms] | window <title> [ms]\n");
+                 "       | key-access <key> read-only|full | pid | resources | wait-gone [ms] | window <title> [ms]\n"
+                 "       | key <vk> | acc-value <name>\n");
     return 2;
 }
 
@@ -470,6 +476,33 @@ int run(int argc, char** argv) {
         for (HWND box : messageBoxes(main))
             if (argc < 3 || boxMatches(box, argv[2])) ++count;
         std::printf("%u\n", count);
+        return 0;
+    }
+    if (cmd == "key") {
+        if (argc < 3) return usage();
+        const WPARAM key = std::strtoul(argv[2], nullptr, 0);
+        return PostMessageA(main, WM_KEYDOWN, key, 1) ? 0 : 1;
+    }
+    if (cmd == "acc-value") {
+        if (argc < 3) return usage();
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        struct Search {
+            const char* name;
+            velmora::testing::AccessibleReading found;
+        } search{argv[2], {}};
+        EnumChildWindows(main, [](HWND window, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            const velmora::testing::AccessibleReading reading = velmora::testing::readAccessible(window);
+            if (!reading.found || reading.name != s->name) return TRUE;
+            s->found = reading;
+            return FALSE;
+        }, reinterpret_cast<LPARAM>(&search));
+        CoUninitialize();
+        if (!search.found.found) {
+            std::fprintf(stderr, "panelctl: no control named \"%s\"\n", argv[2]);
+            return 1;
+        }
+        std::printf("%s\n", search.found.value.c_str());
         return 0;
     }
     if (cmd == "pid") {

@@ -211,7 +211,7 @@ TEST(ControlPageBackground, SwitchCornersBlendIntoThePageWhereverTheyAreUsed) {
 TEST(InfoPageBackground, TheTextLinesSitOnTheirPanelColour) {
   const Bmp& page = load("BAK_PAGE_INFO");
   ASSERT_EQ(page.error, "");
-  EXPECT_TRUE(flat(page, 111, 46, 90, 42, 1, kInfoPanel));
+  EXPECT_TRUE(flat(page, 111, 46, 90, 56, 1, kInfoPanel)) << "maker, product, firmware and serial lines";
 }
 
 TEST(PeakMeter, TheLitBarRunsGreenToRedUpwardsAndTheTrackIsTheSameBarUnlit) {

@@ -1,6 +1,7 @@
 // The resources as Windows' own loader sees them, linked into this test
 // program exactly as into VelPanel.exe: bitmaps by name, menus, strings,
-// dialog templates turned into windows, the icon group and the version block.
+// dialog templates turned into windows, the icon group, the version block and
+// the application manifest.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -187,7 +188,7 @@ TEST(Win32Resources, MainWindowTemplateIsAFixedFrameAppWindowWithTheMainMenu) {
   EXPECT_EQ(menuText(bar, 1), "&Config");
   EXPECT_EQ(GetWindow(w, GW_CHILD), nullptr);
 
-  // The two page templates: empty children.
+  // The two page templates: empty children that the Tab key walks into.
   for (int id : {IDD_PAGE_CONTROL, IDD_PAGE_INFO}) {
     SCOPED_TRACE(id);
     HWND page = makeDialog(id, w);
@@ -196,6 +197,7 @@ TEST(Win32Resources, MainWindowTemplateIsAFixedFrameAppWindowWithTheMainMenu) {
     EXPECT_TRUE(ps & WS_CHILD);
     EXPECT_TRUE(ps & WS_VISIBLE);
     EXPECT_FALSE(ps & (WS_CAPTION | WS_THICKFRAME));
+    EXPECT_TRUE(GetWindowLongA(page, GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
     EXPECT_EQ(GetWindow(page, GW_CHILD), nullptr);
     DestroyWindow(page);
   }
@@ -268,4 +270,29 @@ TEST(Win32Resources, VersionBlockNamesMakerAndProduct) {
   EXPECT_EQ(value("CompanyName"), "Qor");
   EXPECT_EQ(value("ProductName"), "VelPanel");
   EXPECT_EQ(value("FileDescription"), "Velmora Control Panel");
+}
+
+TEST(Win32Resources, ManifestAsksForCommonControlsSixWindowsSevenToElevenAndTheInvokersRights) {
+  HRSRC res = FindResourceA(self(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
+  ASSERT_NE(res, nullptr);
+  const char* data = static_cast<const char*>(LockResource(LoadResource(self(), res)));
+  ASSERT_NE(data, nullptr);
+  const std::string xml(data, SizeofResource(self(), res));
+  for (const char* part : {
+           "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+           "publicKeyToken=\"6595b64144ccf1df\"",
+           "<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>",
+           "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // Windows 7
+           "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // Windows 8
+           "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // Windows 8.1
+           "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // Windows 10 and 11
+           ">false</dpiAware>", ">true</gdiScaling>"})
+    EXPECT_NE(xml.find(part), std::string::npos) << part;
+
+  // The loader took it: in this process the platform's "Button" class is
+  // the common controls' (version 6) one, by the activation context.
+  ACTCTX_SECTION_KEYED_DATA found{};
+  found.cbSize = sizeof found;
+  EXPECT_TRUE(FindActCtxSectionStringW(0, nullptr, ACTIVATION_CONTEXT_SECTION_WINDOW_CLASS_REDIRECTION, L"Button",
+                                       &found));
 }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 using namespace velmora;
 
 namespace {
@@ -80,6 +82,17 @@ TEST(FaderModel, KeysAndWheelStepByOneAndAlwaysNotify) {
     f.setPos(0);
     f.onKeyDown(FaderKey::Down);
     EXPECT_EQ(f.value(), 0);
+}
+
+TEST(FaderModel, PageKeysMoveSixDecibelsHomeAndEndTheBounds) {
+    FaderModel f = fader();
+    const std::pair<FaderKey, int> steps[] = {{FaderKey::PageUp, 72},   {FaderKey::PageDown, 60}, {FaderKey::Home, 127},
+                                              {FaderKey::PageUp, 127},  {FaderKey::End, 0},       {FaderKey::PageDown, 0}};
+    f.setPos(60);
+    for (const auto& [key, value] : steps) {
+        EXPECT_TRUE(f.onKeyDown(key).notify);
+        EXPECT_EQ(f.value(), value);
+    }
 }
 
 TEST(FaderModel, MouseDragMovesOnlyInsideAndReleaseSetsFromAnywhere) {

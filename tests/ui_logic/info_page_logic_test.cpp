@@ -1,4 +1,5 @@
-// The Info page's firmware line and the skinned controls' drawing choices.
+// The Info page's firmware and serial lines and the skinned controls' drawing
+// choices.
 #include "ui/InfoPageLogic.h"
 #include "ui/SkinTextLayout.h"
 
@@ -14,7 +15,9 @@ namespace {
 
 struct FakeInfoView : InfoPageView {
     std::vector<std::string> texts;
+    std::vector<std::string> serials;
     void setFirmwareText(const char* t) override { texts.push_back(t); }
+    void setSerialText(const char* t) override { serials.push_back(t); }
 };
 
 } // namespace
@@ -29,6 +32,17 @@ TEST(InfoPage, FirmwareLineFollowsEveryRecordIncludingEmptyOnes) {
     std::memset(r.firmwareVersion.text, 0, sizeof r.firmwareVersion.text);
     page.onSettings(r);
     EXPECT_EQ(view.texts, (std::vector<std::string>{"1.2.3", ""}));
+}
+
+TEST(InfoPage, SerialLineShowsTheUnitsSerialAndNothingWithoutAUnit) {
+    FakeInfoView view;
+    InfoPageLogic page(view);
+    page.onDevice("VELMORA\\UNIT\\0001");
+    page.onDevice(nullptr);
+    page.onDevice("ROOT\\VELMORA\\SN\x07" "42"); // a control character is not shown
+    page.onDevice("");
+    EXPECT_EQ(view.serials, (std::vector<std::string>{"0001", "", "SN42", ""}));
+    EXPECT_TRUE(view.texts.empty()) << "the firmware line follows records only";
 }
 
 TEST(InfoPage, UnterminatedFirmwareTextStopsAtItsField) {

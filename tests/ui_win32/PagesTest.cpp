@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -142,7 +144,7 @@ struct Expected {
     const char* text;
 };
 
-TEST_F(PagesTest, ControlPageBuildsItsControlsInOrderAtTheirPlaces)
+TEST_F(PagesTest, ControlPageBuildsItsControlsAtTheirPlacesInTheTabKeysOrder)
 {
     RECT page{};
     ::GetWindowRect(control->hwnd(), &page);
@@ -180,26 +182,33 @@ TEST_F(PagesTest, ControlPageBuildsItsControlsInOrderAtTheirPlaces)
         expected.push_back({12401 + 2 * k, 368 + 83 * k, 227, 32, 12, nullptr, "static winodw"});
     }
 
-    const std::vector<ChildWindow> children = childrenOf(control->hwnd());
+    std::vector<ChildWindow> children = childrenOf(control->hwnd());
     ASSERT_EQ(children.size(), expected.size()); // 14 buttons, 4 selectors, 26 meters, 8 faders, 8 labels
-    for (size_t n = 0; n < expected.size(); ++n) {
-        const Expected& e = expected[n];
-        const ChildWindow& c = children[n];
-        SCOPED_TRACE("control " + std::to_string(n) + " id " + std::to_string(e.id));
-        EXPECT_EQ(c.id, e.id);
-        EXPECT_EQ(c.rect.left, e.x);
-        EXPECT_EQ(c.rect.top, e.y);
-        EXPECT_EQ(c.rect.right - c.rect.left, e.w);
-        EXPECT_EQ(c.rect.bottom - c.rect.top, e.h);
+    // The Tab key follows the windows' order: the faders, the switches left
+    // to right, the selectors; meters and labels after them, as built.
+    const int keyboardOrder[] = {12384, 12385, 12386, 12387, 12388, 12389, 12390, 12391, 12288, 12304, 12320,
+                                 12305, 12306, 12321, 12307, 12308, 12322, 12309, 12310, 12323, 12311, 12289,
+                                 12336, 12337, 12338, 12339};
+    for (size_t n = 0; n < std::size(keyboardOrder); ++n)
+        EXPECT_EQ(children[n].id, keyboardOrder[n]) << "place " << n;
+    for (const Expected& e : expected) {
+        SCOPED_TRACE("id " + std::to_string(e.id) + " at " + std::to_string(e.x));
+        auto c = std::find_if(children.begin(), children.end(), [&](const ChildWindow& w) {
+            return w.id == e.id && w.rect.left == e.x && w.rect.top == e.y;
+        });
+        ASSERT_NE(c, children.end());
+        EXPECT_EQ(c->rect.right - c->rect.left, e.w);
+        EXPECT_EQ(c->rect.bottom - c->rect.top, e.h);
         if (e.className) {
-            EXPECT_STREQ(c.className.c_str(), e.className);
+            EXPECT_STREQ(c->className.c_str(), e.className);
         }
-        EXPECT_STREQ(c.text.c_str(), e.text);
+        EXPECT_STREQ(c->text.c_str(), e.text);
+        children.erase(c);
     }
 
-    // Skinned buttons are owner-drawn; selectors are plain radio buttons,
-    // selector 0 checked; labels start at "0.0dB".
-    EXPECT_EQ(::GetWindowLongA(item(12288), GWL_STYLE) & 0xFFFFFFFF, 0x5000000B);
+    // Skinned buttons are owner-drawn (and Tab stops); selectors are plain
+    // radio buttons, selector 0 checked; labels start at "0.0dB".
+    EXPECT_EQ(::GetWindowLongA(item(12288), GWL_STYLE) & ~(WS_TABSTOP | WS_GROUP) & 0xFFFFFFFF, 0x5000000B);
     for (int k = 0; k < 4; ++k) {
         EXPECT_EQ(::GetWindowLongA(item(12336 + k), GWL_STYLE) & BS_TYPEMASK, BS_RADIOBUTTON);
         EXPECT_EQ(::SendMessageA(item(12336 + k), BM_GETCHECK, 0, 0), k == 0 ? BST_CHECKED : BST_UNCHECKED);
@@ -429,9 +438,9 @@ TEST_F(PagesTest, MeterBlockLightsTheRightMeters)
 TEST_F(PagesTest, InfoPageLinesAndFirmwareVersion)
 {
     const std::vector<ChildWindow> lines = childrenOf(info->hwnd());
-    ASSERT_EQ(lines.size(), 3u);
-    const int expectedLines[3][4] = {{111, 46, 50, 14}, {111, 60, 90, 14}, {111, 74, 90, 14}};
-    for (int n = 0; n < 3; ++n) {
+    ASSERT_EQ(lines.size(), 4u);
+    const int expectedLines[4][4] = {{111, 46, 50, 14}, {111, 60, 90, 14}, {111, 74, 90, 14}, {111, 88, 90, 14}};
+    for (int n = 0; n < 4; ++n) {
         EXPECT_EQ(lines[n].rect.left, expectedLines[n][0]);
         EXPECT_EQ(lines[n].rect.top, expectedLines[n][1]);
         EXPECT_EQ(lines[n].rect.right - lines[n].rect.left, expectedLines[n][2]);
@@ -449,6 +458,7 @@ TEST_F(PagesTest, InfoPageLinesAndFirmwareVersion)
     EXPECT_GT(inked(lines[0].hwnd), 0) << "maker line";
     EXPECT_GT(inked(lines[1].hwnd), inked(lines[0].hwnd)) << "the product line is longer";
     EXPECT_EQ(inked(lines[2].hwnd), 0) << "no firmware line before a record";
+    EXPECT_EQ(inked(lines[3].hwnd), 0) << "no serial line without a unit";
 
     pages.sendSettings(sampleRecord());
     const int version = inked(lines[2].hwnd);
@@ -522,10 +532,10 @@ TEST_F(PagesTest, PageSwitchingAndDestroyingLeakNoGdiObjects)
     EXPECT_FALSE(::IsWindow(controlWindow));
     EXPECT_FALSE(::IsWindow(infoWindow));
     const long destroyed = test::liveGdiHandles();
-    // Control page: 1 background + 14 x 2 switch images + font + brush +
-    // 26 x 2 meter images + 8 x 3 fader images + 8 label fonts; Info page:
-    // background + 3 fonts.
-    const long owned = 1 + 28 + 2 + 52 + 24 + 8 + 1 + 3;
+    // Control page: 1 background + 14 x 2 switch images + brush + 26 x 2
+    // meter images + 8 x 3 fader images; Info page: background. The fonts
+    // are the panel's shared ones and stay.
+    const long owned = 1 + 28 + 1 + 52 + 24 + 1;
     std::printf("GDI objects released by destroying both pages: %ld (pages own %ld)\n", after - destroyed,
                 owned);
     EXPECT_GE(after - destroyed, owned);

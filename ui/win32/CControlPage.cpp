@@ -1,6 +1,8 @@
 #include "ui/win32/CControlPage.h"
 
 #include "res/resource.h"
+#include "ui/AccessibleText.h"
+#include "ui/win32/SkinFontCache.h"
 
 namespace velmora {
 
@@ -10,14 +12,15 @@ namespace {
 COLORREF colour(Rgb c) { return RGB(c.r, c.g, c.b); }
 } // namespace
 
-CControlPage::CControlPage(SettingsApplier* owner) : CSkinPage(IDD_PAGE_CONTROL), logic_(*this, owner) {}
+CControlPage::CControlPage(SettingsApplier* owner)
+    : CSkinPage(IDD_PAGE_CONTROL, "Control page"), logic_(*this, owner) {}
 
 // ------------------------------------------------------------ the controls
 
 void CControlPage::createSkinButton(CSkinButton& button, int id, Point at, const char* off, const char* on)
 {
     const RECT nominal{at.x, at.y, at.x + BUTTON_NOMINAL_SIZE.width, at.y + BUTTON_NOMINAL_SIZE.height};
-    button.create(BUTTON_TEXT, CSkinButton::kStyle, nominal, hwnd(), id);
+    button.create(BUTTON_TEXT, CSkinButton::kStyle | WS_TABSTOP, nominal, hwnd(), id);
     button.loadImages(off, on);
     button.sizeToImage();
 }
@@ -34,21 +37,13 @@ void CControlPage::buildControls()
     for (int k = 0; k < PAIRS; ++k)
         createSkinButton(linkButtons_[k], linkId(k), linkPosition(k), LINK_OFF, LINK_ON);
 
-    labelFont_.reset(::CreateFontA(SELECTOR_FONT_HEIGHT, SELECTOR_FONT_WIDTH, 0, 0, SELECTOR_FONT_WEIGHT,
-                                   FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                                   SELECTOR_FONT_FACE));
     selectorBrush_.reset(::CreateSolidBrush(colour(SELECTOR_BRUSH_COLOUR)));
     for (int k = 0; k < SELECTORS; ++k) {
         const Point at = selectorPosition(k);
         // Plain (not automatic) radio buttons: only the program checks them.
-        spdifOutButtons_[k] = ::CreateWindowExA(
-            0, "BUTTON", SELECTOR_TEXT, WS_CHILD | WS_VISIBLE | BS_RADIOBUTTON, at.x, at.y,
-            SELECTOR_SIZE.width, SELECTOR_SIZE.height, hwnd(),
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(selectorId(k))), ::GetModuleHandleA(nullptr),
-            nullptr);
-        if (spdifOutButtons_[k])
-            ::SendMessageA(spdifOutButtons_[k], WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), TRUE);
+        const RECT bounds{at.x, at.y, at.x + SELECTOR_SIZE.width, at.y + SELECTOR_SIZE.height};
+        spdifOutButtons_[k].create(SELECTOR_TEXT, selectorId(k), bounds, hwnd(), skinFont(SkinFont::Label),
+                                   k == 0 ? WS_GROUP : 0);
     }
     checkSelector(0);
 
@@ -70,7 +65,76 @@ void CControlPage::buildControls()
     for (int output = 0; output < OUTPUTS; ++output) {
         const Point at = labelPosition(output);
         dbLabels_[output].create(hwnd(), at.x, at.y, LABEL_SIZE.width, LABEL_SIZE.height, labelId(output),
-                                 colour(LABEL_TEXT_COLOUR), colour(LABEL_BACK_COLOUR), LABEL_INITIAL_TEXT);
+                                 colour(LABEL_TEXT_COLOUR), colour(LABEL_BACK_COLOUR), LABEL_INITIAL_TEXT,
+                                 SkinFont::SmallText);
+    }
+    arrangeKeyboardOrder();
+    describeControls();
+}
+
+HWND CControlPage::controlById(int controlId) const
+{
+    if (const CSkinButton* button = buttonById(controlId))
+        return button->hwnd();
+    const int member = controlId & MEMBER_MASK;
+    if ((controlId & FAMILY_MASK) == ID_FADER_FIRST && member < OUTPUTS)
+        return faders_[member].hwnd();
+    if ((controlId & FAMILY_MASK) == ID_SELECTOR_FIRST && member < SELECTORS)
+        return spdifOutButtons_[member].hwnd();
+    return nullptr;
+}
+
+void CControlPage::arrangeKeyboardOrder()
+{
+    // The Tab key follows the windows' order among their siblings: the
+    // controls it visits go first, in KEYBOARD_ORDER; meters and labels
+    // follow as they were built. Each section starts a group, so that the
+    // arrow keys stay within it.
+    HWND previous = HWND_TOP;
+    for (int id : KEYBOARD_ORDER) {
+        HWND control = controlById(id);
+        if (!control)
+            continue;
+        ::SetWindowPos(control, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+        previous = control;
+    }
+    for (HWND first : {faders_[0].hwnd(), monButton_.hwnd(), inputMeters_[0].hwnd()}) {
+        if (!first)
+            continue;
+        ::SetWindowLongPtrA(first, GWL_STYLE, ::GetWindowLongPtrA(first, GWL_STYLE) | WS_GROUP);
+    }
+    for (CFader& fader : faders_) {
+        if (fader.hwnd())
+            ::SetWindowLongPtrA(fader.hwnd(), GWL_STYLE, ::GetWindowLongPtrA(fader.hwnd(), GWL_STYLE) | WS_TABSTOP);
+    }
+}
+
+void CControlPage::describeControls()
+{
+    monButton_.accessible().describeWith([this] { return access::monitor(monButton_.getCheckState()); });
+    mixButton_.accessible().describeWith([this] { return access::mix(mixButton_.getCheckState()); });
+    for (int output = 0; output < OUTPUTS; ++output) {
+        CSkinButton& mute = muteButtons_[output];
+        mute.accessible().describeWith([output, &mute] { return access::mute(output, mute.getCheckState()); });
+        CFader& fader = faders_[output];
+        fader.accessible().describeWith([output, &fader] { return access::fader(output, fader.getPos()); });
+        CSkinText& label = dbLabels_[output];
+        label.accessible().describeWith([output, &label] { return access::volumeText(output, label.text()); });
+        CPeakMeter& meter = outputMeters_[output];
+        meter.accessible().describeWith(
+            [output, &meter] { return access::meter(false, output, meter.level(), METER_UPPER); });
+    }
+    for (int pair = 0; pair < PAIRS; ++pair) {
+        CSkinButton& link = linkButtons_[pair];
+        link.accessible().describeWith([pair, &link] { return access::link(pair, link.getCheckState()); });
+    }
+    for (int k = 0; k < SELECTORS; ++k) {
+        CRadioButton& selector = spdifOutButtons_[k];
+        selector.accessible().describeWith([k, &selector] { return access::spdifSelector(k, selector.checked()); });
+    }
+    for (int i = 0; i < INPUT_METERS; ++i) {
+        CPeakMeter& meter = inputMeters_[i];
+        meter.accessible().describeWith([i, &meter] { return access::meter(true, i, meter.level(), METER_UPPER); });
     }
 }
 
@@ -126,11 +190,9 @@ void CControlPage::setLabelText(int output, const char* text)
 
 void CControlPage::checkSelector(int selected)
 {
-    for (HWND selector : spdifOutButtons_)
-        if (selector)
-            ::SendMessageA(selector, BM_SETCHECK, BST_UNCHECKED, 0);
-    if (selected >= 0 && selected < SELECTORS && spdifOutButtons_[selected])
-        ::SendMessageA(spdifOutButtons_[selected], BM_SETCHECK, BST_CHECKED, 0);
+    for (int k = 0; k < SELECTORS; ++k)
+        spdifOutButtons_[k].setChecked(k == selected);
+    placeGroupTabStop(spdifOutButtons_, SELECTORS);
 }
 
 void CControlPage::setMeterLevel(MeterGroup group, int index, int32_t level)
@@ -179,14 +241,8 @@ INT_PTR CControlPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
         return controlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-    case WM_DESTROY:
-        // The selectors go with the page window (also when the main window
-        // takes the page down with it); their handles must not be reused.
-        for (HWND& selector : spdifOutButtons_)
-            selector = nullptr;
-        return FALSE;
     default:
-        return FALSE;
+        return CSkinPage::handleMessage(message, wParam, lParam);
     }
 }
 

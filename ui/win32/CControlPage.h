@@ -2,7 +2,8 @@
 // and MIX switches, eight mutes, four links, the four S/PDIF OUT selectors,
 // 26 meters, eight faders and their dB labels. Every rule lives in
 // ControlPageLogic; this window builds the controls, shows what the logic
-// sets and hands it the controls' notifications.
+// sets and hands it the controls' notifications. It also puts the controls
+// in the Tab key's order and tells each what screen readers should hear.
 #pragma once
 
 #include "ui/ControlPageLogic.h"
@@ -10,6 +11,7 @@
 #include "ui/ControlPageView.h"
 #include "ui/win32/CFader.h"
 #include "ui/win32/CPeakMeter.h"
+#include "ui/win32/CRadioButton.h"
 #include "ui/win32/CSkinButton.h"
 #include "ui/win32/CSkinPage.h"
 #include "ui/win32/CSkinText.h"
@@ -45,6 +47,9 @@ private:
     void setMeterLevel(MeterGroup group, int index, int32_t level) override;
 
     void buildControls();
+    void arrangeKeyboardOrder();
+    void describeControls();
+    HWND controlById(int controlId) const;
     void createSkinButton(CSkinButton& button, int id, controlpage::Point at, const char* off,
                           const char* on);
     CSkinButton* buttonById(int controlId);
@@ -55,9 +60,8 @@ private:
     CSkinButton mixButton_;
     CSkinButton muteButtons_[controlpage::OUTPUTS];
     CSkinButton linkButtons_[controlpage::PAIRS];
-    Font labelFont_;
     Brush selectorBrush_;
-    HWND spdifOutButtons_[controlpage::SELECTORS] = {};
+    CRadioButton spdifOutButtons_[controlpage::SELECTORS];
     CPeakMeter inputMeters_[controlpage::INPUT_METERS];
     CPeakMeter outputMeters_[controlpage::OUTPUT_METERS];
     CFader faders_[controlpage::OUTPUTS];

@@ -12,11 +12,15 @@ constexpr WPARAM kDragKeys = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_XBUTTON1 
 
 FaderKey faderKey(WPARAM virtualKey)
 {
-    if (virtualKey == VK_UP)
-        return FaderKey::Up;
-    if (virtualKey == VK_DOWN)
-        return FaderKey::Down;
-    return FaderKey::Other;
+    switch (virtualKey) {
+    case VK_UP: return FaderKey::Up;
+    case VK_DOWN: return FaderKey::Down;
+    case VK_PRIOR: return FaderKey::PageUp;
+    case VK_NEXT: return FaderKey::PageDown;
+    case VK_HOME: return FaderKey::Home;
+    case VK_END: return FaderKey::End;
+    default: return FaderKey::Other;
+    }
 }
 } // namespace
 
@@ -41,11 +45,14 @@ bool CFader::create(HWND parent, int x, int y, int lower, int upper, int id, con
 
 void CFader::setPos(int value)
 {
+    const int before = model_.value();
     model_.setPos(value);
     repaint();
+    if (model_.value() != before)
+        AccessibleClient::valueChanged(hwnd());
 }
 
-void CFader::perform(const FaderAction& action)
+void CFader::perform(const FaderAction& action, int valueBefore)
 {
     if (action.takeFocus)
         ::SetFocus(hwnd());
@@ -57,6 +64,8 @@ void CFader::perform(const FaderAction& action)
         ::ReleaseCapture();
     if (action.repaint)
         repaint();
+    if (model_.value() != valueBefore)
+        AccessibleClient::valueChanged(hwnd());
 }
 
 void CFader::notifyParent() const
@@ -75,39 +84,49 @@ void CFader::repaint() const
 
 LRESULT CFader::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    const int before = model_.value();
     switch (message) {
     case WM_PAINT:
         paint();
         return 0;
+    case WM_GETOBJECT: {
+        LRESULT result = 0;
+        if (accessible_.answer(hwnd(), wParam, lParam, result))
+            return result;
+        break;
+    }
+    case WM_NCDESTROY:
+        accessible_.disconnect();
+        break;
     case WM_GETDLGCODE:
         // Inside a dialog the arrow keys would otherwise move the focus to
         // the next control instead of reaching the fader.
         return defaultHandling(message, wParam, lParam) | DLGC_WANTARROWS;
     case WM_KEYDOWN:
-        perform(model_.onKeyDown(faderKey(wParam)));
+        perform(model_.onKeyDown(faderKey(wParam)), before);
         break;
     case WM_MOUSEWHEEL:
-        perform(model_.onWheel(GET_WHEEL_DELTA_WPARAM(wParam)));
+        perform(model_.onWheel(GET_WHEEL_DELTA_WPARAM(wParam)), before);
         break;
     case WM_LBUTTONDOWN:
-        perform(model_.onButtonDown());
+        perform(model_.onButtonDown(), before);
         break;
     case WM_MOUSEMOVE: {
         RECT client{};
         ::GetClientRect(hwnd(), &client);
         // Signed coordinates: while captured the pointer may be above or left of the window.
         const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        perform(model_.onMouseMove((wParam & kDragKeys) != 0, ::PtInRect(&client, pt) != FALSE, pt.y));
+        perform(model_.onMouseMove((wParam & kDragKeys) != 0, ::PtInRect(&client, pt) != FALSE, pt.y), before);
         break;
     }
     case WM_LBUTTONUP:
-        perform(model_.onButtonUp(GET_Y_LPARAM(lParam)));
+        perform(model_.onButtonUp(GET_Y_LPARAM(lParam)), before);
         break;
     case WM_SETFOCUS:
-        perform(model_.onFocus(true));
+        perform(model_.onFocus(true), before);
         break;
     case WM_KILLFOCUS:
-        perform(model_.onFocus(false));
+        perform(model_.onFocus(false), before);
         break;
     default:
         break;

@@ -1,10 +1,12 @@
 // Vertical bitmap slider. Keeps a value within two bounds, moves it with the
-// mouse, the wheel and the keys, draws itself double-buffered and posts
+// mouse, the wheel and the keys (arrows one step, Page Up and Page Down a
+// page, Home and End the bounds), draws itself double-buffered and posts
 // WM_VSCROLL (code 4, itself as the control) to its parent after every user
 // action; the parent reads the value back with getPos.
 #pragma once
 
 #include "ui/FaderMath.h"
+#include "ui/win32/AccessibleClient.h"
 #include "ui/win32/Gdi.h"
 #include "ui/win32/Window.h"
 
@@ -22,11 +24,13 @@ public:
 
     bool hasFocusFlag() const { return model_.focused(); }
 
+    AccessibleClient& accessible() { return accessible_; }
+
 protected:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void perform(const FaderAction& action);
+    void perform(const FaderAction& action, int valueBefore);
     void notifyParent() const;
     void repaint() const;
     void paint();
@@ -38,6 +42,7 @@ private:
     int backWidth_ = 0;
     int backHeight_ = 0;
     FaderModel model_; // value, bounds, focus flag and the input rules
+    AccessibleClient accessible_;
 };
 
 } // namespace velmora

@@ -1,5 +1,6 @@
 #include "ui/win32/CInfoPage.h"
 
+#include "device/USBDevice.h"
 #include "res/resource.h"
 
 namespace velmora {
@@ -9,26 +10,39 @@ using namespace infopage;
 namespace {
 COLORREF colour(Rgb c) { return RGB(c.r, c.g, c.b); }
 
-void createLine(CSkinText& line, HWND parent, const TextLine& at)
+void createLine(CSkinText& line, HWND parent, const TextLine& at, const char* caption)
 {
     line.create(parent, at.x, at.y, at.width, at.height, LINE_ID, colour(TEXT_COLOUR), colour(BACK_COLOUR),
                 at.text);
     line.setAlign(CSkinText::kAlignLeft);
+    line.accessible().describeWith([&line, caption] { return access::captionedText(caption, line.text()); });
 }
 } // namespace
 
-CInfoPage::CInfoPage() : CSkinPage(IDD_PAGE_INFO), logic_(*this) {}
+CInfoPage::CInfoPage() : CSkinPage(IDD_PAGE_INFO, "Info page"), logic_(*this) {}
 
 void CInfoPage::buildLines()
 {
-    createLine(makerLine_, hwnd(), MAKER_LINE);
-    createLine(productLine_, hwnd(), PRODUCT_LINE);
-    createLine(firmwareLine_, hwnd(), FIRMWARE_LINE);
+    createLine(makerLine_, hwnd(), MAKER_LINE, "Maker");
+    createLine(productLine_, hwnd(), PRODUCT_LINE, "Product");
+    createLine(firmwareLine_, hwnd(), FIRMWARE_LINE, "Firmware");
+    createLine(serialLine_, hwnd(), SERIAL_LINE, "Serial");
 }
 
 void CInfoPage::setFirmwareText(const char* text)
 {
     firmwareLine_.setText(text);
+}
+
+void CInfoPage::setSerialText(const char* text)
+{
+    serialLine_.setText(text);
+}
+
+void CInfoPage::setDevice(USBDevice* device)
+{
+    CSkinPage::setDevice(device);
+    logic_.onDevice(device ? device->instanceId().c_str() : nullptr);
 }
 
 void CInfoPage::onMeters(const MeterBlock&) {}
@@ -38,7 +52,7 @@ void CInfoPage::onSettings(PanelSettings record)
     logic_.onSettings(record);
 }
 
-INT_PTR CInfoPage::handleMessage(UINT message, WPARAM, LPARAM)
+INT_PTR CInfoPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
@@ -48,7 +62,7 @@ INT_PTR CInfoPage::handleMessage(UINT message, WPARAM, LPARAM)
         paintBackground();
         return TRUE;
     default:
-        return FALSE;
+        return CSkinPage::handleMessage(message, wParam, lParam);
     }
 }
 

@@ -1,5 +1,5 @@
 // The Info page: a modeless child dialog (template 156) with a background
-// bitmap and three text lines (maker, product, firmware version).
+// bitmap and four text lines (maker, product, firmware version, serial).
 #pragma once
 
 #include "ui/InfoPageLogic.h"
@@ -16,6 +16,9 @@ public:
     // SettingsObserver (showing, the device pointer and destroying are the page base's)
     void onMeters(const MeterBlock& block) override;
     void onSettings(PanelSettings record) override;
+    // Keeps the pointer as every page does, and shows the unit's serial,
+    // read here once: the stored pointer is never used again.
+    void setDevice(USBDevice* device) override;
 
 protected:
     INT_PTR handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -25,12 +28,14 @@ private:
 
     // InfoPageView
     void setFirmwareText(const char* text) override;
+    void setSerialText(const char* text) override;
 
     void buildLines();
 
     CSkinText makerLine_;
     CSkinText productLine_;
     CSkinText firmwareLine_;
+    CSkinText serialLine_;
     InfoPageLogic logic_;
 };
 

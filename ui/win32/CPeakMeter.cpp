@@ -31,9 +31,23 @@ void CPeakMeter::setLevel(int level)
 
 LRESULT CPeakMeter::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_PAINT) {
+    switch (message) {
+    case WM_PAINT:
         paint();
         return 0;
+    case WM_GETOBJECT: {
+        // Readers ask for the level when they need it; 20 updates a second
+        // are not announced.
+        LRESULT result = 0;
+        if (accessible_.answer(hwnd(), wParam, lParam, result))
+            return result;
+        break;
+    }
+    case WM_NCDESTROY:
+        accessible_.disconnect();
+        break;
+    default:
+        break;
     }
     return defaultHandling(message, wParam, lParam);
 }

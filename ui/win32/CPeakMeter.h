@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ui/MeterMath.h"
+#include "ui/win32/AccessibleClient.h"
 #include "ui/win32/Gdi.h"
 #include "ui/win32/Window.h"
 
@@ -20,6 +21,8 @@ public:
     void setLevel(int level);
     int level() const { return model_.level(); }
 
+    AccessibleClient& accessible() { return accessible_; }
+
 protected:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -31,6 +34,7 @@ private:
     PeakMeterModel model_; // level, bounds and the lit boundary
     int width_ = 0;
     int height_ = 0;
+    AccessibleClient accessible_;
 };
 
 } // namespace velmora

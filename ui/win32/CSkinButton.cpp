@@ -49,24 +49,47 @@ void CSkinButton::sizeToImage()
 
 void CSkinButton::setCheckState(int state)
 {
+    const bool changed = state != checkState_;
     checkState_ = state;
-    if (hwnd())
-        ::InvalidateRect(hwnd(), nullptr, TRUE);
+    if (!hwnd())
+        return;
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
+    if (changed)
+        AccessibleClient::stateChanged(hwnd());
 }
 
 LRESULT CSkinButton::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == kReflectedDrawItem) {
+    switch (message) {
+    case kReflectedDrawItem:
         drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
+    case WM_GETOBJECT: {
+        LRESULT result = 0;
+        if (accessible_.answer(hwnd(), wParam, lParam, result))
+            return result;
+        break;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        focusFromPointer_ = true; // before the button takes the focus
+        break;
+    case WM_KILLFOCUS:
+        focusFromPointer_ = false;
+        break;
+    case WM_NCDESTROY:
+        accessible_.disconnect();
+        break;
+    default:
+        break;
     }
     return defaultHandling(message, wParam, lParam);
 }
 
 void CSkinButton::drawItem(const DRAWITEMSTRUCT& item) const
 {
-    // Pressed, focus and disabled states are not consulted: the look follows
-    // the check state only.
+    // Pressed and disabled states are not consulted: the image follows the
+    // check state only; the keyboard focus adds a dotted rectangle.
     HBITMAP image = showsDownImage(checkState_, static_cast<bool>(down_)) ? down_.get() : up_.get();
     if (!image)
         return;
@@ -80,6 +103,14 @@ void CSkinButton::drawItem(const DRAWITEMSTRUCT& item) const
     const int width = std::min<LONG>(item.rcItem.right - item.rcItem.left, size.cx);
     const int height = std::min<LONG>(item.rcItem.bottom - item.rcItem.top, size.cy);
     ::BitBlt(item.hDC, item.rcItem.left, item.rcItem.top, width, height, source.get(), 0, 0, SRCCOPY);
+    // The focus rectangle shows while the button has a focus that came from
+    // the keyboard, unless the platform hides focus cues.
+    if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT) && !focusFromPointer_ && width > 4 &&
+        height > 4) {
+        RECT focus{item.rcItem.left + 1, item.rcItem.top + 1, item.rcItem.left + width - 1,
+                   item.rcItem.top + height - 1};
+        ::DrawFocusRect(item.hDC, &focus);
+    }
 }
 
 } // namespace velmora

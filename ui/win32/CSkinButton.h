@@ -1,8 +1,11 @@
 // Owner-drawn push button showing an "up" or a "down" bitmap by its check
 // state. The owner sets the state; the button only reports clicks (BN_CLICKED
-// with its id) and draws.
+// with its id, also for the Space key while it has the focus) and draws. A
+// focus that came from the keyboard shows as a dotted rectangle over the
+// image; a mouse press shows nothing of its own.
 #pragma once
 
+#include "ui/win32/AccessibleClient.h"
 #include "ui/win32/Gdi.h"
 #include "ui/win32/Window.h"
 
@@ -29,6 +32,8 @@ public:
     void setCheckState(int state);
     int getCheckState() const { return checkState_; }
 
+    AccessibleClient& accessible() { return accessible_; }
+
 protected:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -38,6 +43,8 @@ private:
     Bitmap up_;
     Bitmap down_;
     int checkState_ = 0;
+    bool focusFromPointer_ = false; // the focus came with a mouse press
+    AccessibleClient accessible_;
 };
 
 } // namespace velmora

@@ -2,6 +2,11 @@
 
 namespace velmora {
 
+CSkinPage::CSkinPage(int templateId, const char* name) : templateId_(templateId)
+{
+    accessible_.describeWith([name] { return access::page(name); });
+}
+
 bool CSkinPage::createPage(HWND parent, int x, int y, const char* bitmapName)
 {
     if (!createModeless(parent, templateId_))
@@ -33,6 +38,20 @@ void CSkinPage::destroyPage()
 {
     destroyWindow();
     delete this;
+}
+
+INT_PTR CSkinPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_GETOBJECT) {
+        LRESULT result = 0;
+        if (!accessible_.answer(hwnd(), wParam, lParam, result))
+            return FALSE;
+        setMessageResult(result);
+        return TRUE;
+    }
+    if (message == WM_NCDESTROY)
+        accessible_.disconnect();
+    return FALSE;
 }
 
 void CSkinPage::paintBackground()

@@ -1,9 +1,12 @@
 // What both pages share: a modeless child dialog from a template, sized to its
 // background bitmap and painted with it, that the main window drives through
-// the page interface (show, hide, device pointer, destroy).
+// the page interface (show, hide, device pointer, destroy). The template makes
+// it a control parent, so that the Tab key walks into its controls; screen
+// readers hear its name.
 #pragma once
 
 #include "ui/SettingsObserver.h"
+#include "ui/win32/AccessibleClient.h"
 #include "ui/win32/Dialog.h"
 #include "ui/win32/Gdi.h"
 
@@ -26,8 +29,13 @@ public:
     HWND owner() const { return owner_; }
 
 protected:
-    explicit CSkinPage(int templateId) : templateId_(templateId) {}
+    // `name`: what screen readers call the page ("Control page").
+    CSkinPage(int templateId, const char* name);
     ~CSkinPage() override = default; // pages end through destroyPage
+
+    // The page's accessibility queries; everything else is the dialog
+    // manager's. Pages end their own handlers here.
+    INT_PTR handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     // Copies the background 1:1 at (0, 0); the controls paint themselves.
     void paintBackground();
@@ -37,6 +45,7 @@ private:
     HWND owner_ = nullptr;
     USBDevice* device_ = nullptr;
     Bitmap background_;
+    AccessibleClient accessible_;
 };
 
 } // namespace velmora

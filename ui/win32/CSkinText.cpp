@@ -1,6 +1,7 @@
 #include "ui/win32/CSkinText.h"
 
 #include "ui/SkinTextLayout.h"
+#include "ui/win32/SkinFontCache.h"
 
 namespace velmora {
 
@@ -21,9 +22,10 @@ UINT horizontalFormat(int mode)
 } // namespace
 
 bool CSkinText::create(HWND parent, int x, int y, int width, int height, int id, COLORREF textColour,
-                       COLORREF backColour, const char* text)
+                       COLORREF backColour, const char* text, SkinFont font)
 {
     text_ = text ? text : "";
+    font_ = skinFont(font);
     textColour_ = textColour;
     backColour_ = backColour;
     if (!registerClass(kClassName))
@@ -34,9 +36,13 @@ bool CSkinText::create(HWND parent, int x, int y, int width, int height, int id,
 
 void CSkinText::setText(const char* text)
 {
+    const bool changed = text_ != (text ? text : "");
     text_ = text ? text : "";
-    if (hwnd())
-        ::InvalidateRect(hwnd(), nullptr, TRUE);
+    if (!hwnd())
+        return;
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
+    if (changed)
+        AccessibleClient::valueChanged(hwnd());
 }
 
 void CSkinText::setAlign(int mode)
@@ -49,23 +55,20 @@ void CSkinText::setAlign(int mode)
 LRESULT CSkinText::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_CREATE: {
-        const LRESULT result = defaultHandling(message, wParam, lParam);
-        if (result == -1)
-            return -1;
-        font_.reset(::CreateFontA(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                  DEFAULT_PITCH, "Arial"));
-        return result;
-    }
     case WM_PAINT:
         paint();
         return 0;
-    case WM_NCDESTROY: {
-        const LRESULT result = defaultHandling(message, wParam, lParam);
-        font_.reset(); // the font belongs to the window
-        return result;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(font_);
+    case WM_GETOBJECT: {
+        LRESULT result = 0;
+        if (accessible_.answer(hwnd(), wParam, lParam, result))
+            return result;
+        return defaultHandling(message, wParam, lParam);
     }
+    case WM_NCDESTROY:
+        accessible_.disconnect();
+        return defaultHandling(message, wParam, lParam);
     default:
         return defaultHandling(message, wParam, lParam);
     }
@@ -81,7 +84,7 @@ void CSkinText::paint()
         if (background)
             ::FillRect(dc.get(), &client, background.get());
     }
-    ScopedSelect font(dc.get(), font_.get());
+    ScopedSelect font(dc.get(), font_);
     ::SetBkMode(dc.get(), TRANSPARENT);
     ::SetTextColor(dc.get(), textColour_);
     ::DrawTextA(dc.get(), text_.c_str(), -1, &client,

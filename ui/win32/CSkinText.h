@@ -1,7 +1,10 @@
-// Borderless single-line text window with its own colours, a 12-pixel Arial
-// font and an alignment mode (0 left, 6 centred, any other value right).
+// Borderless single-line text window with its own colours, one of the
+// panel's fonts (12-pixel Arial unless told otherwise) and an alignment mode
+// (0 left, 6 centred, any other value right).
 #pragma once
 
+#include "ui/SkinFonts.h"
+#include "ui/win32/AccessibleClient.h"
 #include "ui/win32/Gdi.h"
 #include "ui/win32/Window.h"
 
@@ -18,13 +21,15 @@ public:
     // Stores text and colours and creates the child window at (x, y) in the
     // parent's client coordinates. `id` may be -1 (no id).
     bool create(HWND parent, int x, int y, int width, int height, int id, COLORREF textColour,
-                COLORREF backColour, const char* text);
+                COLORREF backColour, const char* text, SkinFont font = SkinFont::Text);
 
     void setText(const char* text);
     void setAlign(int mode);
 
     const std::string& text() const { return text_; }
     int align() const { return align_; }
+
+    AccessibleClient& accessible() { return accessible_; }
 
 protected:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -34,9 +39,10 @@ private:
 
     std::string text_;
     int align_ = kAlignLeft;
-    Font font_;
+    HFONT font_ = nullptr; // shared (SkinFontCache); answered to WM_GETFONT
     COLORREF textColour_ = 0;
     COLORREF backColour_ = 0;
+    AccessibleClient accessible_;
 };
 
 } // namespace velmora

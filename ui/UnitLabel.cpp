@@ -1,0 +1,50 @@
+#include "ui/UnitLabel.h"
+
+#include <cstring>
+
+namespace velmora {
+
+namespace {
+const char kPanelName[] = "Velmora Control Panel";
+} // namespace
+
+std::string unitSerial(const char* instanceId) {
+    if (!instanceId) return {};
+    const char* last = std::strrchr(instanceId, '\\');
+    const char* serial = last ? last + 1 : instanceId;
+    std::string out;
+    for (const char* c = serial; *c; ++c)
+        if (*c >= 0x20 && *c <= 0x7E) out += *c;
+    return out;
+}
+
+std::string trayTip(const std::string& serial, int32_t sampleRate) {
+    std::string tip = kPanelName;
+    if (serial.empty()) {
+        tip += " - No Device";
+    } else {
+        tip += " - " + serial;
+        if (sampleRate > 0) tip += " - " + std::to_string(sampleRate) + " Hz";
+    }
+    if (tip.size() > TRAY_TIP_MAX) tip.resize(TRAY_TIP_MAX);
+    return tip;
+}
+
+bool TrayTipState::setUnit(const std::string& serial) {
+    serial_ = serial;
+    return update();
+}
+
+bool TrayTipState::setRate(int32_t sampleRate) {
+    rate_ = sampleRate;
+    return update();
+}
+
+bool TrayTipState::update() {
+    std::string text = trayTip(serial_, rate_);
+    if (text == text_) return false;
+    text_ = std::move(text);
+    return true;
+}
+
+} // namespace velmora

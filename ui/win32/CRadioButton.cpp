@@ -1,0 +1,72 @@
+#include "ui/win32/CRadioButton.h"
+
+#include "ui/KeyboardOrder.h"
+
+namespace velmora {
+
+bool CRadioButton::create(const char* text, int id, const RECT& rect, HWND parent, HFONT font, DWORD extraStyle)
+{
+    if (hwnd())
+        return false;
+    HWND button = ::CreateWindowExA(0, "BUTTON", text, WS_CHILD | WS_VISIBLE | BS_RADIOBUTTON | extraStyle,
+                                    rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr),
+                                    nullptr);
+    if (!button)
+        return false;
+    if (!attach(button)) {
+        ::DestroyWindow(button);
+        return false;
+    }
+    if (font)
+        ::SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    return true;
+}
+
+void CRadioButton::setChecked(bool checked)
+{
+    if (!hwnd())
+        return;
+    const bool was = this->checked();
+    ::SendMessageA(hwnd(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (was != checked)
+        AccessibleClient::stateChanged(hwnd());
+}
+
+bool CRadioButton::checked() const
+{
+    return hwnd() && ::SendMessageA(hwnd(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+LRESULT CRadioButton::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_GETOBJECT) {
+        LRESULT result = 0;
+        if (accessible_.answer(hwnd(), wParam, lParam, result))
+            return result;
+    } else if (message == WM_NCDESTROY) {
+        accessible_.disconnect();
+    }
+    return defaultHandling(message, wParam, lParam);
+}
+
+void placeGroupTabStop(CRadioButton* members, int count)
+{
+    bool checked[8] = {};
+    if (count > 8)
+        count = 8;
+    for (int i = 0; i < count; ++i)
+        checked[i] = members[i].checked();
+    const int stop = radioTabStop(checked, count);
+    for (int i = 0; i < count; ++i) {
+        HWND member = members[i].hwnd();
+        if (!member)
+            continue;
+        const LONG_PTR style = ::GetWindowLongPtrA(member, GWL_STYLE);
+        const LONG_PTR wanted = i == stop ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+        if (wanted != style)
+            ::SetWindowLongPtrA(member, GWL_STYLE, wanted);
+    }
+}
+
+} // namespace velmora
