@@ -39,4 +39,11 @@
 #define ID_CLOCK_AUTO           32786
 #define ID_CLOCK_INTERNAL       32787
 
+/* Menu items after the defined ones (app/MenuCommands.h holds the same numbers) */
+#define ID_SAVE_SETTINGS_AS     32790
+#define ID_LOAD_SETTINGS        32791
+#define ID_OPEN_LOG_FOLDER      32792
+#define ID_PEAK_HOLD            32793
+#define ID_RESET_CLIPS          32794
+
 #endif /* VELPANEL_RES_RESOURCE_H */

@@ -115,12 +115,15 @@ TEST(Win32Resources, TrayMenuFirstPopupOpensThenExits) {
   ASSERT_NE(menu, nullptr);
   HMENU popup = GetSubMenu(menu, 0);
   ASSERT_NE(popup, nullptr);
-  ASSERT_EQ(GetMenuItemCount(popup), 3);
+  ASSERT_EQ(GetMenuItemCount(popup), 5);
   EXPECT_EQ(GetMenuItemID(popup, 0), UINT(ID_OPEN));
   EXPECT_EQ(menuText(popup, 0), "&Open");
   EXPECT_EQ(GetMenuState(popup, 1, MF_BYPOSITION) & MF_SEPARATOR, UINT(MF_SEPARATOR));
   EXPECT_EQ(GetMenuItemID(popup, 2), UINT(ID_EXIT));
   EXPECT_EQ(menuText(popup, 2), "E&xit");
+  // After the defined items: the log folder.
+  EXPECT_EQ(GetMenuState(popup, 3, MF_BYPOSITION) & MF_SEPARATOR, UINT(MF_SEPARATOR));
+  EXPECT_EQ(GetMenuItemID(popup, 4), UINT(ID_OPEN_LOG_FOLDER));
   DestroyMenu(menu);
 }
 
@@ -131,11 +134,17 @@ TEST(Win32Resources, MainMenuCarriesTheConfigCommandsInTheirSubmenus) {
   EXPECT_EQ(menuText(menu, 0), "&File");
   EXPECT_EQ(menuText(menu, 1), "&Config");
   HMENU file = GetSubMenu(menu, 0);
-  ASSERT_EQ(GetMenuItemCount(file), 1);
+  ASSERT_EQ(GetMenuItemCount(file), 4);
   EXPECT_EQ(GetMenuItemID(file, 0), UINT(ID_EXIT));
+  EXPECT_EQ(GetMenuItemID(file, 2), UINT(ID_SAVE_SETTINGS_AS));
+  EXPECT_EQ(GetMenuItemID(file, 3), UINT(ID_LOAD_SETTINGS));
 
   HMENU config = GetSubMenu(menu, 1);
-  ASSERT_EQ(GetMenuItemCount(config), 6);
+  // The defined items, then a separator, "Peak Hold" (checked) and "Reset Clip Indicators".
+  ASSERT_EQ(GetMenuItemCount(config), 9);
+  EXPECT_EQ(GetMenuItemID(config, 7), UINT(ID_PEAK_HOLD));
+  EXPECT_TRUE(GetMenuState(config, 7, MF_BYPOSITION) & MF_CHECKED);
+  EXPECT_EQ(GetMenuItemID(config, 8), UINT(ID_RESET_CLIPS));
   EXPECT_EQ(GetMenuItemID(config, 0), UINT(ID_FACTORY_DEFAULT));
   EXPECT_EQ(menuText(config, 0), "&Factory Default");
   struct Sub {
