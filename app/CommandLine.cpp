@@ -28,7 +28,7 @@ struct Parser {
     int rate = 0, latency = 0;
     std::pair<int, double> volume{0, 0.0};
     std::pair<int, std::string> mute{0, ""};
-    bool show = false, exit = false, status = false;
+    bool show = false, exit = false, status = false, background = false;
 
     Parser() {
         app.set_help_flag("--help,-h", "Print this help and end");
@@ -46,6 +46,7 @@ struct Parser {
         app.add_flag("--show", show, "Show the panel's window");
         app.add_flag("--exit", exit, "End the running panel; its settings are saved");
         app.add_flag("--status", status, "Print the current state as JSON");
+        app.add_flag("--background", background, "Start the panel without showing anything (the sign-in start)");
     }
 };
 
@@ -92,6 +93,11 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     take("--status", RequestVerb::Status);
     if (verbs > 1) {
         result.message = "One request at a time, please (see --help).";
+        return result;
+    }
+    result.background = parser.background;
+    if (result.background && verbs > 0) {
+        result.message = "--background goes alone: it is a start of the panel, not a request.";
         return result;
     }
     r.file = r.verb == RequestVerb::Load ? parser.load : parser.save;

@@ -11,6 +11,8 @@
 //   --exit               end the running panel (its settings are saved)
 //   --status             the current state as JSON on standard output
 //   --help               this text
+//   --background         (alone) start the panel without showing anything at
+//                        start: the sign-in entry's start
 //
 // The request travels to the running panel as a short text and its answer
 // comes back as an exit code and one line.
@@ -44,6 +46,7 @@ enum RequestExit : int {
 
 struct ParsedCommandLine {
     bool ok = false;
+    bool background = false; // --background: a bare start with no user watching
     PanelRequest request;
     std::string message; // what is wrong, or the help text
 };

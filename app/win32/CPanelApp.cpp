@@ -45,6 +45,7 @@ void CPanelApp::activateRunningPanel() {
 
 int CPanelApp::run() {
     if (anotherInstanceRuns()) {
+        if (startRequest_.verb != RequestVerb::None) return ANOTHER_PANEL_RUNS;
         // A user who starts the program wants to see the panel; a start in
         // the background (the sign-in entry run again) leaves it as it is.
         if (!inBackground_) activateRunningPanel();
@@ -58,6 +59,7 @@ int CPanelApp::run() {
 
     {
         CPanelDlg dialog(store, inBackground_);
+        dialog.setStartRequest(startRequest_);
         dialog.runModal(nullptr, IDD_VELPANEL_DIALOG);
         setAppMainWindow(nullptr);
     }

@@ -1,6 +1,8 @@
 #include "app/win32/CPanelDlg.h"
 
+#include "app/MenuCommands.h"
 #include "app/win32/AppMainWindow.h"
+#include "app/win32/LogFolder.h"
 #include "app/win32/CPanelApp.h"
 #include "device/win32/DeviceListenerService.h"
 #include "res/resource.h"
@@ -67,7 +69,11 @@ private:
 } // namespace
 
 CPanelDlg::CPanelDlg(SettingsStore& store, bool inBackground)
-    : core_(*this, store), inBackground_(inBackground), keepHidden_(inBackground) {
+    : core_(*this, store), log_(logFilePath()), requests_(core_, log_), inBackground_(inBackground),
+      keepHidden_(inBackground) {
+    events_.add(&log_);
+    events_.add(&requests_);
+    core_.setEvents(&events_);
     HINSTANCE instance = GetModuleHandleA(nullptr);
     icon_ = LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME));
     smallIcon_ = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
@@ -110,11 +116,17 @@ BOOL CPanelDlg::onInitDialog() {
     }
     keyFilter_.install(&CPanelDlg::filterDialogKey, this);
 
+    requests_.attach(hwnd());
+    log_.write("start: " + std::string(GetCommandLineA()) + (inBackground_ ? " (in the background)" : ""));
+    if (startRequest_.verb != RequestVerb::None && startRequest_.verb != RequestVerb::Show)
+        requests_.waitForUnit(startRequest_);
+
     // The first scan runs now: a unit already attached arrives before the
     // window hides.
     startListener(&PanelCore::deviceCallback, &core_, VELMORA_INTERFACE_CLASS);
 
     PostMessageA(hwnd(), WM_HIDE_AT_START, 0, 0);
+    if (startRequest_.verb == RequestVerb::Show) PostMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(CMD_OPEN, 0), 0);
     return TRUE; // the dialog manager sets the default focus
 }
 
@@ -287,6 +299,12 @@ BOOL CPanelDlg::onCommand(WPARAM wParam) {
         core_.onClose();
         return TRUE;
     }
+    if (id == CMD_OPEN_LOG_FOLDER) {
+        if (!openLogFolder())
+            MessageBoxA(hwnd(), ("The log folder could not be opened: " + logFolder()).c_str(),
+                        CPanelApp::applicationName().c_str(), MB_OK | MB_ICONSTOP);
+        return TRUE;
+    }
     core_.onCommand(id);
     return TRUE;
 }
@@ -303,6 +321,11 @@ void CPanelDlg::runAboutBox() {
 }
 
 INT_PTR CPanelDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT handled = 0;
+    if (requests_.handleMessage(message, wParam, lParam, handled)) {
+        setMessageResult(handled);
+        return TRUE;
+    }
     switch (message) {
     case WM_INITDIALOG:
         return onInitDialog();

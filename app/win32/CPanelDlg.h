@@ -6,10 +6,13 @@
 // Ctrl+Tab switches pages.
 #pragma once
 
+#include "app/DiagnosticsLog.h"
 #include "app/PanelCore.h"
+#include "app/PanelEventsFanout.h"
 #include "app/PanelView.h"
 #include "app/win32/CSystemTray.h"
 #include "app/win32/DialogMessageFilter.h"
+#include "app/win32/RequestHost.h"
 #include "settings/SettingsStore.h"
 #include "ui/win32/CRadioButton.h"
 #include "ui/win32/CSkinButton.h"
@@ -37,6 +40,9 @@ public:
 
     CSystemTray& tray() { return tray_; }
     PanelCore& core() { return core_; }
+    // A request the program was started with (no panel was running): --show
+    // shows the window at once, a change waits for the first unit.
+    void setStartRequest(const PanelRequest& request) { startRequest_ = request; }
 
     // PanelView
     void setTitle(const char* text) override;
@@ -80,6 +86,10 @@ private:
     // Members in the order of construction; the tray goes last.
     CSystemTray tray_;
     PanelCore core_; // the master settings, the unit, the page list
+    DiagnosticsLog log_;
+    RequestHost requests_; // the command line's requests and the settings files
+    PanelEventsFanout events_;
+    PanelRequest startRequest_;
     Brush panelBrush_;
     CSkinButton tabControl_;
     CSkinButton tabInfo_;

@@ -3,7 +3,7 @@
 // run `VelPanel.exe --exit` before they touch the installed files.
 #pragma once
 
-#include "app/LaunchVerb.h"
+#include "app/PanelExitOutcome.h"
 
 #include <windows.h>
 

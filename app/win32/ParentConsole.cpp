@@ -15,15 +15,14 @@ void writeAll(HANDLE handle, const char* text, DWORD size) {
     DWORD written = 0;
     WriteFile(handle, text, size, &written, nullptr);
 }
-} // namespace
 
-void printErrorLine(const char* line) {
+void printLine(DWORD stream, const char* line) {
     if (!line) return;
     const DWORD size = static_cast<DWORD>(std::strlen(line));
-    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-    if (usable(error)) {
-        writeAll(error, line, size);
-        writeAll(error, "\r\n", 2);
+    HANDLE given = GetStdHandle(stream);
+    if (usable(given)) {
+        writeAll(given, line, size);
+        writeAll(given, "\r\n", 2);
         return;
     }
     if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
@@ -36,5 +35,10 @@ void printErrorLine(const char* line) {
     }
     FreeConsole();
 }
+} // namespace
+
+void printErrorLine(const char* line) { printLine(STD_ERROR_HANDLE, line); }
+
+void printOutputLine(const char* line) { printLine(STD_OUTPUT_HANDLE, line); }
 
 } // namespace velmora

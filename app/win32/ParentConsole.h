@@ -8,5 +8,7 @@ namespace velmora {
 // (a redirected file or pipe), else to the console of the parent process,
 // else nowhere.
 void printErrorLine(const char* line);
+// The same on the standard output (a request's answer, --status, --help).
+void printOutputLine(const char* line);
 
 } // namespace velmora

@@ -1,20 +1,13 @@
 // VelPanel.exe: the Velmora control panel.
-#include "app/LaunchVerb.h"
-#include "app/win32/CPanelApp.h"
-#include "app/win32/PanelExitRequest.h"
-#include "app/win32/ParentConsole.h"
+#include "app/CommandLine.h"
+#include "app/win32/CommandLineStart.h"
 
 #include <windows.h>
 
-#include <cstdlib>
+#include <string>
+#include <vector>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    const velmora::LaunchVerb verb = velmora::launchVerbFor(__argc, __argv);
-    if (verb == velmora::LaunchVerb::ExitPanel) return velmora::runPanelExitVerb();
-    if (verb == velmora::LaunchVerb::Unknown) {
-        velmora::printErrorLine(velmora::usageLine());
-        return velmora::kUsageExitCode;
-    }
-    velmora::CPanelApp app(verb == velmora::LaunchVerb::BackgroundPanel);
-    return app.run();
+    const std::vector<std::string> args(__argv + 1, __argv + __argc);
+    return velmora::runCommandLine(velmora::parseCommandLine(args));
 }

@@ -41,6 +41,9 @@ TEST(CommandLine, EachRequestIsReadAndTravelsWhole) {
     EXPECT_TRUE(parse({"--mute", "8", "on"}).request.on);
     EXPECT_EQ(parse({"--load", "C:\\My Presets\\live set.velpanel"}).request.file, "C:\\My Presets\\live set.velpanel");
 
+    EXPECT_TRUE(parse({"--background"}).background);
+    EXPECT_EQ(parse({"--background"}).request.verb, RequestVerb::None);
+
     const ParsedCommandLine help = parse({"--help"});
     EXPECT_EQ(help.request.verb, RequestVerb::Help);
     EXPECT_NE(help.message.find("--volume"), std::string::npos);
@@ -52,6 +55,7 @@ TEST(CommandLine, WrongRequestsAreRefusedWithAReason) {
         {"--volume", "1", "-0.3"}, {"--volume", "1", "3"},    {"--volume", "1"},
         {"--mute", "1", "yes"},   {"--mute", "0", "on"},     {"--load"},
         {"--rate", "48000", "--show"}, {"--frobnicate"},      {"stray"},
+        {"--exit", "--background"}, {"--EXIT"},                {"/exit"},
     };
     for (const auto& args : wrong) {
         const ParsedCommandLine parsed = parse(args);
