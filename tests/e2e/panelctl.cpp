@@ -24,6 +24,8 @@
 //   panelctl resources                "windows=N gdi=N handles=N" of the panel process
 //   panelctl wait-gone [ms]           wait until no main window exists
 //   panelctl window <title> [ms]      wait for any top-level window whose title starts with <title>
+//   panelctl file-dialog <path> [ms]  wait for the panel's file dialog, type <path> as the file
+//                                     name and press its OK button
 //   panelctl key <vk>                 post a key press (WM_KEYDOWN) to the main window
 //   panelctl acc-value <name>         the accessible value of the panel's control with that accessible
 //                                     name, read as a screen reader does (through oleacc, across processes)
@@ -250,7 +252,7 @@ int usage() {
                  "       | close | control-page | command <id> | page-command <id> | fader <output> <steps>\n"
                  "       | wait-box [ms] | dismiss [text] | answer <yes|no> [text] | boxes [text] | storm <count>\n"
                  "       | key-access <key> read-only|full | pid | resources | wait-gone [ms] | window <title> [ms]\n"
-                 "       | key <vk> | acc-value <name>\n");
+                 "       | key <vk> | acc-value <name> | file-dialog <path> [ms]\n");
     return 2;
 }
 
@@ -470,6 +472,26 @@ int run(int argc, char** argv) {
         for (int i = 0; i < count; ++i)
             if (!PostMessageA(listener, WM_DEVICECHANGE, kDevNodesChanged, 0)) return 1;
         return 0;
+    }
+    if (cmd == "file-dialog") {
+        // The common file dialog owned by the panel: its file-name field is
+        // the combo box 0x47C (or the edit 0x480 of the older look).
+        if (argc < 3) return usage();
+        const unsigned long timeout = timeoutArg(argc, argv, 3, 10000);
+        const DWORD start = now();
+        for (;;) {
+            for (HWND dialog : messageBoxes(main)) {
+                HWND name = GetDlgItem(dialog, 0x47C);
+                if (!name) name = GetDlgItem(dialog, 0x480);
+                if (!name) continue;
+                SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[2]));
+                return PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0) ? 0 : 1;
+            }
+            if (now() - start > timeout) break;
+            Sleep(20);
+        }
+        std::fprintf(stderr, "panelctl: no file dialog\n");
+        return 1;
     }
     if (cmd == "boxes") {
         unsigned count = 0;

@@ -21,6 +21,7 @@ PRESET = r"C:\velpanel-e2e\live set.velpanel"
 DAMAGED = r"C:\velpanel-e2e\damaged.velpanel"
 IOCTL_COMMAND, CMD_SET_SELECTOR = 0x2200D0, 3
 EXIT_USAGE, EXIT_NO_PANEL = 2, 3
+CMD_SAVE_SETTINGS_AS, CMD_LOAD_SETTINGS = 32790, 32791
 state = {}
 
 
@@ -112,6 +113,20 @@ def load_brings_the_file_back():
     wait_unit_matches(UNIT, state["saved"])
 
 
+def file_menu():
+    """File > Save Settings As... and Load Settings... through the file dialogs"""
+    panel = state["panel"]
+    menu_file = r"C:\velpanel-e2e\from the menu.velpanel"
+    panel.command(CMD_SAVE_SETTINGS_AS)
+    ctl("file-dialog", menu_file)
+    wait_for("the file from the menu", lambda: os.path.exists(host_path(menu_file)))
+    expect_code(["--volume", 7, 0], 0)
+    wait_unit(UNIT, "output 7 at 0 dB", lambda d: d["codec"][VOLUME_REGISTER[6]] == 0xFF)
+    panel.command(CMD_LOAD_SETTINGS)
+    ctl("file-dialog", menu_file)
+    wait_unit_matches(UNIT, state["saved"])
+
+
 def show_and_exit():
     """--show shows the window; --exit ends the panel"""
     expect_code(["--show"], 0)
@@ -157,5 +172,5 @@ def log_of_a_faulted_session():
         expect(os.path.getsize(os.path.join(folder, name)) <= 256 * 1024, "%s within 256 KiB" % name)
 
 
-story.run([status_and_save, requests_change_the_unit, load_brings_the_file_back, show_and_exit,
+story.run([status_and_save, requests_change_the_unit, load_brings_the_file_back, file_menu, show_and_exit,
            request_without_a_panel, log_of_a_faulted_session])
