@@ -13,7 +13,6 @@ namespace {
 using namespace testing_app;
 
 constexpr int32_t CMD_WRITE_CPLD = 5;
-constexpr int32_t CMD_SET_SELECTOR = 3;
 
 // A panel with a unit whose model can be unplugged (and freed) while a box
 // is open, as the listener would release it.
@@ -67,16 +66,6 @@ TEST(UnitLeavesDuringABox, EveryOperationStopsAndLeavesTheMasterAsTheRemovalSave
              c.cpldDigitalMon = 1;
              p.core.applyMixer(c);
          }},
-        {"MIX", VM_IOCTL_COMMAND, CMD_WRITE_CPLD, 1, [](Panel& p) {
-             PanelSettings c = p.control->records.back();
-             c.cpldMixOutSel = 1;
-             p.core.applyMixer(c);
-         }},
-        {"selector", VM_IOCTL_COMMAND, CMD_SET_SELECTOR, 1, [](Panel& p) {
-             PanelSettings c = p.control->records.back();
-             c.digitalOutSelector = 3;
-             p.core.applyMixer(c);
-         }},
         {"fader", VM_IOCTL_RAW_WRITE, VM_ANY_COMMAND, 2, [](Panel& p) {
              PanelSettings c = p.control->records.back();
              c.outVolume[0] = c.outVolume[1] = 80;
@@ -86,8 +75,6 @@ TEST(UnitLeavesDuringABox, EveryOperationStopsAndLeavesTheMasterAsTheRemovalSave
          [](Panel& p) { p.core.onCommand(CMD_FACTORY_DEFAULT); }},
         {"output level", VM_IOCTL_RAW_WRITE, VM_ANY_COMMAND, 8,
          [](Panel& p) { p.core.onCommand(ID_LEVEL_UNBALANCED); }},
-        {"digital format", VM_IOCTL_RAW_WRITE, VM_ANY_COMMAND, 1,
-         [](Panel& p) { p.core.onCommand(ID_FORMAT_PROFESSIONAL); }},
     };
     for (const Action& action : actions) {
         for (bool replug : {false, true}) {
@@ -230,14 +217,6 @@ TEST(UnwritableStore, ThePanelGoesOnFromMemoryAndTellsTheUserOnce) {
     ASSERT_EQ(panel.view.notices.size(), 1u);
     EXPECT_NE(panel.view.notices[0].find("the settings store"), std::string::npos);
     EXPECT_TRUE(panel.view.errors.empty());
-
-    // Once writes work again, the next change stores everything held so far.
-    panel.store.failWrites(false);
-    change = panel.control->records.back();
-    change.outVolume[2] = 51;
-    panel.pageChangesVolumes(change);
-    EXPECT_EQ(panel.stored().outMute[5], 1);
-    EXPECT_EQ(panel.stored().outVolume[2], 51);
 }
 
 // ---------------------------------------------------------------------------
@@ -281,51 +260,6 @@ TEST(DamagedRecord, EachDamagedFieldIsSentAndShownAsItsDefault) {
     panel.core.onStatusTimer();
     EXPECT_EQ(panel.core.settings().latency, 4);
     EXPECT_EQ(panel.stored().latency, 4);
-}
-
-// ---------------------------------------------------------------------------
-// Another unit, and Factory Default's question
-
-TEST(AnotherUnit, TheRemovalOffersThePresentUnitsAndTheNextOneIsTakenWithTheUserRecord) {
-    Unit first("0001");
-    Unit second("0002");
-    Panel panel;
-    PanelSettings user = defaults();
-    user.outVolume[4] = 77;
-    panel.storeRecord(user);
-    panel.arrive(first);
-    panel.arrive(second); // not taken while the first is current
-    EXPECT_EQ(vm_ioctl_count(&second.model, VM_IOCTL_RAW_WRITE), 0u);
-
-    panel.view.onOfferUnits = [&] { panel.arrive(second); };
-    panel.remove(first);
-    EXPECT_EQ(panel.view.unitOffers, 1);
-    EXPECT_EQ(panel.core.currentDevice(), second.device);
-    expectUnitHolds(second.model, user);
-    EXPECT_EQ(panel.view.title, "Velmora Control Panel - Ver 1.06");
-    EXPECT_TRUE(panel.view.trayShown);
-}
-
-TEST(FactoryDefault, AsksFirstAndNoChangesNothing) {
-    Unit unit;
-    Panel panel;
-    PanelSettings user = defaults();
-    user.outVolume[0] = 10;
-    panel.storeRecord(user);
-    panel.arrive(unit);
-    vm_reset_counters(&unit.model);
-
-    panel.view.answerYes = false;
-    panel.core.onCommand(CMD_FACTORY_DEFAULT);
-    ASSERT_EQ(panel.view.questions.size(), 1u);
-    EXPECT_NE(panel.view.questions[0].find("0.0 dB"), std::string::npos);
-    EXPECT_EQ(vm_total_exchanges(&unit.model), 0u);
-    EXPECT_EQ(panel.stored().outVolume[0], 10);
-
-    panel.view.answerYes = true;
-    panel.core.onCommand(CMD_FACTORY_DEFAULT);
-    EXPECT_EQ(unit.model.codec[VOLUME_REGISTER[0]], 0x80 | 127);
-    EXPECT_EQ(panel.stored().outVolume[0], 127);
 }
 
 } // namespace
