@@ -253,9 +253,9 @@ TEST_F(TrayTest, WithoutAParentTheTraysOwnWindowTakesTheNotifications) {
 struct PopupSeen {
     bool opened = false;
     UINT defaultByPosition = UINT(-1);
-    UINT firstId = 0, lastId = 0;
+    UINT firstId = 0, exitId = 0;
     bool firstIsDefault = false;
-    std::string firstText, lastText;
+    std::string firstText, exitText; // position 2: the last of the defined items
     RECT menuRect{};
 };
 
@@ -280,15 +280,14 @@ void observe(HMENU popup) {
     PopupSeen& seen = *g_seen;
     seen.opened = true;
     seen.defaultByPosition = GetMenuDefaultItem(popup, TRUE, 0);
-    const int count = GetMenuItemCount(popup);
     seen.firstId = GetMenuItemID(popup, 0);
-    seen.lastId = GetMenuItemID(popup, count - 1);
+    seen.exitId = GetMenuItemID(popup, 2);
     seen.firstIsDefault = (GetMenuState(popup, 0, MF_BYPOSITION) & MFS_DEFAULT) != 0;
     char text[64] = {};
     GetMenuStringA(popup, 0, text, sizeof text, MF_BYPOSITION);
     seen.firstText = text;
-    GetMenuStringA(popup, count - 1, text, sizeof text, MF_BYPOSITION);
-    seen.lastText = text;
+    GetMenuStringA(popup, 2, text, sizeof text, MF_BYPOSITION);
+    seen.exitText = text;
     SetTimer(nullptr, 0, 100, &actOnMenu);
 }
 
@@ -311,8 +310,8 @@ TEST_F(TrayTest, RightClickShowsThePopupWithOpenAsDefaultAndDismissingSendsNothi
     EXPECT_TRUE(seen.firstIsDefault);
     EXPECT_EQ(seen.firstId, kOpen);
     EXPECT_EQ(seen.firstText, "&Open");
-    EXPECT_EQ(seen.lastId, kExit);
-    EXPECT_EQ(seen.lastText, "E&xit");
+    EXPECT_EQ(seen.exitId, kExit);
+    EXPECT_EQ(seen.exitText, "E&xit");
     EXPECT_EQ(seen.menuRect.left, cursor.x) << "left-aligned at the cursor";
     EXPECT_EQ(seen.menuRect.top, cursor.y);
 
