@@ -30,8 +30,8 @@ bool RequestHost::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         return true;
     }
     if (message == WM_COMMAND && HIWORD(wParam) <= 1) {
-        if (LOWORD(wParam) == CMD_SAVE_SETTINGS_AS) saveSettingsAs();
-        else if (LOWORD(wParam) == CMD_LOAD_SETTINGS) loadSettings();
+        if (LOWORD(wParam) == CMD_SAVE_SETTINGS_AS) settingsFile(true);
+        else if (LOWORD(wParam) == CMD_LOAD_SETTINGS) settingsFile(false);
         else return false;
         result = 0;
         return true;
@@ -63,24 +63,13 @@ void RequestHost::unitArrived(const USBDevice&, const PanelSettings&) {
     PostMessageA(window_, WM_RUN_REQUESTS, 0, 0);
 }
 
-void RequestHost::saveSettingsAs() {
+void RequestHost::settingsFile(bool save) {
     std::string path;
-    if (!askSettingsFileToSave(window_, path)) return;
-    const RequestAnswer answer = requests_.savePreset(path);
-    log_.write("save settings to " + path + ": " + answer.text);
-    if (answer.code != EXIT_DONE) tellFailure(answer);
-}
-
-void RequestHost::loadSettings() {
-    std::string path;
-    if (!askSettingsFileToLoad(window_, path)) return;
-    const RequestAnswer answer = requests_.loadPreset(path);
-    log_.write("load settings from " + path + ": " + answer.text);
-    if (answer.code != EXIT_DONE) tellFailure(answer);
-}
-
-void RequestHost::tellFailure(const RequestAnswer& answer) {
-    MessageBoxA(window_, answer.text.c_str(), CPanelApp::applicationName().c_str(), MB_OK | MB_ICONSTOP);
+    if (!(save ? askSettingsFileToSave(window_, path) : askSettingsFileToLoad(window_, path))) return;
+    const RequestAnswer answer = save ? requests_.savePreset(path) : requests_.loadPreset(path);
+    log_.write(std::string(save ? "save settings to " : "load settings from ") + path + ": " + answer.text);
+    if (answer.code != EXIT_DONE)
+        MessageBoxA(window_, answer.text.c_str(), CPanelApp::applicationName().c_str(), MB_OK | MB_ICONSTOP);
 }
 
 } // namespace velmora

@@ -45,9 +45,9 @@ private:
         HWND answerTo;
     };
     void runQueued();
-    void saveSettingsAs();
-    void loadSettings();
-    void tellFailure(const RequestAnswer& answer);
+    // File > Save Settings As... (save) or Load Settings...: the file dialog,
+    // then the request; a failure is told in a box.
+    void settingsFile(bool save);
 
     PanelRequests requests_;
     DiagnosticsLog& log_;
