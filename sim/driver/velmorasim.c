@@ -620,6 +620,10 @@ static NTSTATUS bus_plug(const VsbUnitRequest* req)
         ms.QuadPart = -10000; /* 1 ms, relative */
         KeDelayExecutionThread(KernelMode, FALSE, &ms);
     }
+    /* Its PDO may have gone only during that wait, after this request's own
+     * reap: delete its control device now so that its record can be freed
+     * rather than left beside the new one. */
+    reap_units();
     forget_units(req->serial);
     KeAcquireSpinLock(&g_lock, &irql);
     /* A serial is on the bus at most once; a unit still being removed (its
