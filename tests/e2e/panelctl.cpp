@@ -21,7 +21,9 @@
 //   panelctl key-access <key> read-only|full
 //                                     who may change HKEY_CURRENT_USER\<key>: nobody, or everyone
 //   panelctl pid                      the panel's process id (Windows)
-//   panelctl resources                "windows=N gdi=N handles=N" of the panel process
+//   panelctl resources                "windows=N gdi=N handles=N dc=N bitmap=N font=N brush=N region=N
+//                                     other=N" of the panel process (GDI objects in all, then by kind)
+//   panelctl resources-of <title>     the same of the program whose top-level window's title starts so
 //   panelctl wait-gone [ms]           wait until no main window exists
 //   panelctl window <title> [ms]      wait for any top-level window whose title starts with <title>
 //   panelctl key <vk>                 post a key press (WM_KEYDOWN) to the main window
@@ -181,16 +183,24 @@ int countWindows(DWORD pid) {
 
 // GDI objects of another process: Wine keeps each process's GDI handle table
 // in that process's memory, published in its PEB; an entry in use has a
-// non-zero type byte.
-int countGdiObjects(HANDLE process) {
+// non-zero type byte. The type byte names the kind (1 DC, 4 region, 5 and 9
+// bitmap, 8 palette, 10 font, 16 brush or pen: the low byte of the entry's
+// generation tells those two apart, 0x10 brush).
+struct GdiCount {
+    int total = -1;
+    int dc = 0, bitmap = 0, font = 0, brush = 0, region = 0, other = 0;
+};
+
+GdiCount countGdiObjects(HANDLE process) {
+    GdiCount count;
     PROCESS_BASIC_INFORMATION info{};
     ULONG got = 0;
-    if (NtQueryInformationProcess(process, ProcessBasicInformation, &info, sizeof info, &got) != 0) return -1;
+    if (NtQueryInformationProcess(process, ProcessBasicInformation, &info, sizeof info, &got) != 0) return count;
     ULONG_PTR table = 0;
     const ULONG_PTR tableField = reinterpret_cast<ULONG_PTR>(info.PebBaseAddress) + 0xF8;
     SIZE_T read = 0;
     if (!ReadProcessMemory(process, reinterpret_cast<void*>(tableField), &table, sizeof table, &read) || !table)
-        return -1;
+        return count;
     struct Entry {
         unsigned long long object;
         unsigned long owner;
@@ -203,10 +213,24 @@ int countGdiObjects(HANDLE process) {
     std::vector<Entry> entries(0x10000);
     if (!ReadProcessMemory(process, reinterpret_cast<void*>(table), entries.data(), entries.size() * sizeof(Entry),
                            &read))
-        return -1;
-    int count = 0;
-    for (const Entry& entry : entries)
-        if (entry.type) ++count;
+        return count;
+    count.total = 0;
+    for (const Entry& entry : entries) {
+        if (!entry.type) continue;
+        ++count.total;
+        switch (entry.type) {
+        case 1: ++count.dc; break;
+        case 4: ++count.region; break;
+        case 5:
+        case 9: ++count.bitmap; break;
+        case 10: ++count.font; break;
+        case 16:
+            if ((entry.unique & 0xFF) == 0x10) ++count.brush;
+            else ++count.other;
+            break;
+        default: ++count.other; break;
+        }
+    }
     return count;
 }
 
@@ -244,13 +268,27 @@ long countHandles(DWORD pid) {
     return -1;
 }
 
+// "windows=N gdi=N handles=N dc=N ..." of the process that owns `window`.
+int printResources(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = openPanelProcess(window, PROCESS_QUERY_INFORMATION | PROCESS_VM_READ);
+    if (!process) return 1;
+    const GdiCount gdi = countGdiObjects(process);
+    CloseHandle(process);
+    std::printf("windows=%d gdi=%d handles=%ld dc=%d bitmap=%d font=%d brush=%d region=%d other=%d\n",
+                countWindows(pid), gdi.total, countHandles(pid), gdi.dc, gdi.bitmap, gdi.font, gdi.brush, gdi.region,
+                gdi.other);
+    return 0;
+}
+
 int usage() {
     std::fprintf(stderr,
                  "usage: panelctl find [ms] | title | wait-title <text> [ms] | visible | wait-visible <0|1> [ms]\n"
                  "       | close | control-page | command <id> | page-command <id> | fader <output> <steps>\n"
                  "       | wait-box [ms] | dismiss [text] | answer <yes|no> [text] | boxes [text] | storm <count>\n"
                  "       | key-access <key> read-only|full | pid | resources | wait-gone [ms] | window <title> [ms]\n"
-                 "       | key <vk> | acc-value <name>\n");
+                 "       | key <vk> | acc-value <name> | resources-of <title>\n");
     return 2;
 }
 
@@ -371,6 +409,18 @@ int run(int argc, char** argv) {
         }
         RegCloseKey(key);
         return rc == ERROR_SUCCESS ? 0 : 1;
+    }
+
+    if (cmd == "resources-of") {
+        // Another program as a yardstick (the empty dialog), by its window's title.
+        if (argc < 3) return usage();
+        TitleSearch search{argv[2], nullptr};
+        EnumWindows(findTitleProc, reinterpret_cast<LPARAM>(&search));
+        if (!search.found) {
+            std::fprintf(stderr, "panelctl: no window \"%s\"\n", argv[2]);
+            return 1;
+        }
+        return printResources(search.found);
     }
 
     HWND main = requireMain();
@@ -511,16 +561,7 @@ int run(int argc, char** argv) {
         std::printf("%lu\n", static_cast<unsigned long>(pid));
         return 0;
     }
-    if (cmd == "resources") {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(main, &pid);
-        HANDLE process = openPanelProcess(main, PROCESS_QUERY_INFORMATION | PROCESS_VM_READ);
-        if (!process) return 1;
-        const int gdi = countGdiObjects(process);
-        CloseHandle(process);
-        std::printf("windows=%d gdi=%d handles=%ld\n", countWindows(pid), gdi, countHandles(pid));
-        return 0;
-    }
+    if (cmd == "resources") return printResources(main);
     return usage();
 }
 
