@@ -87,10 +87,10 @@ BOOL CPanelDlg::onInitDialog() {
     SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_ : icon_));
 
-    Bitmap background = loadBitmapResource("BAK");
-    placeWindow(background.get());
+    background_ = SkinImage("BAK");
+    placeWindow(background_.size());
 
-    panelBrush_.reset(CreateSolidBrush(kPanelColor));
+    panelBrush_ = SkinBrush(kPanelColor);
 
     createTabs();
     createStatusTexts();
@@ -127,8 +127,7 @@ void CPanelDlg::addAboutEntry() {
     AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, text);
 }
 
-void CPanelDlg::placeWindow(HBITMAP background) {
-    const SIZE size = bitmapSize(background);
+void CPanelDlg::placeWindow(SIZE size) {
     const int x = (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
     const int width = size.cx + 2 * GetSystemMetrics(SM_CXBORDER) + GetSystemMetrics(SM_CXFRAME);
@@ -264,8 +263,7 @@ void CPanelDlg::onPaint() {
         return;
     }
     PaintDC paint(hwnd());
-    Bitmap background = loadBitmapResource("BAK");
-    drawBitmap(paint.get(), background.get(), 0, 0);
+    drawBitmap(paint.get(), background_.get(), 0, 0);
 }
 
 INT_PTR CPanelDlg::onControlColor(HDC dc, HWND control) {

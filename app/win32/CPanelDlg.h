@@ -15,7 +15,7 @@
 #include "ui/win32/CSkinButton.h"
 #include "ui/win32/CSkinText.h"
 #include "ui/win32/Dialog.h"
-#include "ui/win32/Gdi.h"
+#include "ui/win32/SkinResources.h"
 
 #include <windows.h>
 
@@ -63,7 +63,7 @@ protected:
 private:
     BOOL onInitDialog();
     void addAboutEntry();
-    void placeWindow(HBITMAP background);
+    void placeWindow(SIZE background);
     void createTabs();
     void createStatusTexts();
     void createRadioButtons();
@@ -80,7 +80,8 @@ private:
     // Members in the order of construction; the tray goes last.
     CSystemTray tray_;
     PanelCore core_; // the master settings, the unit, the page list
-    Brush panelBrush_;
+    SkinImage background_; // loaded at the first paint, then held for the run
+    SkinBrush panelBrush_;
     CSkinButton tabControl_;
     CSkinButton tabInfo_;
     CSkinText statusText_[STATUS_TEXT_COUNT];
