@@ -417,6 +417,8 @@ void CPanelDlg::showNotice(const char* text) {
 
 void CPanelDlg::scheduleNotice() { PostMessageA(hwnd(), WM_PANEL_NOTICE, 0, 0); }
 
+bool CPanelDlg::windowShown() const { return hwnd() && IsWindowVisible(hwnd()); }
+
 void CPanelDlg::showWindow(bool visible) {
     if (visible) {
         keepHidden_ = false;

@@ -49,6 +49,7 @@ public:
     void showNotice(const char* text) override;
     void scheduleNotice() override;
     void showWindow(bool visible) override;
+    bool windowShown() const override;
     void showTrayIcon(bool visible) override;
     void setTrayTip(const char* text) override;
     void startTimer(unsigned id, unsigned periodMs) override;
