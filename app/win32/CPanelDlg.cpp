@@ -67,7 +67,9 @@ private:
 } // namespace
 
 CPanelDlg::CPanelDlg(SettingsStore& store, bool inBackground)
-    : core_(*this, store), inBackground_(inBackground), keepHidden_(inBackground) {
+    // A store that keeps preferences beside the record keeps the Peak Hold choice.
+    : core_(*this, store), meterMenu_(dynamic_cast<PreferenceStore*>(&store), *this), inBackground_(inBackground),
+      keepHidden_(inBackground) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     icon_ = LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME));
     smallIcon_ = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
@@ -96,6 +98,7 @@ BOOL CPanelDlg::onInitDialog() {
     createStatusTexts();
     createRadioButtons();
     createPages();
+    meterMenu_.attach(controlPage_);
     arrangeKeyboardOrder();
     describeControls();
     core_.pageList().select(0);
@@ -156,7 +159,7 @@ namespace {
 // Creates one page and hands it to the list; a page the list could not take
 // is destroyed here, so that nothing is left behind when memory runs out.
 template <typename Page, typename... Args>
-HWND addPage(PageList& pages, HWND parent, const char* background, Args... args) {
+Page* addPage(PageList& pages, HWND parent, const char* background, Args... args) {
     Page* page = new Page(args...);
     try {
         page->createPage(parent, 24, 53, background); // a page without a window is kept all the same
@@ -165,17 +168,19 @@ HWND addPage(PageList& pages, HWND parent, const char* background, Args... args)
         page->destroyPage();
         throw;
     }
-    return page->hwnd();
+    return page;
 }
 } // namespace
 
 void CPanelDlg::createPages() {
     try {
-        pageWindows_[0] = addPage<CControlPage>(core_.pageList(), hwnd(), "BAK_PAGE_CONTROL",
-                                                static_cast<SettingsApplier*>(&core_));
-        pageWindows_[1] = addPage<CInfoPage>(core_.pageList(), hwnd(), "BAK_PAGE_INFO");
+        controlPage_ = addPage<CControlPage>(core_.pageList(), hwnd(), "BAK_PAGE_CONTROL",
+                                             static_cast<SettingsApplier*>(&core_));
+        pageWindows_[0] = controlPage_->hwnd();
+        pageWindows_[1] = addPage<CInfoPage>(core_.pageList(), hwnd(), "BAK_PAGE_INFO")->hwnd();
     } catch (const std::bad_alloc&) {
         core_.pageList().destroyAll();
+        controlPage_ = nullptr;
         MessageBoxA(hwnd(), "Out of memory.", CPanelApp::applicationName().c_str(), MB_OK | MB_ICONSTOP);
     }
 }
@@ -285,6 +290,7 @@ BOOL CPanelDlg::onCommand(WPARAM wParam) {
         core_.onClose();
         return TRUE;
     }
+    if (meterMenu_.onCommand(id)) return TRUE;
     core_.onCommand(id);
     return TRUE;
 }

@@ -6,6 +6,7 @@
 // Ctrl+Tab switches pages.
 #pragma once
 
+#include "app/MeterMenu.h"
 #include "app/PanelCore.h"
 #include "app/PanelView.h"
 #include "app/win32/CSystemTray.h"
@@ -20,6 +21,8 @@
 #include <windows.h>
 
 namespace velmora {
+
+class CControlPage;
 
 class CPanelDlg : public Dialog, public PanelView {
 public:
@@ -81,6 +84,7 @@ private:
     // Members in the order of construction; the tray goes last.
     CSystemTray tray_;
     PanelCore core_; // the master settings, the unit, the page list
+    MeterMenu meterMenu_; // Peak Hold and Reset Clip Indicators
     SkinImage background_; // loaded at the first paint, then held for the run
     SkinBrush panelBrush_;
     CSkinButton tabControl_;
@@ -89,6 +93,7 @@ private:
     CRadioButton formatButtons_[2];
     CRadioButton levelButtons_[2];
     HWND pageWindows_[2] = {}; // Control page, Info page
+    CControlPage* controlPage_ = nullptr; // owned by the page list
     DialogMessageFilter keyFilter_;
     HICON icon_ = nullptr;
     HICON smallIcon_ = nullptr;
