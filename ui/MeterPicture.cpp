@@ -25,10 +25,12 @@ int changedRows(const MeterPicture& before, const MeterPicture& after, int32_t h
     }
     if (before.clipped != after.clipped) spans[n++] = {0, MeterPicture::CAP_ROWS};
 
-    // Within the meter, sorted, overlapping or touching spans merged.
+    // Within the meter (below a cap that stays), sorted, overlapping or
+    // touching spans merged.
+    const int32_t top = before.clipped && after.clipped ? MeterPicture::CAP_ROWS : 0;
     int kept = 0;
     for (int i = 0; i < n; ++i) {
-        const RowSpan s{std::max<int32_t>(spans[i].first, 0), std::min(spans[i].end, height)};
+        const RowSpan s{std::max(spans[i].first, top), std::min(spans[i].end, height)};
         if (s.first < s.end) spans[kept++] = s;
     }
     for (int i = 1; i < kept; ++i) // at most four: insertion
