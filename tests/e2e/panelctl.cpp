@@ -27,6 +27,9 @@
 //   panelctl wait-gone [ms]           wait until no main window exists
 //   panelctl window <title> [ms]      wait for any top-level window whose title starts with <title>
 //   panelctl key <vk>                 post a key press (WM_KEYDOWN) to the main window
+//   panelctl meter-rect <meter>       "x y width height" of meter <meter> (inputs 0..17, outputs
+//                                     18..25) on the screen
+//   panelctl click-meter <meter>      a left click on that meter
 //   panelctl acc-value <name>         the accessible value of the panel's control with that accessible
 //                                     name, read as a screen reader does (through oleacc, across processes)
 //
@@ -147,6 +150,40 @@ HWND descendant(HWND top, int id) {
     ChildSearch search{id, nullptr};
     EnumChildWindows(top, childByIdProc, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+// The Control page's meters in order: the 18 input meters (one id), then
+// the 8 output meters (another), each group left to right.
+std::vector<HWND> meters(HWND top) {
+    struct Meter {
+        int id;
+        LONG x;
+        HWND window;
+    };
+    std::vector<Meter> found;
+    EnumChildWindows(top, [](HWND window, LPARAM context) -> BOOL {
+        const int id = GetDlgCtrlID(window);
+        if (id != 12352 && id != 12368) return TRUE;
+        RECT r{};
+        GetWindowRect(window, &r);
+        reinterpret_cast<std::vector<Meter>*>(context)->push_back({id, r.left, window});
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&found));
+    std::sort(found.begin(), found.end(),
+              [](const Meter& a, const Meter& b) { return a.id != b.id ? a.id < b.id : a.x < b.x; });
+    std::vector<HWND> out;
+    for (const Meter& m : found) out.push_back(m.window);
+    return out;
+}
+
+HWND meterArg(HWND main, const char* arg) {
+    const std::vector<HWND> all = meters(main);
+    const int index = std::atoi(arg);
+    if (index < 0 || index >= static_cast<int>(all.size())) {
+        std::fprintf(stderr, "panelctl: no meter %s\n", arg);
+        return nullptr;
+    }
+    return all[static_cast<size_t>(index)];
 }
 
 DWORD now() { return GetTickCount(); }
@@ -288,7 +325,8 @@ int usage() {
                  "       | close | control-page | command <id> | page-command <id> | fader <output> <steps>\n"
                  "       | wait-box [ms] | dismiss [text] | answer <yes|no> [text] | boxes [text] | storm <count>\n"
                  "       | key-access <key> read-only|full | pid | resources | wait-gone [ms] | window <title> [ms]\n"
-                 "       | key <vk> | acc-value <name> | resources-of <title>\n");
+                 "       | key <vk> | acc-value <name> | resources-of <title> | meter-rect <meter>\n"
+                 "       | click-meter <meter>\n");
     return 2;
 }
 
@@ -532,6 +570,24 @@ int run(int argc, char** argv) {
         if (argc < 3) return usage();
         const WPARAM key = std::strtoul(argv[2], nullptr, 0);
         return PostMessageA(main, WM_KEYDOWN, key, 1) ? 0 : 1;
+    }
+    if (cmd == "meter-rect") {
+        // Where the meter is on the screen, to be read back from the display.
+        if (argc < 3) return usage();
+        HWND meter = meterArg(main, argv[2]);
+        if (!meter) return 1;
+        RECT r{};
+        GetClientRect(meter, &r);
+        MapWindowPoints(meter, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+        return 0;
+    }
+    if (cmd == "click-meter") {
+        if (argc < 3) return usage();
+        HWND meter = meterArg(main, argv[2]);
+        if (!meter) return 1;
+        const LPARAM at = MAKELPARAM(3, 75);
+        return PostMessageA(meter, WM_LBUTTONDOWN, MK_LBUTTON, at) && PostMessageA(meter, WM_LBUTTONUP, 0, at) ? 0 : 1;
     }
     if (cmd == "acc-value") {
         if (argc < 3) return usage();
