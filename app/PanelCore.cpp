@@ -28,15 +28,6 @@ const char* const ERROR_SET_CPLD_MIX_OUT_SEL = "Function error USBDevice::setVel
 const unsigned RATE_ITEMS[4] = {CMD_RATE_44100, CMD_RATE_48000, CMD_RATE_88200, CMD_RATE_96000};
 const int32_t RATES[4] = {44100, 48000, 88200, 96000};
 
-const char* clockText(int32_t clock) {
-    switch (clock) {
-    case 0: return "Auto";
-    case 1: return "Internal";
-    case 2: return "Digital";
-    default: return "";
-    }
-}
-
 // The first save that failed in a run is told once, naming where the record
 // lives; the panel goes on from the record in memory.
 std::string saveFailureText(const std::string& location) {
@@ -399,16 +390,7 @@ void PanelCore::refreshFromDevice(PanelSettings record) {
         }
     }
 
-    char text[64];
-    view_.setStatusText(0, "Velmora HS");
-    view_.setStatusText(1, clockText(clock));
-    std::snprintf(text, sizeof text, "%d Hz", int(rate));
-    view_.setStatusText(2, text);
-    view_.setStatusText(3, latencyText_);
-    std::snprintf(text, sizeof text, "%dCH / 24 Bit", int(inputs));
-    view_.setStatusText(4, text);
-    std::snprintf(text, sizeof text, "%dCH / 24 Bit", int(outputs));
-    view_.setStatusText(5, text);
+    status_.update({clock, rate, latencyText_, inputs, outputs});
 
     if (device && trayTip_.setRate(rate)) view_.setTrayTip(trayTip_.text().c_str());
 
@@ -638,6 +620,7 @@ void PanelCore::onCommand(unsigned id) {
     switch (id) {
     case CMD_OPEN:
         selectControlTab();
+        status_.show(); // texts are not made while the window is hidden
         view_.showWindow(true);
         break;
     case CMD_EXIT:

@@ -8,6 +8,7 @@
 #include "app/PanelEvents.h"
 #include "app/PanelView.h"
 #include "app/SettingsKeeper.h"
+#include "app/StatusColumn.h"
 #include "app/UserChangeGate.h"
 #include "device/DeviceEvent.h"
 #include "device/DeviceWire.h"
@@ -169,6 +170,7 @@ private:
     MeterBlock meterHistory_ = {};
     MeterBlock meterRead_ = {};
     char latencyText_[256] = {};
+    StatusColumn status_{view_};
 
     UserChangeGate gate_;
     PanelEvents* events_ = nullptr;

@@ -33,6 +33,8 @@ public:
     // message loop runs again, outside whatever operation is on the stack.
     virtual void scheduleNotice() = 0;
     virtual void showWindow(bool visible) = 0;
+    // Whether the window is on the screen: texts are not made while it is not.
+    virtual bool windowShown() const { return true; }
     // The notification-area icon (the tray's showIcon / hideIcon).
     virtual void showTrayIcon(bool visible) = 0;
     // The icon's tip (at most 127 characters); kept while the icon is hidden.

@@ -26,10 +26,10 @@ bool PeakMeterModel::setLevel(int32_t level) {
     return true;
 }
 
-int32_t PeakMeterModel::litTop() const {
+int32_t PeakMeterModel::litTopFor(int32_t level) const {
     const uint32_t span = static_cast<uint32_t>(upper_) - static_cast<uint32_t>(lower_);
     if (span == 0) return height_; // no range: nothing lit
-    const uint32_t lit = static_cast<uint32_t>(level_) * static_cast<uint32_t>(height_) / span;
+    const uint32_t lit = static_cast<uint32_t>(level) * static_cast<uint32_t>(height_) / span;
     return static_cast<int32_t>(static_cast<uint32_t>(height_) - lit);
 }
 

@@ -22,7 +22,10 @@ public:
 
     // First lit row: height - level x height / (upper - lower), unsigned.
     // Rows from it to the bottom show the lit bar.
-    int32_t litTop() const;
+    int32_t litTop() const { return litTopFor(level_); }
+    // The same for another level (a peak-hold mark's row).
+    int32_t litTopFor(int32_t level) const;
+    int32_t height() const { return height_; }
 
 private:
     int32_t level_ = 0;

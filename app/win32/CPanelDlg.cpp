@@ -69,7 +69,9 @@ private:
 } // namespace
 
 CPanelDlg::CPanelDlg(SettingsStore& store, bool inBackground)
-    : core_(*this, store), log_(logFilePath()), requests_(core_, log_), inBackground_(inBackground),
+    // A store that keeps preferences beside the record keeps the Peak Hold choice.
+    : core_(*this, store), log_(logFilePath()), requests_(core_, log_),
+      meterMenu_(dynamic_cast<PreferenceStore*>(&store), *this), inBackground_(inBackground),
       keepHidden_(inBackground) {
     events_.add(&log_);
     events_.add(&requests_);
@@ -93,15 +95,16 @@ BOOL CPanelDlg::onInitDialog() {
     SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_ : icon_));
 
-    Bitmap background = loadBitmapResource("BAK");
-    placeWindow(background.get());
+    background_ = SkinImage("BAK");
+    placeWindow(background_.size());
 
-    panelBrush_.reset(CreateSolidBrush(kPanelColor));
+    panelBrush_ = SkinBrush(kPanelColor);
 
     createTabs();
     createStatusTexts();
     createRadioButtons();
     createPages();
+    meterMenu_.attach(controlPage_);
     arrangeKeyboardOrder();
     describeControls();
     core_.pageList().select(0);
@@ -139,8 +142,7 @@ void CPanelDlg::addAboutEntry() {
     AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, text);
 }
 
-void CPanelDlg::placeWindow(HBITMAP background) {
-    const SIZE size = bitmapSize(background);
+void CPanelDlg::placeWindow(SIZE size) {
     const int x = (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
     const int width = size.cx + 2 * GetSystemMetrics(SM_CXBORDER) + GetSystemMetrics(SM_CXFRAME);
@@ -169,7 +171,7 @@ namespace {
 // Creates one page and hands it to the list; a page the list could not take
 // is destroyed here, so that nothing is left behind when memory runs out.
 template <typename Page, typename... Args>
-HWND addPage(PageList& pages, HWND parent, const char* background, Args... args) {
+Page* addPage(PageList& pages, HWND parent, const char* background, Args... args) {
     Page* page = new Page(args...);
     try {
         page->createPage(parent, 24, 53, background); // a page without a window is kept all the same
@@ -178,17 +180,19 @@ HWND addPage(PageList& pages, HWND parent, const char* background, Args... args)
         page->destroyPage();
         throw;
     }
-    return page->hwnd();
+    return page;
 }
 } // namespace
 
 void CPanelDlg::createPages() {
     try {
-        pageWindows_[0] = addPage<CControlPage>(core_.pageList(), hwnd(), "BAK_PAGE_CONTROL",
-                                                static_cast<SettingsApplier*>(&core_));
-        pageWindows_[1] = addPage<CInfoPage>(core_.pageList(), hwnd(), "BAK_PAGE_INFO");
+        controlPage_ = addPage<CControlPage>(core_.pageList(), hwnd(), "BAK_PAGE_CONTROL",
+                                             static_cast<SettingsApplier*>(&core_));
+        pageWindows_[0] = controlPage_->hwnd();
+        pageWindows_[1] = addPage<CInfoPage>(core_.pageList(), hwnd(), "BAK_PAGE_INFO")->hwnd();
     } catch (const std::bad_alloc&) {
         core_.pageList().destroyAll();
+        controlPage_ = nullptr;
         MessageBoxA(hwnd(), "Out of memory.", CPanelApp::applicationName().c_str(), MB_OK | MB_ICONSTOP);
     }
 }
@@ -276,8 +280,7 @@ void CPanelDlg::onPaint() {
         return;
     }
     PaintDC paint(hwnd());
-    Bitmap background = loadBitmapResource("BAK");
-    drawBitmap(paint.get(), background.get(), 0, 0);
+    drawBitmap(paint.get(), background_.get(), 0, 0);
 }
 
 INT_PTR CPanelDlg::onControlColor(HDC dc, HWND control) {
@@ -305,6 +308,7 @@ BOOL CPanelDlg::onCommand(WPARAM wParam) {
                         CPanelApp::applicationName().c_str(), MB_OK | MB_ICONSTOP);
         return TRUE;
     }
+    if (meterMenu_.onCommand(id)) return TRUE;
     core_.onCommand(id);
     return TRUE;
 }
@@ -441,6 +445,8 @@ void CPanelDlg::showNotice(const char* text) {
 }
 
 void CPanelDlg::scheduleNotice() { PostMessageA(hwnd(), WM_PANEL_NOTICE, 0, 0); }
+
+bool CPanelDlg::windowShown() const { return hwnd() && IsWindowVisible(hwnd()); }
 
 void CPanelDlg::showWindow(bool visible) {
     if (visible) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "app/DiagnosticsLog.h"
+#include "app/MeterMenu.h"
 #include "app/PanelCore.h"
 #include "app/PanelEventsFanout.h"
 #include "app/PanelView.h"
@@ -18,11 +19,13 @@
 #include "ui/win32/CSkinButton.h"
 #include "ui/win32/CSkinText.h"
 #include "ui/win32/Dialog.h"
-#include "ui/win32/Gdi.h"
+#include "ui/win32/SkinResources.h"
 
 #include <windows.h>
 
 namespace velmora {
+
+class CControlPage;
 
 class CPanelDlg : public Dialog, public PanelView {
 public:
@@ -55,6 +58,7 @@ public:
     void showNotice(const char* text) override;
     void scheduleNotice() override;
     void showWindow(bool visible) override;
+    bool windowShown() const override;
     void showTrayIcon(bool visible) override;
     void setTrayTip(const char* text) override;
     void startTimer(unsigned id, unsigned periodMs) override;
@@ -69,7 +73,7 @@ protected:
 private:
     BOOL onInitDialog();
     void addAboutEntry();
-    void placeWindow(HBITMAP background);
+    void placeWindow(SIZE background);
     void createTabs();
     void createStatusTexts();
     void createRadioButtons();
@@ -90,13 +94,16 @@ private:
     RequestHost requests_; // the command line's requests and the settings files
     PanelEventsFanout events_;
     PanelRequest startRequest_;
-    Brush panelBrush_;
+    MeterMenu meterMenu_; // Peak Hold and Reset Clip Indicators
+    SkinImage background_; // loaded at the first paint, then held for the run
+    SkinBrush panelBrush_;
     CSkinButton tabControl_;
     CSkinButton tabInfo_;
     CSkinText statusText_[STATUS_TEXT_COUNT];
     CRadioButton formatButtons_[2];
     CRadioButton levelButtons_[2];
     HWND pageWindows_[2] = {}; // Control page, Info page
+    CControlPage* controlPage_ = nullptr; // owned by the page list
     DialogMessageFilter keyFilter_;
     HICON icon_ = nullptr;
     HICON smallIcon_ = nullptr;

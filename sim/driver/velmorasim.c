@@ -732,6 +732,19 @@ static NTSTATUS bus_set(const VsbSetRequest* req)
             vm_hw_raise_event(m);
             ok = 1;
             break;
+        case VSB_SET_METERS:
+            if (req->value == VSB_METERS_FREE) {
+                vm_release_meters(m);
+                ok = 1;
+            } else if (req->value <= 0xFFu) {
+                uint8_t block[VM_METER_SIZE];
+                uint32_t i;
+                for (i = 0; i < VM_METER_SIZE; ++i)
+                    block[i] = (i < 18u || (i >= 32u && i < 40u)) ? (uint8_t)req->value : 0u;
+                vm_hold_meters(m, block);
+                ok = 1;
+            }
+            break;
         default:
             break;
         }

@@ -9,6 +9,9 @@
  *   velmora-sim set <serial> clock <1|2>      clock source in effect: 1 internal, 2 digital
  *   velmora-sim set <serial> digital <hz|0>   digital input signal rate, 0 = none
  *   velmora-sim set <serial> event            raise the event flag
+ *   velmora-sim set <serial> meters <byte>|free
+ *                                             every meter channel reads <byte> (0..255), or the
+ *                                             unit's own moving levels again
  *   velmora-sim fault <serial> <ioctl-code> <command|-1> fail|short <count>
  *   velmora-sim dump [<serial>]               unit state as JSON (all units without a serial)
  *   velmora-sim list                          units known to the bus
@@ -250,6 +253,9 @@ static int cmd_set(int argc, char** argv)
         return 2;
     if (!strcmp(argv[1], "event")) {
         req.what = VSB_SET_EVENT;
+    } else if (!strcmp(argv[1], "meters") && argc >= 3 && !strcmp(argv[2], "free")) {
+        req.what = VSB_SET_METERS;
+        v = VSB_METERS_FREE;
     } else {
         if (argc < 3 || !parse_u32(argv[2], &v))
             return 2;
@@ -261,6 +267,8 @@ static int cmd_set(int argc, char** argv)
             req.what = VSB_SET_CLOCK;
         else if (!strcmp(argv[1], "digital"))
             req.what = VSB_SET_DIGITAL;
+        else if (!strcmp(argv[1], "meters") && v <= 0xFFu)
+            req.what = VSB_SET_METERS;
         else
             return 2;
     }
@@ -539,6 +547,7 @@ static int usage(void)
     fprintf(stderr,
             "usage: velmora-sim install <inf> | plug <serial> | unplug <serial>\n"
             "       | set <serial> rate <hz> | latency <1..6> | clock <1|2> | digital <hz> | event\n"
+            "         | meters <byte>|free\n"
             "       | fault <serial> <ioctl-code> <command|-1> fail|short <count>\n"
             "       | dump [<serial>] | list | wait-present <serial> [ms] | wait-absent <serial> [ms]\n"
             "       | meter-gaps <serial> <ms>\n");

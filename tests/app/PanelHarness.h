@@ -83,6 +83,7 @@ public:
         if (whileBoxOpen) whileBoxOpen(text);
     }
     void showWindow(bool on) override { visible = on; calls.push_back(on ? "show" : "hide"); }
+    bool windowShown() const override { return visible; }
     void showTrayIcon(bool on) override { trayShown = on; calls.push_back(on ? "tray:show" : "tray:hide"); }
     void setTrayTip(const char* text) override { trayTip = text; calls.push_back(std::string("tip:") + text); }
     void startTimer(unsigned id, unsigned period) override {

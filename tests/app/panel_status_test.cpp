@@ -36,6 +36,27 @@ TEST_F(StatusPanel, TextsAndMarksFollowTheUnit) {
     EXPECT_FALSE(v.checked(CMD_CLOCK_INTERNAL));
 }
 
+TEST_F(StatusPanel, HiddenTheReadsGoOnButNoTextIsMadeUntilOpenShowsTheLatest) {
+    panel.core.onStatusTimer();
+    panel.core.onHideAtStart();
+    RecordingView& v = panel.view;
+    for (std::string& text : v.status) text = "(unchanged)";
+    vm_hw_set_digital_input(&unit.model, 96000);
+    vm_hw_set_latency(&unit.model, 6);
+    panel.core.onStatusTimer();
+    for (const std::string& text : v.status) EXPECT_EQ(text, "(unchanged)");
+    EXPECT_TRUE(v.checked(CMD_RATE_96000)); // the unit was read all the same
+    v.calls.clear();
+    panel.core.onCommand(CMD_OPEN);
+    EXPECT_EQ(v.status[1], "Digital");
+    EXPECT_EQ(v.status[2], "96000 Hz");
+    EXPECT_EQ(v.status[3], "relaxed");
+    EXPECT_EQ(v.status[4], "18CH / 24 Bit");
+    EXPECT_EQ(v.calls.back(), "show"); // the texts came first: the first frame is current
+    panel.core.onStatusTimer(); // shown: every refresh shows again
+    EXPECT_EQ(v.status[2], "96000 Hz");
+}
+
 TEST_F(StatusPanel, TrayTipFollowsTheUnitsRateOncePerChange) {
     Unit second("0002");
     panel.arrive(second); // not taken: the tip keeps the first unit

@@ -21,12 +21,17 @@
 //   panelctl key-access <key> read-only|full
 //                                     who may change HKEY_CURRENT_USER\<key>: nobody, or everyone
 //   panelctl pid                      the panel's process id (Windows)
-//   panelctl resources                "windows=N gdi=N handles=N" of the panel process
+//   panelctl resources                "windows=N gdi=N handles=N dc=N bitmap=N font=N brush=N region=N
+//                                     other=N" of the panel process (GDI objects in all, then by kind)
+//   panelctl resources-of <title>     the same of the program whose top-level window's title starts so
 //   panelctl wait-gone [ms]           wait until no main window exists
 //   panelctl window <title> [ms]      wait for any top-level window whose title starts with <title>
 //   panelctl file-dialog <path> [ms]  wait for the panel's file dialog, type <path> as the file
 //                                     name and press its OK button
 //   panelctl key <vk>                 post a key press (WM_KEYDOWN) to the main window
+//   panelctl meter-rect <meter>       "x y width height" of meter <meter> (inputs 0..17, outputs
+//                                     18..25) on the screen
+//   panelctl click-meter <meter>      a left click on that meter
 //   panelctl acc-value <name>         the accessible value of the panel's control with that accessible
 //                                     name, read as a screen reader does (through oleacc, across processes)
 //
@@ -149,6 +154,40 @@ HWND descendant(HWND top, int id) {
     return search.found;
 }
 
+// The Control page's meters in order: the 18 input meters (one id), then
+// the 8 output meters (another), each group left to right.
+std::vector<HWND> meters(HWND top) {
+    struct Meter {
+        int id;
+        LONG x;
+        HWND window;
+    };
+    std::vector<Meter> found;
+    EnumChildWindows(top, [](HWND window, LPARAM context) -> BOOL {
+        const int id = GetDlgCtrlID(window);
+        if (id != 12352 && id != 12368) return TRUE;
+        RECT r{};
+        GetWindowRect(window, &r);
+        reinterpret_cast<std::vector<Meter>*>(context)->push_back({id, r.left, window});
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&found));
+    std::sort(found.begin(), found.end(),
+              [](const Meter& a, const Meter& b) { return a.id != b.id ? a.id < b.id : a.x < b.x; });
+    std::vector<HWND> out;
+    for (const Meter& m : found) out.push_back(m.window);
+    return out;
+}
+
+HWND meterArg(HWND main, const char* arg) {
+    const std::vector<HWND> all = meters(main);
+    const int index = std::atoi(arg);
+    if (index < 0 || index >= static_cast<int>(all.size())) {
+        std::fprintf(stderr, "panelctl: no meter %s\n", arg);
+        return nullptr;
+    }
+    return all[static_cast<size_t>(index)];
+}
+
 DWORD now() { return GetTickCount(); }
 
 unsigned long timeoutArg(int argc, char** argv, int index, unsigned long fallback) {
@@ -183,16 +222,24 @@ int countWindows(DWORD pid) {
 
 // GDI objects of another process: Wine keeps each process's GDI handle table
 // in that process's memory, published in its PEB; an entry in use has a
-// non-zero type byte.
-int countGdiObjects(HANDLE process) {
+// non-zero type byte. The type byte names the kind (1 DC, 4 region, 5 and 9
+// bitmap, 8 palette, 10 font, 16 brush or pen: the low byte of the entry's
+// generation tells those two apart, 0x10 brush).
+struct GdiCount {
+    int total = -1;
+    int dc = 0, bitmap = 0, font = 0, brush = 0, region = 0, other = 0;
+};
+
+GdiCount countGdiObjects(HANDLE process) {
+    GdiCount count;
     PROCESS_BASIC_INFORMATION info{};
     ULONG got = 0;
-    if (NtQueryInformationProcess(process, ProcessBasicInformation, &info, sizeof info, &got) != 0) return -1;
+    if (NtQueryInformationProcess(process, ProcessBasicInformation, &info, sizeof info, &got) != 0) return count;
     ULONG_PTR table = 0;
     const ULONG_PTR tableField = reinterpret_cast<ULONG_PTR>(info.PebBaseAddress) + 0xF8;
     SIZE_T read = 0;
     if (!ReadProcessMemory(process, reinterpret_cast<void*>(tableField), &table, sizeof table, &read) || !table)
-        return -1;
+        return count;
     struct Entry {
         unsigned long long object;
         unsigned long owner;
@@ -205,10 +252,24 @@ int countGdiObjects(HANDLE process) {
     std::vector<Entry> entries(0x10000);
     if (!ReadProcessMemory(process, reinterpret_cast<void*>(table), entries.data(), entries.size() * sizeof(Entry),
                            &read))
-        return -1;
-    int count = 0;
-    for (const Entry& entry : entries)
-        if (entry.type) ++count;
+        return count;
+    count.total = 0;
+    for (const Entry& entry : entries) {
+        if (!entry.type) continue;
+        ++count.total;
+        switch (entry.type) {
+        case 1: ++count.dc; break;
+        case 4: ++count.region; break;
+        case 5:
+        case 9: ++count.bitmap; break;
+        case 10: ++count.font; break;
+        case 16:
+            if ((entry.unique & 0xFF) == 0x10) ++count.brush;
+            else ++count.other;
+            break;
+        default: ++count.other; break;
+        }
+    }
     return count;
 }
 
@@ -246,13 +307,28 @@ long countHandles(DWORD pid) {
     return -1;
 }
 
+// "windows=N gdi=N handles=N dc=N ..." of the process that owns `window`.
+int printResources(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = openPanelProcess(window, PROCESS_QUERY_INFORMATION | PROCESS_VM_READ);
+    if (!process) return 1;
+    const GdiCount gdi = countGdiObjects(process);
+    CloseHandle(process);
+    std::printf("windows=%d gdi=%d handles=%ld dc=%d bitmap=%d font=%d brush=%d region=%d other=%d\n",
+                countWindows(pid), gdi.total, countHandles(pid), gdi.dc, gdi.bitmap, gdi.font, gdi.brush, gdi.region,
+                gdi.other);
+    return 0;
+}
+
 int usage() {
     std::fprintf(stderr,
                  "usage: panelctl find [ms] | title | wait-title <text> [ms] | visible | wait-visible <0|1> [ms]\n"
                  "       | close | control-page | command <id> | page-command <id> | fader <output> <steps>\n"
                  "       | wait-box [ms] | dismiss [text] | answer <yes|no> [text] | boxes [text] | storm <count>\n"
                  "       | key-access <key> read-only|full | pid | resources | wait-gone [ms] | window <title> [ms]\n"
-                 "       | key <vk> | acc-value <name> | file-dialog <path> [ms]\n");
+                 "       | key <vk> | acc-value <name> | file-dialog <path> [ms] | resources-of <title>\n"
+                 "       | meter-rect <meter> | click-meter <meter>\n");
     return 2;
 }
 
@@ -373,6 +449,18 @@ int run(int argc, char** argv) {
         }
         RegCloseKey(key);
         return rc == ERROR_SUCCESS ? 0 : 1;
+    }
+
+    if (cmd == "resources-of") {
+        // Another program as a yardstick (the empty dialog), by its window's title.
+        if (argc < 3) return usage();
+        TitleSearch search{argv[2], nullptr};
+        EnumWindows(findTitleProc, reinterpret_cast<LPARAM>(&search));
+        if (!search.found) {
+            std::fprintf(stderr, "panelctl: no window \"%s\"\n", argv[2]);
+            return 1;
+        }
+        return printResources(search.found);
     }
 
     HWND main = requireMain();
@@ -505,6 +593,24 @@ int run(int argc, char** argv) {
         const WPARAM key = std::strtoul(argv[2], nullptr, 0);
         return PostMessageA(main, WM_KEYDOWN, key, 1) ? 0 : 1;
     }
+    if (cmd == "meter-rect") {
+        // Where the meter is on the screen, to be read back from the display.
+        if (argc < 3) return usage();
+        HWND meter = meterArg(main, argv[2]);
+        if (!meter) return 1;
+        RECT r{};
+        GetClientRect(meter, &r);
+        MapWindowPoints(meter, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+        return 0;
+    }
+    if (cmd == "click-meter") {
+        if (argc < 3) return usage();
+        HWND meter = meterArg(main, argv[2]);
+        if (!meter) return 1;
+        const LPARAM at = MAKELPARAM(3, 75);
+        return PostMessageA(meter, WM_LBUTTONDOWN, MK_LBUTTON, at) && PostMessageA(meter, WM_LBUTTONUP, 0, at) ? 0 : 1;
+    }
     if (cmd == "acc-value") {
         if (argc < 3) return usage();
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -533,16 +639,7 @@ int run(int argc, char** argv) {
         std::printf("%lu\n", static_cast<unsigned long>(pid));
         return 0;
     }
-    if (cmd == "resources") {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(main, &pid);
-        HANDLE process = openPanelProcess(main, PROCESS_QUERY_INFORMATION | PROCESS_VM_READ);
-        if (!process) return 1;
-        const int gdi = countGdiObjects(process);
-        CloseHandle(process);
-        std::printf("windows=%d gdi=%d handles=%ld\n", countWindows(pid), gdi, countHandles(pid));
-        return 0;
-    }
+    if (cmd == "resources") return printResources(main);
     return usage();
 }
 

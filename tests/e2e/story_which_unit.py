@@ -20,7 +20,9 @@ def serial_of_the_unit():
 
 
 def controls_heard_by_name():
-    """the controls are heard by name with their values, and follow a change"""
+    """opened, the controls are heard by name with their values, and follow a change"""
+    state["panel"].command(CMD_OPEN)  # the status texts are made while the window is shown
+    wait_for("the window to show", state["panel"].visible)
     expect_equal(ctl("acc-value", "Sample rate"), "44100 Hz", "status column")
     state["panel"].fader(0, -12)
     wait_for("the fader to read -6 dB", lambda: ctl("acc-value", "Output 1 volume") == "-6.0 dB")

@@ -532,10 +532,13 @@ TEST_F(PagesTest, PageSwitchingAndDestroyingLeakNoGdiObjects)
     EXPECT_FALSE(::IsWindow(controlWindow));
     EXPECT_FALSE(::IsWindow(infoWindow));
     const long destroyed = test::liveGdiHandles();
-    // Control page: 1 background + 14 x 2 switch images + brush + 26 x 2
-    // meter images + 8 x 3 fader images; Info page: background. The fonts
-    // are the panel's shared ones and stay.
-    const long owned = 1 + 28 + 1 + 52 + 24 + 1;
+    // Every image is loaded once and shared by the controls showing it.
+    // Control page: 1 background + 10 switch images (for 14 switches) + the
+    // brush of the selectors and dB labels + the meters' 2 images, the 2
+    // memory DCs they stay selected in and the clip cap's brush + 3 fader
+    // images; Info page: background + its lines' brush. The fonts are the
+    // panel's shared ones and stay.
+    const long owned = 1 + 10 + 1 + 5 + 3 + 2;
     std::printf("GDI objects released by destroying both pages: %ld (pages own %ld)\n", after - destroyed,
                 owned);
     EXPECT_GE(after - destroyed, owned);

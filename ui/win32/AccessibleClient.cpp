@@ -10,10 +10,49 @@ namespace {
 
 const IID& kIidAccessible = __uuidof(IAccessible);
 
+// oleacc.dll and oleaut32.dll (for BSTR and VARIANT) are loaded when a
+// reader first asks for an object: a panel that no screen reader reads never
+// maps them. No object exists before they are loaded.
+struct OleAccess {
+    decltype(&::CreateStdAccessibleObject) createStandard = nullptr;
+    decltype(&::LresultFromObject) lresultFromObject = nullptr;
+    decltype(&::SysAllocStringLen) allocString = nullptr;
+    decltype(&::VariantClear) clearVariant = nullptr;
+
+    bool loaded() const { return createStandard && lresultFromObject && allocString && clearVariant; }
+};
+
+template <typename Function>
+void resolve(HMODULE module, const char* name, Function& out)
+{
+    if (FARPROC proc = module ? ::GetProcAddress(module, name) : nullptr)
+        out = reinterpret_cast<Function>(reinterpret_cast<void*>(proc));
+}
+
+const OleAccess& oleAccess()
+{
+    static const OleAccess access = [] {
+        OleAccess a;
+        HMODULE oleacc = ::LoadLibraryA("oleacc.dll");
+        HMODULE oleaut = ::LoadLibraryA("oleaut32.dll");
+        resolve(oleacc, "CreateStdAccessibleObject", a.createStandard);
+        resolve(oleacc, "LresultFromObject", a.lresultFromObject);
+        resolve(oleaut, "SysAllocStringLen", a.allocString);
+        resolve(oleaut, "VariantClear", a.clearVariant);
+        return a;
+    }();
+    return access;
+}
+
+void initVariant(VARIANT* v)
+{
+    v->vt = VT_EMPTY;
+}
+
 BSTR toBstr(const std::string& text)
 {
     const int length = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
-    BSTR out = ::SysAllocStringLen(nullptr, static_cast<UINT>(length));
+    BSTR out = oleAccess().allocString(nullptr, static_cast<UINT>(length));
     if (out && length > 0)
         ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), out, length);
     return out;
@@ -134,7 +173,7 @@ public:
     {
         if (!role)
             return E_POINTER;
-        ::VariantInit(role);
+        initVariant(role);
         if (!owner_)
             return CO_E_OBJNOTCONNECTED;
         if (!isSelf(child))
@@ -147,14 +186,14 @@ public:
     {
         if (!state)
             return E_POINTER;
-        ::VariantInit(state);
+        initVariant(state);
         if (!owner_)
             return CO_E_OBJNOTCONNECTED;
         const HRESULT hr = standard_->get_accState(child, state);
         if (FAILED(hr) || !isSelf(child))
             return hr;
         if (state->vt != VT_I4) {
-            ::VariantClear(state);
+            oleAccess().clearVariant(state);
             state->vt = VT_I4;
             state->lVal = 0;
         }
@@ -272,15 +311,17 @@ bool AccessibleClient::answer(HWND hwnd, WPARAM wParam, LPARAM lParam, LRESULT& 
 {
     if (static_cast<LONG>(lParam) != OBJID_CLIENT || !describe_ || !hwnd)
         return false;
+    const OleAccess& access = oleAccess();
+    if (!access.loaded())
+        return false;
     if (!object_) {
         IAccessible* standard = nullptr;
-        if (FAILED(::CreateStdAccessibleObject(hwnd, OBJID_CLIENT, kIidAccessible,
-                                               reinterpret_cast<void**>(&standard))) ||
+        if (FAILED(access.createStandard(hwnd, OBJID_CLIENT, kIidAccessible, reinterpret_cast<void**>(&standard))) ||
             !standard)
             return false;
         object_ = new Object(this, hwnd, standard);
     }
-    result = ::LresultFromObject(kIidAccessible, wParam, static_cast<IAccessible*>(object_));
+    result = access.lresultFromObject(kIidAccessible, wParam, static_cast<IAccessible*>(object_));
     return result >= 0;
 }
 

@@ -37,7 +37,7 @@ void CControlPage::buildControls()
     for (int k = 0; k < PAIRS; ++k)
         createSkinButton(linkButtons_[k], linkId(k), linkPosition(k), LINK_OFF, LINK_ON);
 
-    selectorBrush_.reset(::CreateSolidBrush(colour(SELECTOR_BRUSH_COLOUR)));
+    selectorBrush_ = SkinBrush(colour(SELECTOR_BRUSH_COLOUR));
     for (int k = 0; k < SELECTORS; ++k) {
         const Point at = selectorPosition(k);
         // Plain (not automatic) radio buttons: only the program checks them.
@@ -47,16 +47,7 @@ void CControlPage::buildControls()
     }
     checkSelector(0);
 
-    for (int i = 0; i < INPUT_METERS; ++i) {
-        const Point at = inputMeterPosition(i);
-        inputMeters_[i].create(hwnd(), at.x, at.y, METER_LOWER, METER_UPPER, ID_INPUT_METERS, METER_BACK,
-                               METER_FORE);
-    }
-    for (int output = 0; output < OUTPUT_METERS; ++output) {
-        const Point at = outputMeterPosition(output);
-        outputMeters_[output].create(hwnd(), at.x, at.y, METER_LOWER, METER_UPPER, ID_OUTPUT_METERS,
-                                     METER_BACK, METER_FORE);
-    }
+    meters_.create(hwnd());
     for (int output = 0; output < OUTPUTS; ++output) {
         const Point at = faderPosition(output);
         faders_[output].create(hwnd(), at.x, at.y, FADER_LOWER, FADER_UPPER, faderId(output), FADER_BACK,
@@ -98,7 +89,7 @@ void CControlPage::arrangeKeyboardOrder()
         ::SetWindowPos(control, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
         previous = control;
     }
-    for (HWND first : {faders_[0].hwnd(), monButton_.hwnd(), inputMeters_[0].hwnd()}) {
+    for (HWND first : {faders_[0].hwnd(), monButton_.hwnd(), meters_.meter(0).hwnd()}) {
         if (!first)
             continue;
         ::SetWindowLongPtrA(first, GWL_STYLE, ::GetWindowLongPtrA(first, GWL_STYLE) | WS_GROUP);
@@ -120,7 +111,7 @@ void CControlPage::describeControls()
         fader.accessible().describeWith([output, &fader] { return access::fader(output, fader.getPos()); });
         CSkinText& label = dbLabels_[output];
         label.accessible().describeWith([output, &label] { return access::volumeText(output, label.text()); });
-        CPeakMeter& meter = outputMeters_[output];
+        CPeakMeter& meter = meters_.meter(MeterBank::FIRST_OUTPUT + output);
         meter.accessible().describeWith(
             [output, &meter] { return access::meter(false, output, meter.level(), METER_UPPER); });
     }
@@ -133,7 +124,7 @@ void CControlPage::describeControls()
         selector.accessible().describeWith([k, &selector] { return access::spdifSelector(k, selector.checked()); });
     }
     for (int i = 0; i < INPUT_METERS; ++i) {
-        CPeakMeter& meter = inputMeters_[i];
+        CPeakMeter& meter = meters_.meter(i);
         meter.accessible().describeWith([i, &meter] { return access::meter(true, i, meter.level(), METER_UPPER); });
     }
 }
@@ -197,10 +188,11 @@ void CControlPage::checkSelector(int selected)
 
 void CControlPage::setMeterLevel(MeterGroup group, int index, int32_t level)
 {
+    // Stored only: the tick draws every meter in one pass when it ends.
     if (group == MeterGroup::Input && index >= 0 && index < INPUT_METERS)
-        inputMeters_[index].setLevel(level);
+        meters_.setLevel(index, level);
     else if (group == MeterGroup::Output && index >= 0 && index < OUTPUT_METERS)
-        outputMeters_[index].setLevel(level);
+        meters_.setLevel(MeterBank::FIRST_OUTPUT + index, level);
 }
 
 // ------------------------------------------------------ SettingsObserver
@@ -208,6 +200,7 @@ void CControlPage::setMeterLevel(MeterGroup group, int index, int32_t level)
 void CControlPage::onMeters(const MeterBlock& block)
 {
     logic_.onMeters(block);
+    meters_.endTick();
 }
 
 void CControlPage::onSettings(PanelSettings record)
@@ -248,11 +241,12 @@ INT_PTR CControlPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 INT_PTR CControlPage::controlColour(HDC dc, HWND control)
 {
-    if ((::GetDlgCtrlID(control) & FAMILY_MASK) != ID_SELECTOR_FIRST || !selectorBrush_)
+    HBRUSH brush = (::GetDlgCtrlID(control) & FAMILY_MASK) == ID_SELECTOR_FIRST ? selectorBrush_.get() : nullptr;
+    if (!brush)
         return FALSE; // the platform's default colours
     ::SetTextColor(dc, colour(SELECTOR_TEXT_COLOUR));
     ::SetBkMode(dc, TRANSPARENT);
-    return reinterpret_cast<INT_PTR>(selectorBrush_.get());
+    return reinterpret_cast<INT_PTR>(brush);
 }
 
 } // namespace velmora

@@ -9,18 +9,20 @@
 #include "ui/ControlPageLogic.h"
 #include "ui/ControlPageLayout.h"
 #include "ui/ControlPageView.h"
+#include "ui/MeterOptions.h"
 #include "ui/win32/CFader.h"
-#include "ui/win32/CPeakMeter.h"
+#include "ui/win32/MeterBank.h"
 #include "ui/win32/CRadioButton.h"
 #include "ui/win32/CSkinButton.h"
 #include "ui/win32/CSkinPage.h"
 #include "ui/win32/CSkinText.h"
+#include "ui/win32/SkinResources.h"
 
 namespace velmora {
 
 class SettingsApplier;
 
-class CControlPage : public CSkinPage, private ControlPageView {
+class CControlPage : public CSkinPage, public MeterOptions, private ControlPageView {
 public:
     // `owner` receives applyVolumes / applyMixer (the main window).
     explicit CControlPage(SettingsApplier* owner);
@@ -28,6 +30,10 @@ public:
     // SettingsObserver (showing, the device pointer and destroying are the page base's)
     void onMeters(const MeterBlock& block) override;
     void onSettings(PanelSettings record) override;
+
+    // MeterOptions: the peak hold is off until the main window says otherwise.
+    void setPeakHold(bool on) override { meters_.setPeakHold(on); }
+    void resetClips() override { meters_.clearAllClips(); }
 
     const ControlPageLogic& logic() const { return logic_; }
 
@@ -60,10 +66,9 @@ private:
     CSkinButton mixButton_;
     CSkinButton muteButtons_[controlpage::OUTPUTS];
     CSkinButton linkButtons_[controlpage::PAIRS];
-    Brush selectorBrush_;
+    SkinBrush selectorBrush_;
     CRadioButton spdifOutButtons_[controlpage::SELECTORS];
-    CPeakMeter inputMeters_[controlpage::INPUT_METERS];
-    CPeakMeter outputMeters_[controlpage::OUTPUT_METERS];
+    MeterBank meters_; // the 18 input meters, then the 8 output meters
     CFader faders_[controlpage::OUTPUTS];
     CSkinText dbLabels_[controlpage::OUTPUTS];
     ControlPageLogic logic_;

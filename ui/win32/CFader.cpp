@@ -30,13 +30,13 @@ bool CFader::create(HWND parent, int x, int y, int lower, int upper, int id, con
     if (!backName || hwnd())
         return false;
     parent_ = parent;
-    back_ = loadBitmapResource(backName);
-    knobOff_ = loadBitmapResource(knobOffName);
-    knobOn_ = loadBitmapResource(knobOnName);
-    const SIZE backSize = bitmapSize(back_.get());
+    back_ = SkinImage(backName);
+    knobOff_ = SkinImage(knobOffName);
+    knobOn_ = SkinImage(knobOnName);
+    const SIZE backSize = back_.size();
     backWidth_ = backSize.cx;
     backHeight_ = backSize.cy;
-    model_.configure(lower, upper, backHeight_, bitmapSize(knobOff_.get()).cy);
+    model_.configure(lower, upper, backHeight_, knobOff_.size().cy);
     if (!registerClass(kClassName))
         return false;
     return createWindow(0, kClassName, "peak window", WS_CHILD | WS_VISIBLE, x, y, backWidth_,
@@ -46,13 +46,14 @@ bool CFader::create(HWND parent, int x, int y, int lower, int upper, int id, con
 void CFader::setPos(int value)
 {
     const int before = model_.value();
+    const int knobBefore = model_.knobTop();
     model_.setPos(value);
-    repaint();
+    repaintIfChanged(knobBefore, model_.focused());
     if (model_.value() != before)
         AccessibleClient::valueChanged(hwnd());
 }
 
-void CFader::perform(const FaderAction& action, int valueBefore)
+void CFader::perform(const FaderAction& action, int valueBefore, int knobBefore, bool focusBefore)
 {
     if (action.takeFocus)
         ::SetFocus(hwnd());
@@ -63,7 +64,7 @@ void CFader::perform(const FaderAction& action, int valueBefore)
     if (action.releaseCapture && ::GetCapture() == hwnd())
         ::ReleaseCapture();
     if (action.repaint)
-        repaint();
+        repaintIfChanged(knobBefore, focusBefore);
     if (model_.value() != valueBefore)
         AccessibleClient::valueChanged(hwnd());
 }
@@ -76,15 +77,17 @@ void CFader::notifyParent() const
                        reinterpret_cast<LPARAM>(hwnd()));
 }
 
-void CFader::repaint() const
+void CFader::repaintIfChanged(int knobTopBefore, bool focusBefore) const
 {
-    if (hwnd())
+    if (hwnd() && (model_.knobTop() != knobTopBefore || model_.focused() != focusBefore))
         ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 LRESULT CFader::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const int before = model_.value();
+    const int knobBefore = model_.knobTop();
+    const bool focusBefore = model_.focused();
     switch (message) {
     case WM_PAINT:
         paint();
@@ -103,30 +106,31 @@ LRESULT CFader::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         // the next control instead of reaching the fader.
         return defaultHandling(message, wParam, lParam) | DLGC_WANTARROWS;
     case WM_KEYDOWN:
-        perform(model_.onKeyDown(faderKey(wParam)), before);
+        perform(model_.onKeyDown(faderKey(wParam)), before, knobBefore, focusBefore);
         break;
     case WM_MOUSEWHEEL:
-        perform(model_.onWheel(GET_WHEEL_DELTA_WPARAM(wParam)), before);
+        perform(model_.onWheel(GET_WHEEL_DELTA_WPARAM(wParam)), before, knobBefore, focusBefore);
         break;
     case WM_LBUTTONDOWN:
-        perform(model_.onButtonDown(), before);
+        perform(model_.onButtonDown(), before, knobBefore, focusBefore);
         break;
     case WM_MOUSEMOVE: {
         RECT client{};
         ::GetClientRect(hwnd(), &client);
         // Signed coordinates: while captured the pointer may be above or left of the window.
         const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        perform(model_.onMouseMove((wParam & kDragKeys) != 0, ::PtInRect(&client, pt) != FALSE, pt.y), before);
+        perform(model_.onMouseMove((wParam & kDragKeys) != 0, ::PtInRect(&client, pt) != FALSE, pt.y), before,
+                knobBefore, focusBefore);
         break;
     }
     case WM_LBUTTONUP:
-        perform(model_.onButtonUp(GET_Y_LPARAM(lParam)), before);
+        perform(model_.onButtonUp(GET_Y_LPARAM(lParam)), before, knobBefore, focusBefore);
         break;
     case WM_SETFOCUS:
-        perform(model_.onFocus(true), before);
+        perform(model_.onFocus(true), before, knobBefore, focusBefore);
         break;
     case WM_KILLFOCUS:
-        perform(model_.onFocus(false), before);
+        perform(model_.onFocus(false), before, knobBefore, focusBefore);
         break;
     default:
         break;
@@ -136,14 +140,17 @@ LRESULT CFader::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 void CFader::paint()
 {
-    PaintDC dc(hwnd());
+    ChildPaintDC dc(hwnd());
     MemoryDC buffer(dc.get());
     Bitmap surface(::CreateCompatibleBitmap(dc.get(), backWidth_, backHeight_));
     ScopedSelect selectSurface(buffer.get(), surface.get());
     if (!selectSurface.ok())
         return;
+    // All three images are made at the first paint: a change of focus later makes nothing.
+    HBITMAP knobOff = knobOff_.get();
+    HBITMAP knobOn = knobOn_.get();
     drawBitmap(buffer.get(), back_.get(), 0, 0);
-    drawBitmap(buffer.get(), model_.focused() ? knobOn_.get() : knobOff_.get(), 0, model_.knobTop());
+    drawBitmap(buffer.get(), model_.focused() ? knobOn : knobOff, 0, model_.knobTop());
     ::BitBlt(dc.get(), 0, 0, backWidth_, backHeight_, buffer.get(), 0, 0, SRCCOPY);
 }
 

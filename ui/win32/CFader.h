@@ -7,7 +7,7 @@
 
 #include "ui/FaderMath.h"
 #include "ui/win32/AccessibleClient.h"
-#include "ui/win32/Gdi.h"
+#include "ui/win32/SkinResources.h"
 #include "ui/win32/Window.h"
 
 namespace velmora {
@@ -19,7 +19,8 @@ public:
                 const char* knobOffName, const char* knobOnName);
 
     int getPos() const { return model_.value(); }
-    // Stores the value limited to the bounds and repaints; notifies nobody.
+    // Stores the value limited to the bounds and repaints when the knob
+    // moves; notifies nobody.
     void setPos(int value);
 
     bool hasFocusFlag() const { return model_.focused(); }
@@ -30,15 +31,16 @@ protected:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void perform(const FaderAction& action, int valueBefore);
+    void perform(const FaderAction& action, int valueBefore, int knobBefore, bool focusBefore);
     void notifyParent() const;
-    void repaint() const;
+    // Repaints when the knob's place or look differs from what was drawn.
+    void repaintIfChanged(int knobTopBefore, bool focusBefore) const;
     void paint();
 
     HWND parent_ = nullptr;
-    Bitmap back_;
-    Bitmap knobOff_;
-    Bitmap knobOn_;
+    SkinImage back_; // the images are shared by every fader
+    SkinImage knobOff_;
+    SkinImage knobOn_;
     int backWidth_ = 0;
     int backHeight_ = 0;
     FaderModel model_; // value, bounds, focus flag and the input rules

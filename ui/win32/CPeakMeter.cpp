@@ -11,22 +11,68 @@ bool CPeakMeter::create(HWND parent, int x, int y, int lower, int upper, int id,
 {
     if (!backName || !foreName || hwnd())
         return false;
-    back_ = loadBitmapResource(backName);
-    fore_ = loadBitmapResource(foreName);
-    const SIZE size = bitmapSize(back_.get());
-    width_ = size.cx;
-    height_ = size.cy;
-    model_.configure(lower, upper, height_);
+    backName_ = backName;
+    foreName_ = foreName;
+    const SIZE size = bitmapResourceSize(backName);
+    const int width = size.cx;
+    const int height = size.cy;
+    height_ = height;
+    model_.configure(lower, upper, height);
+    drawn_ = picture();
+    position_ = POINT{x, y};
     if (!registerClass(kClassName))
         return false;
-    return createWindow(0, kClassName, "peak window", WS_CHILD | WS_VISIBLE, x, y, width_, height_,
-                        parent, id);
+    return createWindow(0, kClassName, "peak window", WS_CHILD | WS_VISIBLE, x, y, width, height, parent, id);
+}
+
+const MeterImages* CPeakMeter::images()
+{
+    if (!images_ && !backName_.empty())
+        images_ = MeterImages::get(backName_.c_str(), foreName_.c_str());
+    return images_.get();
+}
+
+MeterPicture CPeakMeter::picture() const
+{
+    MeterPicture picture;
+    picture.litTop = model_.litTop();
+    if (picture.litTop < 0)
+        picture.litTop = 0;
+    picture.markRow = markLevel_ > 0 ? model_.litTopFor(markLevel_) : MeterPicture::NO_MARK;
+    picture.clipped = clipped_;
+    return picture;
+}
+
+void CPeakMeter::takeLevel(int level)
+{
+    model_.setLevel(level);
+}
+
+void CPeakMeter::setHold(int32_t markLevel, bool clipped)
+{
+    markLevel_ = markLevel;
+    clipped_ = clipped;
 }
 
 void CPeakMeter::setLevel(int level)
 {
-    if (model_.setLevel(level) && hwnd())
-        ::InvalidateRect(hwnd(), nullptr, TRUE);
+    if (!model_.setLevel(level) || !hwnd() || !::IsWindowVisible(hwnd()) || !needsDrawing())
+        return;
+    WindowDC dc(hwnd());
+    drawChanges(dc.get(), 0, 0);
+}
+
+void CPeakMeter::drawChanges(HDC target, int x, int y)
+{
+    const MeterPicture now = picture();
+    const MeterImages* images = this->images();
+    if (!images || !target || now == drawn_)
+        return;
+    RowSpan spans[4];
+    const int count = changedRows(drawn_, now, height_, spans);
+    for (int i = 0; i < count; ++i)
+        images->drawRows(target, x, y, now, spans[i]);
+    drawn_ = now;
 }
 
 LRESULT CPeakMeter::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -34,6 +80,10 @@ LRESULT CPeakMeter::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_PAINT:
         paint();
+        return 0;
+    case WM_LBUTTONDOWN:
+        if (clicked_)
+            clicked_();
         return 0;
     case WM_GETOBJECT: {
         // Readers ask for the level when they need it; 20 updates a second
@@ -54,23 +104,14 @@ LRESULT CPeakMeter::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 void CPeakMeter::paint()
 {
-    PaintDC dc(hwnd());
-    MemoryDC buffer(dc.get());
-    Bitmap surface(::CreateCompatibleBitmap(dc.get(), width_, height_));
-    ScopedSelect selectSurface(buffer.get(), surface.get());
-    if (!selectSurface.ok())
+    ChildPaintDC dc(hwnd());
+    const MeterImages* images = this->images();
+    if (!images)
         return;
-    drawBitmap(buffer.get(), back_.get(), 0, 0);
-    int top = model_.litTop();
-    if (top < 0)
-        top = 0;
-    if (top < height_ && fore_) {
-        MemoryDC source(buffer.get());
-        ScopedSelect selectFore(source.get(), fore_.get());
-        if (selectFore.ok())
-            ::BitBlt(buffer.get(), 0, top, width_, height_ - top, source.get(), 0, top, SRCCOPY);
-    }
-    ::BitBlt(dc.get(), 0, 0, width_, height_, buffer.get(), 0, 0, SRCCOPY);
+    // Every row is drawn once, from the shared images: nothing to compose off-screen.
+    const MeterPicture now = picture();
+    images->drawRows(dc.get(), 0, 0, now, RowSpan{0, height_});
+    drawn_ = now;
 }
 
 } // namespace velmora

@@ -27,10 +27,11 @@ void CRadioButton::setChecked(bool checked)
 {
     if (!hwnd())
         return;
-    const bool was = this->checked();
+    // The same mark again draws nothing.
+    if (this->checked() == checked)
+        return;
     ::SendMessageA(hwnd(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-    if (was != checked)
-        AccessibleClient::stateChanged(hwnd());
+    AccessibleClient::stateChanged(hwnd());
 }
 
 bool CRadioButton::checked() const
@@ -46,6 +47,14 @@ LRESULT CRadioButton::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return result;
     } else if (message == WM_NCDESTROY) {
         accessible_.disconnect();
+    } else if (message == WM_NCPAINT) {
+        // No border, no frame: nothing outside the client area to paint (and
+        // under Wine the frame's painting keeps a DC and a region per window).
+        RECT window{}, client{};
+        ::GetWindowRect(hwnd(), &window);
+        ::GetClientRect(hwnd(), &client);
+        if (window.right - window.left == client.right && window.bottom - window.top == client.bottom)
+            return 0;
     }
     return defaultHandling(message, wParam, lParam);
 }

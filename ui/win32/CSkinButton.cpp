@@ -25,16 +25,18 @@ bool CSkinButton::create(const char* text, DWORD style, const RECT& rect, HWND p
 
 bool CSkinButton::loadImages(const char* upName, const char* downName)
 {
-    up_.reset();
-    down_.reset();
-    up_ = loadBitmapResource(upName);
+    up_ = SkinImage();
+    down_ = SkinImage();
+    up_ = SkinImage(upName);
     if (!up_)
         return false;
     if (downName) {
-        down_ = loadBitmapResource(downName);
+        down_ = SkinImage(downName);
         if (!down_)
             return false;
     }
+    if (hwnd())
+        ::InvalidateRect(hwnd(), nullptr, TRUE);
     return true;
 }
 
@@ -42,7 +44,7 @@ void CSkinButton::sizeToImage()
 {
     if (!hwnd() || !up_)
         return;
-    const SIZE size = bitmapSize(up_.get());
+    const SIZE size = up_.size();
     ::SetWindowPos(hwnd(), nullptr, 0, 0, size.cx, size.cy,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
 }
@@ -50,10 +52,13 @@ void CSkinButton::sizeToImage()
 void CSkinButton::setCheckState(int state)
 {
     const bool changed = state != checkState_;
+    const bool imageChanges = showsDownImage(state, static_cast<bool>(down_)) !=
+                              showsDownImage(checkState_, static_cast<bool>(down_));
     checkState_ = state;
     if (!hwnd())
         return;
-    ::InvalidateRect(hwnd(), nullptr, TRUE);
+    if (imageChanges)
+        ::InvalidateRect(hwnd(), nullptr, TRUE);
     if (changed)
         AccessibleClient::stateChanged(hwnd());
 }
@@ -61,9 +66,14 @@ void CSkinButton::setCheckState(int state)
 LRESULT CSkinButton::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case kReflectedDrawItem:
-        drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    case kReflectedDrawItem: {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        draw(item.hDC, item.rcItem, (item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT));
         return TRUE;
+    }
+    case WM_PAINT:
+        paint();
+        return 0;
     case WM_GETOBJECT: {
         LRESULT result = 0;
         if (accessible_.answer(hwnd(), wParam, lParam, result))
@@ -86,30 +96,55 @@ LRESULT CSkinButton::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return defaultHandling(message, wParam, lParam);
 }
 
-void CSkinButton::drawItem(const DRAWITEMSTRUCT& item) const
+void CSkinButton::paint()
+{
+    ChildPaintDC dc(hwnd());
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    // What the platform's owner-drawn button does before asking for the
+    // drawing: the whole button takes the brush its parent gives buttons.
+    HWND parent = ::GetParent(hwnd());
+    auto brush = reinterpret_cast<HBRUSH>(
+        ::SendMessageA(parent ? parent : hwnd(), WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc.get()),
+                       reinterpret_cast<LPARAM>(hwnd())));
+    if (!brush)
+        brush = reinterpret_cast<HBRUSH>(::DefWindowProcA(parent ? parent : hwnd(), WM_CTLCOLORBTN,
+                                                          reinterpret_cast<WPARAM>(dc.get()),
+                                                          reinterpret_cast<LPARAM>(hwnd())));
+    const SIZE size = up_.size();
+    if (brush && (client.right > size.cx || client.bottom > size.cy || !up_))
+        ::FillRect(dc.get(), &client, brush);
+    const bool focused = ::GetFocus() == hwnd();
+    const bool cuesHidden = (::SendMessageA(hwnd(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
+    draw(dc.get(), client, focused && !cuesHidden);
+}
+
+void CSkinButton::draw(HDC dc, const RECT& item, bool focusRect) const
 {
     // Pressed and disabled states are not consulted: the image follows the
-    // check state only; the keyboard focus adds a dotted rectangle.
-    HBITMAP image = showsDownImage(checkState_, static_cast<bool>(down_)) ? down_.get() : up_.get();
+    // check state only; the keyboard focus adds a dotted rectangle. Both
+    // images are made at the first drawing, so that a later change of state
+    // makes nothing.
+    HBITMAP upImage = up_.get();
+    HBITMAP downImage = down_.get();
+    HBITMAP image = showsDownImage(checkState_, static_cast<bool>(down_)) ? downImage : upImage;
     if (!image)
         return;
-    MemoryDC source(item.hDC);
+    MemoryDC source(dc);
     ScopedSelect select(source.get(), image);
     if (!select.ok())
         return;
     // Where the item is larger than the image, only the image's own pixels
     // are copied; the rest keeps what the erase left there.
     const SIZE size = bitmapSize(image);
-    const int width = std::min<LONG>(item.rcItem.right - item.rcItem.left, size.cx);
-    const int height = std::min<LONG>(item.rcItem.bottom - item.rcItem.top, size.cy);
-    ::BitBlt(item.hDC, item.rcItem.left, item.rcItem.top, width, height, source.get(), 0, 0, SRCCOPY);
+    const int width = std::min<LONG>(item.right - item.left, size.cx);
+    const int height = std::min<LONG>(item.bottom - item.top, size.cy);
+    ::BitBlt(dc, item.left, item.top, width, height, source.get(), 0, 0, SRCCOPY);
     // The focus rectangle shows while the button has a focus that came from
     // the keyboard, unless the platform hides focus cues.
-    if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT) && !focusFromPointer_ && width > 4 &&
-        height > 4) {
-        RECT focus{item.rcItem.left + 1, item.rcItem.top + 1, item.rcItem.left + width - 1,
-                   item.rcItem.top + height - 1};
-        ::DrawFocusRect(item.hDC, &focus);
+    if (focusRect && !focusFromPointer_ && width > 4 && height > 4) {
+        RECT focus{item.left + 1, item.top + 1, item.left + width - 1, item.top + height - 1};
+        ::DrawFocusRect(dc, &focus);
     }
 }
 

@@ -2,11 +2,13 @@
 // state. The owner sets the state; the button only reports clicks (BN_CLICKED
 // with its id, also for the Space key while it has the focus) and draws. A
 // focus that came from the keyboard shows as a dotted rectangle over the
-// image; a mouse press shows nothing of its own.
+// image; a mouse press shows nothing of its own. Exposure and state changes
+// paint through the parent's DC; the platform's own redraws on a press or a
+// focus change come as owner-draw requests.
 #pragma once
 
 #include "ui/win32/AccessibleClient.h"
-#include "ui/win32/Gdi.h"
+#include "ui/win32/SkinResources.h"
 #include "ui/win32/Window.h"
 
 namespace velmora {
@@ -29,6 +31,7 @@ public:
     // Resizes the window to the up image, keeping position and z-order.
     void sizeToImage();
 
+    // Redraws only when the image shown changes.
     void setCheckState(int state);
     int getCheckState() const { return checkState_; }
 
@@ -38,10 +41,13 @@ protected:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void drawItem(const DRAWITEMSTRUCT& item) const;
+    // Draws the image for the check state into `item` of `dc`, and the focus
+    // rectangle when `focusRect`.
+    void draw(HDC dc, const RECT& item, bool focusRect) const;
+    void paint();
 
-    Bitmap up_;
-    Bitmap down_;
+    SkinImage up_; // shared with every button showing the same image
+    SkinImage down_;
     int checkState_ = 0;
     bool focusFromPointer_ = false; // the focus came with a mouse press
     AccessibleClient accessible_;

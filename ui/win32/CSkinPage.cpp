@@ -12,8 +12,8 @@ bool CSkinPage::createPage(HWND parent, int x, int y, const char* bitmapName)
     if (!createModeless(parent, templateId_))
         return false;
     owner_ = parent;
-    background_ = loadBitmapResource(bitmapName);
-    const SIZE size = bitmapSize(background_.get());
+    background_ = SkinImage(bitmapName);
+    const SIZE size = background_.size();
     ::MoveWindow(hwnd(), x, y, size.cx, size.cy, FALSE);
     return true;
 }

@@ -8,7 +8,7 @@
 #include "ui/SettingsObserver.h"
 #include "ui/win32/AccessibleClient.h"
 #include "ui/win32/Dialog.h"
-#include "ui/win32/Gdi.h"
+#include "ui/win32/SkinResources.h"
 
 namespace velmora {
 
@@ -44,7 +44,7 @@ private:
     int templateId_;
     HWND owner_ = nullptr;
     USBDevice* device_ = nullptr;
-    Bitmap background_;
+    SkinImage background_; // loaded when first painted
     AccessibleClient accessible_;
 };
 

@@ -28,6 +28,7 @@ bool CSkinText::create(HWND parent, int x, int y, int width, int height, int id,
     font_ = skinFont(font);
     textColour_ = textColour;
     backColour_ = backColour;
+    background_ = SkinBrush(backColour);
     if (!registerClass(kClassName))
         return false;
     return createWindow(0, kClassName, "static winodw", WS_CHILD | WS_VISIBLE, x, y, width, height,
@@ -36,19 +37,21 @@ bool CSkinText::create(HWND parent, int x, int y, int width, int height, int id,
 
 void CSkinText::setText(const char* text)
 {
-    const bool changed = text_ != (text ? text : "");
-    text_ = text ? text : "";
+    const char* shown = text ? text : "";
+    if (text_ == shown)
+        return;
+    text_ = shown;
     if (!hwnd())
         return;
     ::InvalidateRect(hwnd(), nullptr, TRUE);
-    if (changed)
-        AccessibleClient::valueChanged(hwnd());
+    AccessibleClient::valueChanged(hwnd());
 }
 
 void CSkinText::setAlign(int mode)
 {
+    const bool looksDifferent = textAlignFor(mode) != textAlignFor(align_);
     align_ = mode;
-    if (hwnd())
+    if (hwnd() && looksDifferent)
         ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
@@ -76,14 +79,11 @@ LRESULT CSkinText::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 void CSkinText::paint()
 {
-    PaintDC dc(hwnd());
+    ChildPaintDC dc(hwnd());
     RECT client{};
     ::GetClientRect(hwnd(), &client);
-    {
-        Brush background(::CreateSolidBrush(backColour_));
-        if (background)
-            ::FillRect(dc.get(), &client, background.get());
-    }
+    if (HBRUSH background = background_.get())
+        ::FillRect(dc.get(), &client, background);
     ScopedSelect font(dc.get(), font_);
     ::SetBkMode(dc.get(), TRANSPARENT);
     ::SetTextColor(dc.get(), textColour_);

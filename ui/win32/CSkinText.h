@@ -5,7 +5,7 @@
 
 #include "ui/SkinFonts.h"
 #include "ui/win32/AccessibleClient.h"
-#include "ui/win32/Gdi.h"
+#include "ui/win32/SkinResources.h"
 #include "ui/win32/Window.h"
 
 #include <string>
@@ -23,6 +23,7 @@ public:
     bool create(HWND parent, int x, int y, int width, int height, int id, COLORREF textColour,
                 COLORREF backColour, const char* text, SkinFont font = SkinFont::Text);
 
+    // Each repaints only when the window would look different.
     void setText(const char* text);
     void setAlign(int mode);
 
@@ -42,6 +43,7 @@ private:
     HFONT font_ = nullptr; // shared (SkinFontCache); answered to WM_GETFONT
     COLORREF textColour_ = 0;
     COLORREF backColour_ = 0;
+    SkinBrush background_; // one brush per colour, shared by every text window
     AccessibleClient accessible_;
 };
 

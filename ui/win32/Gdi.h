@@ -108,6 +108,64 @@ private:
     HDC dc_;
 };
 
+// WM_PAINT of a child control drawn through its parent's DC: the control's
+// update region is validated (as BeginPaint would; the control has no
+// background of its own to erase, and it draws itself whole) and the DC's
+// origin is the control's top-left corner, clipped to the control. Under
+// Wine every window that takes a DC of its own (GetUpdateRect takes one too)
+// keeps a cached DC and a region for good, up to 64 of them; controls that
+// paint through their parent's DC keep none. For controls that no sibling
+// overlaps; when the parent clips its children away, the control's own DC
+// is taken instead.
+class ChildPaintDC {
+public:
+    explicit ChildPaintDC(HWND child) : child_(child)
+    {
+        HWND parent = ::GetParent(child);
+        if (!parent || (::GetWindowLongPtrA(parent, GWL_STYLE) & WS_CLIPCHILDREN)) {
+            own_ = ::BeginPaint(child, &paint_);
+            dc_ = own_;
+            return;
+        }
+        ::ValidateRect(child, nullptr);
+        RECT client{};
+        ::GetClientRect(child, &client);
+        POINT origin{0, 0};
+        ::MapWindowPoints(child, parent, &origin, 1);
+        parent_ = parent;
+        dc_ = ::GetDC(parent);
+        if (!dc_)
+            return;
+        saved_ = ::SaveDC(dc_);
+        ::IntersectClipRect(dc_, origin.x, origin.y, origin.x + client.right, origin.y + client.bottom);
+        ::SetViewportOrgEx(dc_, origin.x, origin.y, nullptr);
+    }
+    ~ChildPaintDC()
+    {
+        if (own_) {
+            ::EndPaint(child_, &paint_);
+            return;
+        }
+        if (!dc_)
+            return;
+        if (saved_)
+            ::RestoreDC(dc_, saved_);
+        ::ReleaseDC(parent_, dc_);
+    }
+    ChildPaintDC(const ChildPaintDC&) = delete;
+    ChildPaintDC& operator=(const ChildPaintDC&) = delete;
+
+    HDC get() const { return dc_; }
+
+private:
+    HWND child_;
+    HWND parent_ = nullptr;
+    HDC dc_ = nullptr;
+    HDC own_ = nullptr;
+    int saved_ = 0;
+    PAINTSTRUCT paint_{};
+};
+
 // GetDC / ReleaseDC of a window's client area (or the screen when null).
 class WindowDC {
 public:
@@ -128,14 +186,16 @@ private:
     HDC dc_;
 };
 
-// Loads a bitmap resource by name from the program's own module (the exe).
-// Null name or missing resource: an empty holder.
+// Loads a bitmap resource by name from the program's own module (the exe),
+// kept in the resource's own format (the skin's 8-bit palettised images take
+// a quarter of the memory of the screen's 32-bit pixels; a copy to the
+// screen converts them). Null name or missing resource: an empty holder.
 inline Bitmap loadBitmapResource(const char* name)
 {
     if (!name)
         return Bitmap();
     return Bitmap(static_cast<HBITMAP>(
-        ::LoadImageA(::GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+        ::LoadImageA(::GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
 }
 
 // Width and height of a bitmap; {0, 0} for a null or invalid handle.
