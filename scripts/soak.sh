@@ -519,7 +519,7 @@ if x11_note:
     add(x11_note)
     add("")
 
-add("## CPU, % of one core (median of %d, each round in brackets)" % ROUNDS)
+add("## CPU, %% of one core (median of %d, each round in brackets)" % ROUNDS)
 add("")
 add("| case | program | wineserver | winedevice.exe (driver) | other Wine | all of the prefix | X server |")
 add("|---|---:|---:|---:|---:|---:|---:|")

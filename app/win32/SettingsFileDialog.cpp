@@ -22,13 +22,32 @@ OPENFILENAMEA dialogFor(HWND owner, char* buffer, DWORD size, const char* title)
     return ofn;
 }
 
+using FileDialog = BOOL(WINAPI*)(OPENFILENAMEA*);
+
+// comdlg32 (and the printing libraries it brings in) loads with the first file
+// dialog rather than with the panel: most runs never open one.
+FileDialog commonDialog(const char* name) {
+    static const HMODULE comdlg = ::LoadLibraryA("comdlg32.dll");
+    return comdlg ? reinterpret_cast<FileDialog>(reinterpret_cast<void*>(::GetProcAddress(comdlg, name))) : nullptr;
+}
+
+bool runDialog(const char* name, OPENFILENAMEA& ofn) {
+    FileDialog dialog = commonDialog(name);
+    if (!dialog) {
+        ::MessageBoxA(ofn.hwndOwner, "The file dialog could not be opened (comdlg32.dll did not load).", ofn.lpstrTitle,
+                      MB_OK | MB_ICONSTOP);
+        return false;
+    }
+    return dialog(&ofn) != FALSE;
+}
+
 } // namespace
 
 bool askSettingsFileToSave(HWND owner, std::string& path) {
     char buffer[MAX_PATH] = "settings.velpanel";
     OPENFILENAMEA ofn = dialogFor(owner, buffer, sizeof buffer, "Save Settings As");
     ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetSaveFileNameA(&ofn)) return false;
+    if (!runDialog("GetSaveFileNameA", ofn)) return false;
     path = buffer;
     return true;
 }
@@ -37,7 +56,7 @@ bool askSettingsFileToLoad(HWND owner, std::string& path) {
     char buffer[MAX_PATH] = "";
     OPENFILENAMEA ofn = dialogFor(owner, buffer, sizeof buffer, "Load Settings");
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameA(&ofn)) return false;
+    if (!runDialog("GetOpenFileNameA", ofn)) return false;
     path = buffer;
     return true;
 }
