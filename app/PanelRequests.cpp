@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -106,10 +107,19 @@ RequestAnswer PanelRequests::savePreset(const std::string& path) {
     if (isBlank(master) || !isValidSampleRate(master.sampleRate))
         return answer(EXIT_NO_UNIT, "There are no settings to save until a Velmora has been connected.");
     const std::string text = writePreset(master, core_.unitClockMode());
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    // Written beside the file and then put in its place, so that a write that
+    // fails half-way (a full disk) leaves an earlier file of that name whole.
+    const std::string partial = path + ".partial";
+    std::ofstream file(partial, std::ios::binary | std::ios::trunc);
     file.write(text.data(), std::streamsize(text.size()));
     file.close();
-    if (!file) return answer(EXIT_FAILED, "Could not write " + path + ".");
+    std::error_code renamed;
+    if (file) std::filesystem::rename(partial, path, renamed);
+    if (!file || renamed) {
+        std::error_code ignored;
+        std::filesystem::remove(partial, ignored);
+        return answer(EXIT_FAILED, "Could not write " + path + ".");
+    }
     return answer(EXIT_DONE, "Settings saved to " + path + ".");
 }
 

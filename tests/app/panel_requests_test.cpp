@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -49,6 +50,24 @@ TEST(PanelRequests, TheAnswerSaysWhetherTheUnitTookTheChange) {
     EXPECT_EQ(panel.view.errors.size(), 1u);
     vm_inject_fault(&unit.model, VM_IOCTL_COMMAND, VM_ANY_COMMAND, VM_FAULT_FAIL, 2);
     EXPECT_EQ(requests.run(request({"--latency", "1"})).code, EXIT_FAILED);
+}
+
+TEST(PanelRequests, ASaveThatCannotBeWrittenLeavesTheEarlierFileWhole) {
+    Unit unit;
+    Panel panel;
+    panel.arrive(unit);
+    PanelRequests requests(panel.core);
+    const std::string path = tempPath("kept.velpanel");
+    std::filesystem::remove_all(path + ".partial");
+    { std::ofstream(path, std::ios::binary) << "earlier"; }
+    // The file beside it cannot be made: the save fails and the earlier one stays.
+    std::filesystem::create_directory(path + ".partial");
+    EXPECT_EQ(requests.savePreset(path).code, EXIT_FAILED);
+    EXPECT_EQ(readFile(path), "earlier");
+    std::filesystem::remove(path + ".partial");
+    EXPECT_EQ(requests.savePreset(path).code, EXIT_DONE);
+    EXPECT_NE(readFile(path).find("\"sampleRate\""), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(path + ".partial"));
 }
 
 TEST(DiagnosticsLog, EventsAreWrittenWithTheirDetailsAndTwoFilesRotate) {

@@ -76,6 +76,8 @@ def status_and_save():
     expect_equal(status["unit"], "VELMORA\\UNIT\\" + UNIT, "unit in --status")
     expect_equal(status["settings"]["sampleRate"], 48000, "rate in --status")
     expect_equal([o["volume"] for o in status["settings"]["outputs"]], list(record.out_volume), "volumes")
+    with open(host_path(PRESET), "w") as f:
+        f.write("an earlier file, replaced whole")
     expect_code(["--save", PRESET], 0)
     preset = json.load(open(host_path(PRESET)))
     expect_equal((preset["format"], preset["version"]), ("VelPanel settings", 1), "file format")
