@@ -590,8 +590,9 @@ for name in diffs[:14]:
 add("| all | %d | %d | %+d |" % (sum(panel_maps.values()), sum(empty_maps.values()),
                                  sum(panel_maps.values()) - sum(empty_maps.values())))
 add("")
-add("Anonymous memory holds the heap, the bitmaps' pixels, the exe's image (Wine reads an image whose sections are "
-    "not page-aligned into memory) and what the libraries allocate.")
+add("Anonymous memory holds the heap, the bitmaps' pixels, the windows' own records and what the libraries "
+    "allocate. VelPanel.exe is linked page-aligned, so Wine maps its image (the row of its name: the code pages "
+    "that ran) instead of reading it whole into anonymous memory.")
 add("")
 
 add("## One meter tick through the Win32 layer")
