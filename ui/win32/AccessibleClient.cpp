@@ -325,6 +325,15 @@ bool AccessibleClient::answer(HWND hwnd, WPARAM wParam, LPARAM lParam, LRESULT& 
     return result >= 0;
 }
 
+bool AccessibleClient::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (message == WM_GETOBJECT)
+        return answer(hwnd, wParam, lParam, result);
+    if (message == WM_NCDESTROY)
+        disconnect();
+    return false;
+}
+
 void AccessibleClient::disconnect()
 {
     if (!object_)

@@ -34,6 +34,11 @@ public:
     // The window is going: objects handed out answer that they are gone.
     void disconnect();
 
+    // For a window procedure, before its own cases: answers WM_GETOBJECT
+    // (true, with `result`) and disconnects at WM_NCDESTROY (false: the
+    // window goes on with its default handling).
+    bool handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
     // Tells listening readers that the window's value or state changed.
     static void valueChanged(HWND hwnd);
     static void stateChanged(HWND hwnd);

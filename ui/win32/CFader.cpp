@@ -88,19 +88,13 @@ LRESULT CFader::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     const int before = model_.value();
     const int knobBefore = model_.knobTop();
     const bool focusBefore = model_.focused();
+    LRESULT answered = 0;
+    if (accessible_.handleMessage(hwnd(), message, wParam, lParam, answered))
+        return answered;
     switch (message) {
     case WM_PAINT:
         paint();
         return 0;
-    case WM_GETOBJECT: {
-        LRESULT result = 0;
-        if (accessible_.answer(hwnd(), wParam, lParam, result))
-            return result;
-        break;
-    }
-    case WM_NCDESTROY:
-        accessible_.disconnect();
-        break;
     case WM_GETDLGCODE:
         // Inside a dialog the arrow keys would otherwise move the focus to
         // the next control instead of reaching the fader.

@@ -77,6 +77,11 @@ void CPeakMeter::drawChanges(HDC target, int x, int y)
 
 LRESULT CPeakMeter::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // Readers ask for the level when they need it; 20 updates a second are
+    // not announced.
+    LRESULT answered = 0;
+    if (accessible_.handleMessage(hwnd(), message, wParam, lParam, answered))
+        return answered;
     switch (message) {
     case WM_PAINT:
         paint();
@@ -85,17 +90,6 @@ LRESULT CPeakMeter::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (clicked_)
             clicked_();
         return 0;
-    case WM_GETOBJECT: {
-        // Readers ask for the level when they need it; 20 updates a second
-        // are not announced.
-        LRESULT result = 0;
-        if (accessible_.answer(hwnd(), wParam, lParam, result))
-            return result;
-        break;
-    }
-    case WM_NCDESTROY:
-        accessible_.disconnect();
-        break;
     default:
         break;
     }

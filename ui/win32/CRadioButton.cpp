@@ -41,13 +41,10 @@ bool CRadioButton::checked() const
 
 LRESULT CRadioButton::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_GETOBJECT) {
-        LRESULT result = 0;
-        if (accessible_.answer(hwnd(), wParam, lParam, result))
-            return result;
-    } else if (message == WM_NCDESTROY) {
-        accessible_.disconnect();
-    } else if (message == WM_NCPAINT) {
+    LRESULT answered = 0;
+    if (accessible_.handleMessage(hwnd(), message, wParam, lParam, answered))
+        return answered;
+    if (message == WM_NCPAINT) {
         // No border, no frame: nothing outside the client area to paint (and
         // under Wine the frame's painting keeps a DC and a region per window).
         RECT window{}, client{};

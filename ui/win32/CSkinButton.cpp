@@ -65,6 +65,9 @@ void CSkinButton::setCheckState(int state)
 
 LRESULT CSkinButton::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    LRESULT answered = 0;
+    if (accessible_.handleMessage(hwnd(), message, wParam, lParam, answered))
+        return answered;
     switch (message) {
     case kReflectedDrawItem: {
         const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
@@ -74,21 +77,12 @@ LRESULT CSkinButton::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_PAINT:
         paint();
         return 0;
-    case WM_GETOBJECT: {
-        LRESULT result = 0;
-        if (accessible_.answer(hwnd(), wParam, lParam, result))
-            return result;
-        break;
-    }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         focusFromPointer_ = true; // before the button takes the focus
         break;
     case WM_KILLFOCUS:
         focusFromPointer_ = false;
-        break;
-    case WM_NCDESTROY:
-        accessible_.disconnect();
         break;
     default:
         break;

@@ -42,16 +42,11 @@ void CSkinPage::destroyPage()
 
 INT_PTR CSkinPage::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_GETOBJECT) {
-        LRESULT result = 0;
-        if (!accessible_.answer(hwnd(), wParam, lParam, result))
-            return FALSE;
-        setMessageResult(result);
-        return TRUE;
-    }
-    if (message == WM_NCDESTROY)
-        accessible_.disconnect();
-    return FALSE;
+    LRESULT result = 0;
+    if (!accessible_.handleMessage(hwnd(), message, wParam, lParam, result))
+        return FALSE;
+    setMessageResult(result);
+    return TRUE;
 }
 
 void CSkinPage::paintBackground()

@@ -57,21 +57,15 @@ void CSkinText::setAlign(int mode)
 
 LRESULT CSkinText::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    LRESULT answered = 0;
+    if (accessible_.handleMessage(hwnd(), message, wParam, lParam, answered))
+        return answered;
     switch (message) {
     case WM_PAINT:
         paint();
         return 0;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(font_);
-    case WM_GETOBJECT: {
-        LRESULT result = 0;
-        if (accessible_.answer(hwnd(), wParam, lParam, result))
-            return result;
-        return defaultHandling(message, wParam, lParam);
-    }
-    case WM_NCDESTROY:
-        accessible_.disconnect();
-        return defaultHandling(message, wParam, lParam);
     default:
         return defaultHandling(message, wParam, lParam);
     }
