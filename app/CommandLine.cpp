@@ -1,24 +1,17 @@
 #include "app/CommandLine.h"
 
+#include "app/VolumeSteps.h"
+#include "settings/SampleRates.h"
+
 #include <CLI/CLI.hpp>
 
-#include <cmath>
-#include <cstdio>
-#include <sstream>
+#include <iterator>
+#include <optional>
 #include <utility>
 
 namespace velmora {
 
 namespace {
-
-const char* const VERB_NAMES[] = {"", "help", "load", "save", "rate", "latency", "volume", "mute", "show", "exit",
-                                  "status"};
-
-// A volume in dB the outputs can take: -63.5..0 in steps of 0.5.
-bool isVolumeDb(double db) {
-    const double steps = db * 2.0 + 127.0;
-    return steps >= 0.0 && steps <= 127.0 && steps == std::floor(steps);
-}
 
 // The parser of the options, filling `request`; the verbs are flags and
 // options of one app so that exactly one of them can be required.
@@ -36,11 +29,11 @@ struct Parser {
         app.add_option("--save", save, "Save the current settings to FILE")->type_name("FILE");
         app.add_option("--rate", rate, "Set the sample rate")
             ->type_name("HZ")
-            ->check(CLI::IsMember({44100, 48000, 88200, 96000}));
+            ->check(CLI::IsMember(std::vector<int>(std::begin(SAMPLE_RATES), std::end(SAMPLE_RATES))));
         app.add_option("--latency", latency, "Set the latency, 1 (highspeed) to 6 (relaxed)")
             ->type_name("1..6")
             ->check(CLI::Range(1, 6));
-        app.add_option("--volume", volume, "Set output OUT (1..8) to DB (-63.5..0, steps of 0.5)")
+        app.add_option("--volume", volume, "Set output OUT (1..8) to DB (-63.5..0, to the nearest 0.5 step)")
             ->type_name("OUT DB");
         app.add_option("--mute", mute, "Mute (on) or unmute (off) output OUT (1..8)")->type_name("OUT on|off");
         app.add_flag("--show", show, "Show the panel's window");
@@ -109,10 +102,14 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
             result.message = "--volume: the output must be 1 to 8.";
             return result;
         }
-        if (!isVolumeDb(r.db)) {
-            result.message = "--volume: the volume must be from -63.5 to 0 dB in steps of 0.5.";
+        // Any dB in the range is taken to the nearest step the unit has; the
+        // running panel's answer states the step.
+        const std::optional<uint8_t> step = volumeStepOfDb(r.db);
+        if (!step) {
+            result.message = "--volume: the volume must be a number from -63.5 to 0 dB.";
             return result;
         }
+        r.db = volumeDbOfStep(*step);
     }
     if (r.verb == RequestVerb::Mute) {
         r.output = parser.mute.first;
@@ -127,7 +124,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
         r.on = parser.mute.second == "on";
     }
     if ((r.verb == RequestVerb::Load || r.verb == RequestVerb::Save) && r.file.empty()) {
-        result.message = std::string("--") + VERB_NAMES[int(r.verb)] + ": name a file.";
+        result.message = r.verb == RequestVerb::Load ? "--load: name a file." : "--save: name a file.";
         return result;
     }
     result.ok = true;
@@ -137,54 +134,6 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
 bool requestChangesUnit(RequestVerb verb) {
     return verb == RequestVerb::Load || verb == RequestVerb::Rate || verb == RequestVerb::Latency ||
            verb == RequestVerb::Volume || verb == RequestVerb::Mute;
-}
-
-std::string encodeRequest(const PanelRequest& r) {
-    char numbers[96];
-    std::snprintf(numbers, sizeof numbers, "%d\n%d\n%.1f\n%d", int(r.value), r.output, r.db, r.on ? 1 : 0);
-    return std::string(VERB_NAMES[int(r.verb)]) + "\n" + numbers + "\n" + r.file;
-}
-
-bool decodeRequest(const std::string& text, PanelRequest& request) {
-    std::istringstream in(text);
-    std::string verb, value, output, db, on, file;
-    if (!std::getline(in, verb) || !std::getline(in, value) || !std::getline(in, output) ||
-        !std::getline(in, db) || !std::getline(in, on))
-        return false;
-    std::getline(in, file); // may be empty; the file name is the rest
-    PanelRequest r;
-    bool known = false;
-    for (int i = 1; i < int(sizeof VERB_NAMES / sizeof VERB_NAMES[0]); ++i) {
-        if (verb == VERB_NAMES[i]) {
-            r.verb = RequestVerb(i);
-            known = true;
-        }
-    }
-    if (!known) return false;
-    try {
-        r.value = std::stoi(value);
-        r.output = std::stoi(output);
-        r.db = std::stod(db);
-    } catch (const std::exception&) {
-        return false;
-    }
-    r.on = on == "1";
-    r.file = file;
-    request = r;
-    return true;
-}
-
-std::string describeRequest(const PanelRequest& r) {
-    char text[64];
-    switch (r.verb) {
-    case RequestVerb::Load:
-    case RequestVerb::Save: return std::string(VERB_NAMES[int(r.verb)]) + " " + r.file;
-    case RequestVerb::Rate: std::snprintf(text, sizeof text, "rate %d Hz", int(r.value)); return text;
-    case RequestVerb::Latency: std::snprintf(text, sizeof text, "latency %d", int(r.value)); return text;
-    case RequestVerb::Volume: std::snprintf(text, sizeof text, "volume %d %.1f dB", r.output, r.db); return text;
-    case RequestVerb::Mute: std::snprintf(text, sizeof text, "mute %d %s", r.output, r.on ? "on" : "off"); return text;
-    default: return VERB_NAMES[int(r.verb)];
-    }
 }
 
 } // namespace velmora

@@ -2,6 +2,7 @@
 
 #include "device/USBDevice.h"
 #include "settings/ArrivalRecord.h"
+#include "settings/SampleRates.h"
 #include "settings/SettingsRepair.h"
 #include "settings/SettingsStore.h"
 
@@ -23,10 +24,10 @@ const char* const ERROR_SET_DIGITAL_FORMAT = "Function error VelmoraController::
 const char* const ERROR_SET_DIGITAL_OUT_SELECTOR = "Function error USBDevice::setDigitalOutSelector()";
 const char* const ERROR_SET_CPLD_DIGITAL_MON = "Function error USBDevice::setVelCpldDigitalMon()";
 const char* const ERROR_SET_CPLD_MIX_OUT_SEL = "Function error USBDevice::setVelCpldMixOutSel()";
-
-// The rate menu items in the order of the rates 44100, 48000, 88200, 96000.
-const unsigned RATE_ITEMS[4] = {CMD_RATE_44100, CMD_RATE_48000, CMD_RATE_88200, CMD_RATE_96000};
-const int32_t RATES[4] = {44100, 48000, 88200, 96000};
+// Refusals the user is not shown a box for, named the same way.
+const char* const ERROR_GET_CONFIGURATION = "Function error USBDevice::getConfiguration()";
+const char* const ERROR_SET_LATENCY = "Function error USBDevice::setLatency()";
+const char* const ERROR_SET_CLOCK_MODE = "Function error USBDevice::setClockMode()";
 
 // The first save that failed in a run is told once, naming where the record
 // lives; the panel goes on from the record in memory.
@@ -64,6 +65,13 @@ private:
 
 PanelCore::PanelCore(PanelView& view, SettingsStore& store) : view_(view), store_(store), keeper_(store) {
     makeBlank(settings_);
+    setEvents(nullptr);
+}
+
+void PanelCore::setEvents(PanelEvents* events) {
+    observers_ = PanelEventsFanout();
+    observers_.add(&trayTip_);
+    observers_.add(events);
 }
 
 PanelCore::~PanelCore() {
@@ -81,12 +89,18 @@ void PanelCore::deviceCallback(void* context, USBDevice* device, DeviceEvent eve
 bool PanelCore::tell(const char* text, Ticket ticket) {
     // After Exit the run is ending: what is left of the operation goes on
     // without boxes (a box would close at once on the quit message anyway).
-    if (events_ && unit_.get()) events_->sendFailed(*unit_.get(), text);
+    refused_.add(text);
+    if (unit_.get()) observers_.sendFailed(*unit_.get(), text);
     if (!quitting_) {
         BoxScope box(*this);
         view_.showError(text);
     }
     return unit_.holds(ticket);
+}
+
+void PanelCore::noteRefused(const char* text) {
+    refused_.add(text);
+    if (unit_.get()) observers_.sendFailed(*unit_.get(), text);
 }
 
 // ---------------------------------------------------------------------------
@@ -116,7 +130,7 @@ void PanelCore::arrive(USBDevice* device) {
     setTitle(false);
     if (!device->open()) {
         // Unopened: nothing applied, no timer.
-        if (events_) events_->unitNotOpened(*device);
+        observers_.unitNotOpened(*device);
         return;
     }
 
@@ -136,9 +150,7 @@ void PanelCore::arrive(USBDevice* device) {
     view_.startTimer(METER_TIMER, METER_PERIOD_MS);
     view_.startTimer(STATUS_TIMER, STATUS_PERIOD_MS);
 
-    trayTip_.setUnit(unitSerial(device->instanceId().c_str()));
-    view_.setTrayTip(trayTip_.text().c_str());
-    if (events_) events_->unitArrived(*device, settings_);
+    observers_.unitArrived(*device, settings_);
 }
 
 PanelCore::Outcome PanelCore::applyAll(const PanelSettings& record, Ticket ticket) {
@@ -154,7 +166,7 @@ PanelCore::Outcome PanelCore::applyAll(const PanelSettings& record, Ticket ticke
 void PanelCore::remove(USBDevice* device) {
     if (!unit_.get() || device != unit_.get()) return;
     view_.stopTimer(METER_TIMER);
-    if (events_) events_->unitRemoved(*device);
+    observers_.unitRemoved(*device);
     unit_.drop();
     setTitle(false);
     controller_.setSender(nullptr, nullptr);
@@ -164,14 +176,14 @@ void PanelCore::remove(USBDevice* device) {
     pageList_.sendDevice(nullptr);
     view_.showWindow(false);
     view_.showTrayIcon(false);
-    trayTip_.setUnit(std::string());
-    view_.setTrayTip(trayTip_.text().c_str());
     // Another unit that is still plugged in is taken as if it had just come.
     view_.offerPresentUnits();
 }
 
 void PanelCore::stateChanged(USBDevice* device) {
     if (!device || device != unit_.get()) return;
+    const int32_t rateBefore = settings_.sampleRate;
+    const int32_t latencyBefore = settings_.latency;
     int32_t config[5] = {};
     if (device->getConfiguration(config)) {
         // A rate outside the four would make the next load throw the whole
@@ -183,6 +195,8 @@ void PanelCore::stateChanged(USBDevice* device) {
     // Likewise a latency the unit cannot be set to is not stored.
     const int32_t latency = device->getLatency();
     if (isValidLatency(latency)) settings_.latency = latency;
+    if (settings_.sampleRate != rateBefore || settings_.latency != latencyBefore)
+        observers_.unitFollowed(settings_.sampleRate, settings_.latency);
     save(settings_);
     publishSettings(settings_);
 }
@@ -215,7 +229,9 @@ PanelCore::Outcome PanelCore::sendConfiguration(const PanelSettings& candidate, 
 
 void PanelCore::sendLatency(const PanelSettings& candidate) {
     if (settings_.latency == candidate.latency || !unitOpen()) return;
-    unit_.get()->setLatency(candidate.latency);
+    // The unit answers the latency it took; 0 is a failed request. The user
+    // is not told, the caller may learn of it.
+    if (unit_.get()->setLatency(candidate.latency) == 0) noteRefused(ERROR_SET_LATENCY);
 }
 
 void PanelCore::applyVolumes(PanelSettings candidate) {
@@ -358,6 +374,7 @@ void PanelCore::publishSettings(PanelSettings record) {
         view_.setRadioCheck(ID_FORMAT_CONSUMER + unsigned(record.digitalFormat), true);
     if (record.outputLevel == 0 || record.outputLevel == 1)
         view_.setRadioCheck(ID_LEVEL_BALANCED + unsigned(record.outputLevel), true);
+    observers_.settingsPublished(record);
 }
 
 void PanelCore::refreshFromDevice(PanelSettings record) {
@@ -392,13 +409,9 @@ void PanelCore::refreshFromDevice(PanelSettings record) {
 
     status_.update({clock, rate, latencyText_, inputs, outputs});
 
-    if (device && trayTip_.setRate(rate)) view_.setTrayTip(trayTip_.text().c_str());
 
-    for (unsigned item : RATE_ITEMS) view_.setMenuCheck(item, false);
-    if (device) {
-        for (int i = 0; i < 4; ++i)
-            if (rate == RATES[i]) view_.setMenuCheck(RATE_ITEMS[i], true);
-    }
+    for (unsigned item : RATE_MENU_ITEMS) view_.setMenuCheck(item, false);
+    if (device && sampleRateIndex(rate) >= 0) view_.setMenuCheck(RATE_MENU_ITEMS[sampleRateIndex(rate)], true);
 
     for (unsigned item = CMD_LATENCY_FIRST; item <= CMD_LATENCY_LAST; ++item) view_.setMenuCheck(item, false);
     if (device && latency >= 1 && latency <= 6) view_.setMenuCheck(CMD_RATE_96000 + unsigned(latency), true);
@@ -430,7 +443,10 @@ bool PanelCore::followUnit(int32_t deviceRate, int32_t deviceLatency) {
         settings_.latency = deviceLatency;
         followed = true;
     }
-    if (followed) save(settings_);
+    if (followed) {
+        observers_.unitFollowed(settings_.sampleRate, settings_.latency);
+        save(settings_);
+    }
     return followed;
 }
 
@@ -448,8 +464,8 @@ void PanelCore::factoryDefault() {
     applyRecord(record, 0);
 }
 
-void PanelCore::applyRecord(const PanelSettings& record, int32_t clockMode) {
-    if (!unitOpen()) return;
+bool PanelCore::applyRecord(const PanelSettings& record, int32_t clockMode) {
+    if (!unitOpen()) return false;
     const Ticket ticket = unit_.ticket();
     USBDevice* device = unit_.get();
     // Compare the record with what the unit really runs at, so that a rate
@@ -458,8 +474,19 @@ void PanelCore::applyRecord(const PanelSettings& record, int32_t clockMode) {
     const bool configRead = device->getConfiguration(config);
     followUnit(configRead ? config[0] : 0, device->getLatency());
 
-    if (applyAll(record, ticket) == Outcome::UnitLeft) return;
-    if (clockMode == 0 || clockMode == 1) device->setClockMode(clockMode);
+    if (applyAll(record, ticket) == Outcome::UnitLeft) return false;
+    if (clockMode == 0 || clockMode == 1) setClockMode(clockMode);
+    return unit_.holds(ticket);
+}
+
+bool PanelCore::applyChange(const PanelSettings& candidate) {
+    // Whatever a page may have left between its two halves does not belong
+    // to this change.
+    gate_.forgetFirstHalf();
+    const Ticket ticket = unit_.ticket();
+    ChannelMask failed = 0;
+    if (sendVolumes(candidate, ticket, failed) == Outcome::UnitLeft) return false;
+    return commitMixer(candidate, ticket, failed) == Outcome::Completed && unit_.holds(ticket);
 }
 
 int32_t PanelCore::unitClockMode() { return unitOpen() ? unit_.get()->getClockMode() : -1; }
@@ -478,8 +505,8 @@ void PanelCore::save(const PanelSettings& record) { afterWrite(keeper_.save(reco
 void PanelCore::saveIfChanged(const PanelSettings& record) { afterWrite(keeper_.saveIfChanged(record)); }
 
 void PanelCore::afterWrite(SaveResult result) {
-    if (events_ && result != SaveResult::SkippedBlank)
-        events_->recordSaved(result == SaveResult::Written, keeper_.location());
+    if (result != SaveResult::SkippedBlank)
+        observers_.recordSaved(result == SaveResult::Written, keeper_.location());
     // Told once per run, from the window's own loop rather than from inside
     // whatever operation was saving.
     if (keeper_.takeFailureNotice()) view_.scheduleNotice();
@@ -547,7 +574,7 @@ void PanelCore::selectInfoTab() {
 }
 
 template <typename Send>
-void PanelCore::storeAndSend(int32_t PanelSettings::*field, int32_t value, Send send) {
+bool PanelCore::storeAndSend(int32_t PanelSettings::*field, int32_t value, Send send) {
     // The choice is stored before it is sent, and taken back when the unit
     // refuses it, so that the store always names what the unit runs at or
     // was just asked to. Only a master that holds a unit's record takes it.
@@ -560,53 +587,84 @@ void PanelCore::storeAndSend(int32_t PanelSettings::*field, int32_t value, Send 
         publishSettings(settings_);
     };
     setMaster(value);
-    if (!send()) setMaster(before);
+    const bool taken = send();
+    if (!taken) setMaster(before);
+    return taken;
 }
 
-void PanelCore::setSampleRate(int32_t rate) {
-    if (!unitOpen()) return;
+bool PanelCore::setSampleRate(int32_t rate) {
+    if (!unitOpen()) return false;
     USBDevice* device = unit_.get();
     int32_t config[5] = {};
     // Without the unit's current values nothing sound can be sent.
-    if (!device->getConfiguration(config)) return;
+    if (!device->getConfiguration(config)) {
+        noteRefused(ERROR_GET_CONFIGURATION);
+        return false;
+    }
     config[0] = rate;
-    storeAndSend(&PanelSettings::sampleRate, rate, [&] {
+    const bool taken = storeAndSend(&PanelSettings::sampleRate, rate, [&] {
         int32_t answer[5] = {};
         return device->setConfiguration(config, answer);
     });
+    if (!taken) noteRefused(ERROR_SET_CONFIGURATION);
+    return taken;
 }
 
-void PanelCore::setLatency(int32_t latency) {
-    if (!unitOpen()) return;
+bool PanelCore::setLatency(int32_t latency) {
+    if (!unitOpen()) return false;
     // The unit answers the latency it took; 0 is a failed request.
-    storeAndSend(&PanelSettings::latency, latency, [&] { return unit_.get()->setLatency(latency) != 0; });
+    const bool taken =
+        storeAndSend(&PanelSettings::latency, latency, [&] { return unit_.get()->setLatency(latency) != 0; });
+    if (!taken) noteRefused(ERROR_SET_LATENCY);
+    return taken;
 }
 
-void PanelCore::setOutputLevel(int level) {
+bool PanelCore::setClockMode(int32_t mode) {
+    if (!unitOpen()) return false;
+    // The unit answers -1 for a failed request.
+    const bool taken = unit_.get()->setClockMode(mode) != -1;
+    if (!taken) noteRefused(ERROR_SET_CLOCK_MODE);
+    return taken;
+}
+
+bool PanelCore::setOutputLevel(int level) {
     view_.setRadioCheck(ID_LEVEL_BALANCED, false);
     view_.setRadioCheck(ID_LEVEL_UNBALANCED, false);
     view_.setRadioCheck(ID_LEVEL_BALANCED + unsigned(level), true);
     // A unit that did not open holds no settings: a record made from the
     // blank master would be no record at all.
-    if (!unitOpen()) return;
+    if (!unitOpen()) return false;
     const Ticket ticket = unit_.ticket();
     PanelSettings record = settings_;
     record.outputLevel = level;
     ChannelMask failed = 0;
-    if (sendVolumes(record, ticket, failed) == Outcome::UnitLeft) return;
+    if (sendVolumes(record, ticket, failed) == Outcome::UnitLeft) return false;
     publishSettings(record);
     settings_.outputLevel = level;
     saveIfChanged(settings_);
+    return failed == 0;
 }
 
-void PanelCore::setDigitalFormat(int format) {
+bool PanelCore::setDigitalFormat(int format) {
     view_.setRadioCheck(ID_FORMAT_CONSUMER, false);
     view_.setRadioCheck(ID_FORMAT_PROFESSIONAL, false);
     view_.setRadioCheck(ID_FORMAT_CONSUMER + unsigned(format), true);
-    if (!unitOpen()) return;
+    if (!unitOpen()) return false;
+    const uint64_t mark = refused_.count();
     PanelSettings record = settings_;
     record.digitalFormat = format;
-    commitMixer(record, unit_.ticket(), 0);
+    return commitMixer(record, unit_.ticket(), 0) == Outcome::Completed && refused_.count() == mark;
+}
+
+void PanelCore::showPanel() {
+    selectControlTab();
+    status_.show(); // texts are not made while the window is hidden
+    view_.showWindow(true);
+}
+
+void PanelCore::exitPanel() {
+    quitting_ = true;
+    view_.quit();
 }
 
 void PanelCore::onCommand(unsigned id) {
@@ -618,26 +676,15 @@ void PanelCore::onCommand(unsigned id) {
                                 id == ID_FORMAT_CONSUMER || id == ID_FORMAT_PROFESSIONAL;
     if (changesSetting && !gate_.accept()) return;
     switch (id) {
-    case CMD_OPEN:
-        selectControlTab();
-        status_.show(); // texts are not made while the window is hidden
-        view_.showWindow(true);
-        break;
-    case CMD_EXIT:
-        quitting_ = true;
-        view_.quit();
-        break;
+    case CMD_OPEN: showPanel(); break;
+    case CMD_EXIT: exitPanel(); break;
     case CMD_FACTORY_DEFAULT: factoryDefault(); break;
     case CMD_RATE_44100: setSampleRate(44100); break;
     case CMD_RATE_48000: setSampleRate(48000); break;
     case CMD_RATE_88200: setSampleRate(88200); break;
     case CMD_RATE_96000: setSampleRate(96000); break;
-    case CMD_CLOCK_AUTO:
-        if (unitOpen()) unit_.get()->setClockMode(0);
-        break;
-    case CMD_CLOCK_INTERNAL:
-        if (unitOpen()) unit_.get()->setClockMode(1);
-        break;
+    case CMD_CLOCK_AUTO: setClockMode(0); break;
+    case CMD_CLOCK_INTERNAL: setClockMode(1); break;
     case ID_TAB_CONTROL: selectControlTab(); break;
     case ID_TAB_INFO: selectInfoTab(); break;
     case ID_TAB_UNUSED: break;

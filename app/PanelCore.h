@@ -5,10 +5,14 @@
 #pragma once
 
 #include "app/CurrentUnit.h"
+#include "app/MenuCommands.h"
 #include "app/PanelEvents.h"
+#include "app/PanelEventsFanout.h"
 #include "app/PanelView.h"
+#include "app/RefusedSends.h"
 #include "app/SettingsKeeper.h"
 #include "app/StatusColumn.h"
+#include "app/TrayTipListener.h"
 #include "app/UserChangeGate.h"
 #include "device/DeviceEvent.h"
 #include "device/DeviceWire.h"
@@ -16,7 +20,6 @@
 #include "settings/PanelSettings.h"
 #include "ui/PageList.h"
 #include "ui/SettingsApplier.h"
-#include "ui/UnitLabel.h"
 
 #include <cstdint>
 
@@ -24,28 +27,6 @@ namespace velmora {
 
 class SettingsStore;
 class USBDevice;
-
-// Main-window control and command ids that the logic handles.
-enum PanelId : unsigned {
-    ID_TAB_CONTROL = 8192,
-    ID_TAB_UNUSED = 8193,
-    ID_TAB_INFO = 8194,
-    ID_LEVEL_BALANCED = 16416,   // "+ 4dBv(Balanced)"
-    ID_LEVEL_UNBALANCED = 16417, // "-10dBv(Unbalanced)"
-    ID_FORMAT_CONSUMER = 16432,  // "Consumer"
-    ID_FORMAT_PROFESSIONAL = 16433, // "Professional"
-    CMD_OPEN = 32771,
-    CMD_EXIT = 32773,
-    CMD_FACTORY_DEFAULT = 32774,
-    CMD_RATE_44100 = 32776,
-    CMD_RATE_48000 = 32777,
-    CMD_RATE_96000 = 32778,
-    CMD_LATENCY_FIRST = 32779, // 32779..32784: latency 1..6
-    CMD_LATENCY_LAST = 32784,
-    CMD_RATE_88200 = 32785,
-    CMD_CLOCK_AUTO = 32786,
-    CMD_CLOCK_INTERNAL = 32787,
-};
 
 enum PanelTimer : unsigned {
     METER_TIMER = 1,
@@ -93,12 +74,34 @@ public:
     // The callback of PanelView::scheduleNotice.
     void onNotice();
 
-    // Who hears of arrivals, removals, failed sends and saves (none: nobody).
-    void setEvents(PanelEvents* events) { events_ = events; }
+    // Who hears of the panel's changes besides the tray tip (none: nobody
+    // else). PanelEventsFanout hands them on to several.
+    void setEvents(PanelEvents* events);
     // Applies a whole record as one change, as Factory Default does after its
     // question: sent, stored, shown; then the unit's clock mode (0 "Auto", 1
-    // "Internal Only"; another value leaves it). Nothing without an open unit.
-    void applyRecord(const PanelSettings& record, int32_t clockMode);
+    // "Internal Only"; another value leaves it). False without an open unit
+    // or when the unit went away meanwhile; what the unit refused is in
+    // refusedSends().
+    bool applyRecord(const PanelSettings& record, int32_t clockMode);
+
+    // One change of the user's settings in one step, as a page's change
+    // (applyVolumes, then applyMixer) but not subject to the page's gate: the
+    // caller has made sure no box is open. False when the unit went away
+    // meanwhile. What the unit refused is in refusedSends().
+    bool applyChange(const PanelSettings& candidate);
+    // The menu's and the radio pairs' choices. Each answers whether the unit
+    // took it (false without an open unit); a refused send is named in
+    // refusedSends(), whether or not the user is told in a box.
+    bool setSampleRate(int32_t rate);
+    bool setLatency(int32_t latency);
+    bool setClockMode(int32_t mode); // 0 "Auto", 1 "Internal Only"
+    bool setOutputLevel(int level);
+    bool setDigitalFormat(int format);
+    // The tray's Open and the menus' Exit.
+    void showPanel();
+    void exitPanel();
+    // The sends the unit refused during the run.
+    const RefusedSends& refusedSends() const { return refused_; }
     // The unit's clock mode, or -1 without an open unit.
     int32_t unitClockMode();
     // A box of the panel is open (its loop may be running this very call).
@@ -132,12 +135,8 @@ private:
     void remove(USBDevice* device);
     void stateChanged(USBDevice* device);
     void setTitle(bool connected);
-    void setSampleRate(int32_t rate);
-    void setLatency(int32_t latency);
     template <typename Send>
-    void storeAndSend(int32_t PanelSettings::*field, int32_t value, Send send);
-    void setOutputLevel(int level);
-    void setDigitalFormat(int format);
+    bool storeAndSend(int32_t PanelSettings::*field, int32_t value, Send send);
     void selectControlTab();
     void selectInfoTab();
     bool followUnit(int32_t deviceRate, int32_t deviceLatency);
@@ -153,6 +152,8 @@ private:
 
     // Shows a failure box; true when the operation of `ticket` may go on.
     bool tell(const char* text, Ticket ticket);
+    // A refused send the user is not shown a box for: recorded and logged.
+    void noteRefused(const char* text);
     // The record is about to be sent: the store gets it first, so that a
     // kill at any moment leaves the old or the new record, never less.
     void writeAhead(const PanelSettings& candidate);
@@ -173,10 +174,10 @@ private:
     StatusColumn status_{view_};
 
     UserChangeGate gate_;
-    PanelEvents* events_ = nullptr;
+    TrayTipListener trayTip_{view_};
+    PanelEventsFanout observers_; // the tray tip, then the listener set
+    RefusedSends refused_;
     bool quitting_ = false; // Exit was chosen: no more boxes
-    // The tray tip: which unit, at which rate.
-    TrayTipState trayTip_;
 };
 
 } // namespace velmora

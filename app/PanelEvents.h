@@ -1,11 +1,14 @@
-// What the main window's logic reports as it happens: units coming and
-// going, sends that failed, records written. The diagnostics log keeps them,
-// and a request from the command line that waits for a unit learns of its
-// arrival. Called on the GUI thread, never from the meter tick.
+// What the main window's logic reports as it happens, whatever caused it (a
+// page, a menu, a request, the unit itself): units coming and going, the
+// record as published, a rate or latency the master took from the unit,
+// sends that failed, records written. The tray tip, the diagnostics log, a
+// request waiting for a unit and remote clients listen. Called on the GUI
+// thread, never from the meter tick.
 #pragma once
 
 #include "settings/PanelSettings.h"
 
+#include <cstdint>
 #include <string>
 
 namespace velmora {
@@ -25,6 +28,15 @@ public:
     virtual void sendFailed(const USBDevice& unit, const char* message) = 0;
     // The record was written to `location`, or the write failed.
     virtual void recordSaved(bool written, const std::string& location) = 0;
+    // The pages were handed `record`: the settings as the panel now shows them.
+    virtual void settingsPublished(const PanelSettings& record) { (void)record; }
+    // The unit runs at another rate or latency than the master said (set on
+    // the unit itself, or a choice that did not reach it): the master took
+    // the unit's values. Published right after.
+    virtual void unitFollowed(int32_t sampleRate, int32_t latency) {
+        (void)sampleRate;
+        (void)latency;
+    }
 
 protected:
     ~PanelEvents() = default;

@@ -29,6 +29,12 @@ public:
     void recordSaved(bool written, const std::string& location) override {
         for (PanelEvents* l : listeners_) l->recordSaved(written, location);
     }
+    void settingsPublished(const PanelSettings& record) override {
+        for (PanelEvents* l : listeners_) l->settingsPublished(record);
+    }
+    void unitFollowed(int32_t sampleRate, int32_t latency) override {
+        for (PanelEvents* l : listeners_) l->unitFollowed(sampleRate, latency);
+    }
 
 private:
     std::vector<PanelEvents*> listeners_;

@@ -1,15 +1,15 @@
 #include "app/PanelRequests.h"
 
 #include "app/PanelCore.h"
+#include "app/VolumeSteps.h"
 #include "device/USBDevice.h"
 
 #include <nlohmann/json.hpp>
 
-#include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 namespace velmora {
 
@@ -17,89 +17,82 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-const unsigned RATE_COMMAND[4] = {CMD_RATE_44100, CMD_RATE_48000, CMD_RATE_88200, CMD_RATE_96000};
-const int32_t RATES[4] = {44100, 48000, 88200, 96000};
-
 RequestAnswer answer(int code, std::string text) { return RequestAnswer{code, std::move(text)}; }
 
 RequestAnswer noUnit() { return answer(EXIT_NO_UNIT, "No Velmora is connected."); }
 
-// The fields a settings file holds are the same in both records.
-bool sameUserFields(const PanelSettings& a, const PanelSettings& b) {
-    return std::equal(a.outVolume, a.outVolume + 8, b.outVolume) && std::equal(a.outMute, a.outMute + 8, b.outMute) &&
-           std::equal(a.outLink, a.outLink + 4, b.outLink) && a.digitalOutSelector == b.digitalOutSelector &&
-           a.cpldMixOutSel == b.cpldMixOutSel && a.cpldDigitalMon == b.cpldDigitalMon &&
-           a.sampleRate == b.sampleRate && a.outputLevel == b.outputLevel && a.digitalFormat == b.digitalFormat &&
-           a.latency == b.latency;
+// The answer to a command: `doneText` when it was carried out, otherwise
+// why not, with `what` naming the change the unit did not take.
+RequestAnswer answerFor(const CommandOutcome& outcome, const std::string& doneText, const std::string& what) {
+    switch (outcome.status) {
+    case CommandStatus::Done: return answer(EXIT_DONE, doneText);
+    case CommandStatus::NoUnit: return noUnit();
+    case CommandStatus::BoxOpen: return answer(EXIT_FAILED, describeOutcome(outcome));
+    case CommandStatus::BadValue: return answer(EXIT_USAGE, describeOutcome(outcome));
+    case CommandStatus::Refused: {
+        std::string text = "The unit did not take " + what + ": ";
+        for (size_t i = 0; i < outcome.refused.size(); ++i) text += (i ? "; " : "") + outcome.refused[i];
+        return answer(EXIT_FAILED, text + ".");
+    }
+    }
+    return answer(EXIT_FAILED, describeOutcome(outcome));
 }
+
+std::string number(int32_t value) { return std::to_string(value); }
 
 } // namespace
 
+RequestAnswer PanelRequests::runText(const std::string& wireText) {
+    const DecodedRequest decoded = decodeRequestText(wireText);
+    switch (decoded.result) {
+    case WireResult::Taken: return run(decoded.request);
+    case WireResult::UnknownVerb:
+        return answer(EXIT_USAGE, "The running panel does not know the request \"" + decoded.verb + "\".");
+    case WireResult::Malformed: break;
+    }
+    return answer(EXIT_USAGE, "The running panel could not read the request.");
+}
+
 RequestAnswer PanelRequests::run(const PanelRequest& request) {
+    // Every value is checked here as the command line checks it: a request
+    // may come from a panel of another version, or from another program.
+    const RequestCheck check = checkRequest(request);
+    if (!check.ok) return answer(EXIT_USAGE, check.problem);
     switch (request.verb) {
     case RequestVerb::Show:
-        core_.onCommand(CMD_OPEN);
+        commands_.show();
         return answer(EXIT_DONE, "The panel is shown.");
     case RequestVerb::Exit:
-        core_.onCommand(CMD_EXIT);
+        commands_.exit();
         return answer(EXIT_DONE, "The panel ends.");
     case RequestVerb::Status: return answer(EXIT_DONE, status());
     case RequestVerb::Save: return savePreset(request.file);
-    default: break;
-    }
-    // A change while one of the panel's boxes waits for the user would not
-    // be taken.
-    if (core_.boxOpen()) return answer(EXIT_FAILED, "The panel shows a message; answer it first.");
-    switch (request.verb) {
     case RequestVerb::Load: return loadPreset(request.file);
-    case RequestVerb::Rate:
-        for (int i = 0; i < 4; ++i)
-            if (RATES[i] == request.value)
-                return pickFromMenu(RATE_COMMAND[i], &PanelSettings::sampleRate, request.value, "sample rate");
-        return answer(EXIT_USAGE, "The sample rate must be 44100, 48000, 88200 or 96000.");
-    case RequestVerb::Latency:
-        if (request.value < 1 || request.value > 6) return answer(EXIT_USAGE, "The latency must be 1 to 6.");
-        return pickFromMenu(CMD_LATENCY_FIRST + unsigned(request.value) - 1, &PanelSettings::latency, request.value,
-                            "latency");
-    case RequestVerb::Volume:
-    case RequestVerb::Mute: return changeOutput(request);
+    case RequestVerb::Rate: {
+        const CommandOutcome outcome = commands_.setSampleRate(request.value);
+        return answerFor(outcome, "The sample rate is " + number(outcome.held) + ".",
+                         "the sample rate " + number(request.value));
+    }
+    case RequestVerb::Latency: {
+        const CommandOutcome outcome = commands_.setLatency(request.value);
+        return answerFor(outcome, "The latency is " + number(outcome.held) + ".",
+                         "the latency " + number(request.value));
+    }
+    case RequestVerb::Volume: {
+        const CommandOutcome outcome = commands_.setVolumeDb(request.output, request.db);
+        // The answer states the step the output is at, not the dB asked for.
+        return answerFor(outcome,
+                         "Output " + std::to_string(request.output) + " is at " + volumeDbText(outcome.held) + " dB.",
+                         "the volume of output " + std::to_string(request.output));
+    }
+    case RequestVerb::Mute: {
+        const CommandOutcome outcome = commands_.setMute(request.output, request.on);
+        return answerFor(outcome,
+                         "Output " + std::to_string(request.output) + (outcome.held ? " is muted." : " is not muted."),
+                         std::string(request.on ? "muting" : "unmuting") + " output " + std::to_string(request.output));
+    }
     default: return answer(EXIT_USAGE, "Not a request the panel knows.");
     }
-}
-
-RequestAnswer PanelRequests::pickFromMenu(unsigned command, int32_t PanelSettings::*field, int32_t value,
-                                          const char* what) {
-    if (!core_.currentDevice() || !core_.currentDevice()->isOpen()) return noUnit();
-    core_.onCommand(command);
-    char text[80];
-    const bool taken = core_.settings().*field == value;
-    std::snprintf(text, sizeof text, taken ? "The %s is %d." : "The unit did not take %s %d.", what, int(value));
-    return answer(taken ? EXIT_DONE : EXIT_FAILED, text);
-}
-
-RequestAnswer PanelRequests::changeOutput(const PanelRequest& request) {
-    if (!core_.currentDevice() || !core_.currentDevice()->isOpen()) return noUnit();
-    if (request.output < 1 || request.output > OUTPUT_COUNT) return answer(EXIT_USAGE, "The output must be 1 to 8.");
-    const int out = request.output - 1;
-    PanelSettings candidate = core_.settings();
-    char text[80];
-    if (request.verb == RequestVerb::Volume) {
-        const int volume = int(127.0 + request.db * 2.0);
-        if (volume < 0 || volume > 127) return answer(EXIT_USAGE, "The volume must be from -63.5 to 0 dB.");
-        // As on the Control page, a linked pair moves together.
-        candidate.outVolume[out] = uint8_t(volume);
-        if (candidate.outLink[out / 2] == 1) candidate.outVolume[out ^ 1] = uint8_t(volume);
-        std::snprintf(text, sizeof text, "Output %d is at %.1f dB.", request.output, request.db);
-    } else {
-        candidate.outMute[out] = request.on ? 1 : 0;
-        std::snprintf(text, sizeof text, "Output %d is %s.", request.output, request.on ? "muted" : "not muted");
-    }
-    core_.applyVolumes(candidate);
-    core_.applyMixer(candidate);
-    const PanelSettings& now = core_.settings();
-    if (now.outVolume[out] != candidate.outVolume[out] || now.outMute[out] != candidate.outMute[out])
-        return answer(EXIT_FAILED, "The unit did not take the change.");
-    return answer(EXIT_DONE, text);
 }
 
 RequestAnswer PanelRequests::savePreset(const std::string& path) {
@@ -137,10 +130,9 @@ RequestAnswer PanelRequests::loadPreset(const std::string& path) {
     PresetError error;
     if (!readPreset(text, core_.settings(), record, clockMode, error))
         return answer(EXIT_FAILED, path + ": " + error.text() + ". Nothing was changed.");
-    core_.applyRecord(record, clockMode);
-    if (!sameUserFields(core_.settings(), record))
-        return answer(EXIT_FAILED, "The unit did not take every setting of " + path + ".");
-    return answer(EXIT_DONE, "Settings loaded from " + path + ".");
+    // Every part the unit refused is named, the clock mode included.
+    const CommandOutcome outcome = commands_.applyRecord(record, clockMode);
+    return answerFor(outcome, "Settings loaded from " + path + ".", "every setting of " + path);
 }
 
 std::string PanelRequests::status() {

@@ -1,11 +1,13 @@
 // Requests the running panel carries out for its command line and its File
 // menu: settings files saved and loaded, the rate, the latency, an output's
-// volume or mute, the state as JSON. Each answers an exit code and one line
-// for the user; a change goes through the same apply operations as a change
-// on the pages (so it is sent, stored and shown, and a failed send is told).
+// volume or mute, the state as JSON. Each is checked as the command line
+// checks it, whoever sent it, and answers an exit code and one line for the
+// user; a change runs as a PanelCommands command (so it is sent, stored and
+// shown as a change on the pages, and a failed send is told and named).
 #pragma once
 
-#include "app/CommandLine.h"
+#include "app/PanelCommands.h"
+#include "app/RequestWire.h"
 #include "settings/PresetFile.h"
 
 #include <string>
@@ -21,9 +23,14 @@ struct RequestAnswer {
 
 class PanelRequests {
 public:
-    explicit PanelRequests(PanelCore& core) : core_(core) {}
+    explicit PanelRequests(PanelCore& core) : core_(core), commands_(core) {}
 
+    // A request as it came: checked, then carried out.
     RequestAnswer run(const PanelRequest& request);
+    // A request as the text it travels as (RequestWire.h): read, checked,
+    // carried out. A verb this panel does not know and a text that is no
+    // request are answered EXIT_USAGE, the verb named.
+    RequestAnswer runText(const std::string& wireText);
 
     // Settings files, also for the File menu.
     RequestAnswer savePreset(const std::string& path);
@@ -38,10 +45,8 @@ public:
     RequestAnswer runWaiting();
 
 private:
-    RequestAnswer changeOutput(const PanelRequest& request);
-    RequestAnswer pickFromMenu(unsigned command, int32_t PanelSettings::*field, int32_t value, const char* what);
-
     PanelCore& core_;
+    PanelCommands commands_;
     PanelRequest waiting_;
 };
 

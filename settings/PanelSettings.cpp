@@ -1,5 +1,7 @@
 #include "settings/PanelSettings.h"
 
+#include "settings/SampleRates.h"
+
 #include <cstring>
 
 namespace velmora {
@@ -17,7 +19,7 @@ bool isBlank(const PanelSettings& record) {
 }
 
 bool isValidSampleRate(int32_t rate) {
-    return rate == 44100 || rate == 48000 || rate == 88200 || rate == 96000;
+    return sampleRateIndex(rate) >= 0;
 }
 
 void makeDefaultSettings(PanelSettings& record) {

@@ -1,5 +1,7 @@
 #include "settings/PresetFile.h"
 
+#include "settings/SampleRates.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cmath>
@@ -142,7 +144,7 @@ bool readAll(Reader& r, const Json& root, PanelSettings& record, int32_t& clockM
     if (!rate) return false;
     if (!rate->is_number_integer() || !isValidSampleRate(int32_t(rate->get<long long>())) ||
         rate->get<long long>() != int32_t(rate->get<long long>()))
-        return r.fail("sampleRate", "must be 44100, 48000, 88200 or 96000");
+        return r.fail("sampleRate", std::string("must be ") + SAMPLE_RATE_LIST);
     record.sampleRate = int32_t(rate->get<long long>());
     if (!r.integer(root, "", "latency", 1, 6, number)) return false;
     record.latency = int32_t(number);

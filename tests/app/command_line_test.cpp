@@ -38,6 +38,9 @@ TEST(CommandLine, EachRequestIsReadAndTravelsWhole) {
     const PanelRequest volume = parse({"--volume", "3", "-12.5"}).request;
     EXPECT_EQ(volume.output, 3);
     EXPECT_DOUBLE_EQ(volume.db, -12.5);
+    // Any dB in range goes to the nearest step the unit has.
+    EXPECT_DOUBLE_EQ(parse({"--volume", "1", "-0.3"}).request.db, -0.5);
+    EXPECT_DOUBLE_EQ(parse({"--volume", "1", "-63.4"}).request.db, -63.5);
     EXPECT_TRUE(parse({"--mute", "8", "on"}).request.on);
     EXPECT_EQ(parse({"--load", "C:\\My Presets\\live set.velpanel"}).request.file, "C:\\My Presets\\live set.velpanel");
 
@@ -52,7 +55,8 @@ TEST(CommandLine, EachRequestIsReadAndTravelsWhole) {
 TEST(CommandLine, WrongRequestsAreRefusedWithAReason) {
     const std::vector<std::vector<std::string>> wrong = {
         {"--rate", "22050"},      {"--latency", "7"},        {"--volume", "9", "0"},
-        {"--volume", "1", "-0.3"}, {"--volume", "1", "3"},    {"--volume", "1"},
+        {"--volume", "1", "nan"}, {"--volume", "1", "3"},    {"--volume", "1"},
+        {"--volume", "1", "-1e300"}, {"--volume", "1", "-63.6"}, {"--volume", "1", "-inf"},
         {"--mute", "1", "yes"},   {"--mute", "0", "on"},     {"--load"},
         {"--rate", "48000", "--show"}, {"--frobnicate"},      {"stray"},
         {"--exit", "--background"}, {"--EXIT"},                {"/exit"},

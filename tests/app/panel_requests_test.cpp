@@ -1,6 +1,7 @@
 // Requests from the command line and the File menu against a whole panel
 // and the device model: what the unit's registers hold afterwards, the exit
 // codes, settings files saved and loaded, and the diagnostics log.
+#include "app/CommandLine.h"
 #include "app/DiagnosticsLog.h"
 #include "app/PanelRequests.h"
 #include "tests/app/PanelHarness.h"

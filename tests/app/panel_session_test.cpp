@@ -427,9 +427,10 @@ TEST_F(ConnectedPanel, RemovalSavesHidesAndForgetsTheUnit) {
     EXPECT_EQ(panel.core.currentDevice(), nullptr);
     EXPECT_EQ(unit.device->refCount(), 1);
     EXPECT_FALSE(unit.device->isOpen());
+    // The tip hears of the removal as it begins, with the log.
     const std::vector<std::string> expected = {
-        "timer-1", "title:Velmora Control Panel - Ver 1.06 - No Device", "hide", "tray:hide",
-        "tip:Velmora Control Panel - No Device"};
+        "timer-1", "tip:Velmora Control Panel - No Device", "title:Velmora Control Panel - Ver 1.06 - No Device",
+        "hide", "tray:hide"};
     EXPECT_EQ(panel.view.calls, expected);
     // The controller has no sender any more.
     EXPECT_FALSE(panel.core.controller().setOutVolume(0, 0));

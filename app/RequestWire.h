@@ -1,0 +1,69 @@
+// A request to the running panel: what it asks, its exit codes, and the
+// short text it travels as between two starts of VelPanel.exe (and, later,
+// remote clients). The text is five lines and the file name:
+//
+//   verb \n value \n output \n dB ("%.1f") \n on (1 or 0) \n file
+//
+// Panels of other versions read and write the same lines; a verb a panel
+// does not know is answered as such. The checks here are the ones the
+// command line makes, so that the running panel never takes a value the
+// command line would refuse, whoever sent it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace velmora {
+
+enum class RequestVerb { None, Help, Load, Save, Rate, Latency, Volume, Mute, Show, Exit, Status };
+
+struct PanelRequest {
+    RequestVerb verb = RequestVerb::None;
+    std::string file;   // --load, --save
+    int32_t value = 0;  // --rate, --latency
+    int output = 0;     // --volume, --mute: 1..8
+    double db = 0.0;    // --volume
+    bool on = false;    // --mute
+};
+
+// Exit codes of a request.
+enum RequestExit : int {
+    EXIT_DONE = 0,
+    EXIT_FAILED = 1,   // the panel could not do it (a file, a unit that refused)
+    EXIT_USAGE = 2,    // the command line is wrong
+    EXIT_NO_PANEL = 3, // no panel runs, and the request needs one
+    EXIT_NO_UNIT = 4,  // the panel runs without a unit, and the request needs one
+};
+
+// The request as the text sent to the running panel.
+std::string encodeRequest(const PanelRequest& request);
+
+// What the running panel made of a text.
+enum class WireResult {
+    Taken,       // a request of a known verb with readable numbers
+    UnknownVerb, // well formed, but the verb is not one this panel knows
+    Malformed,   // not a request at all (too few lines, numbers unreadable)
+};
+struct DecodedRequest {
+    WireResult result = WireResult::Malformed;
+    PanelRequest request; // Taken: the request, not yet checked
+    std::string verb;     // UnknownVerb: the verb as it came, printable and short
+};
+DecodedRequest decodeRequestText(const std::string& text);
+// The same, true only for a request of a known verb.
+bool decodeRequest(const std::string& text, PanelRequest& request);
+
+// The values of a request checked as the command line checks them: the
+// output 1..8, the volume a finite number from -63.5 to 0 dB (any such value
+// is taken to its nearest 0.5 dB step), the rate one of the four, the
+// latency 1..6, a file named for load and save.
+struct RequestCheck {
+    bool ok = false;
+    std::string problem; // when not ok: one sentence for the user
+};
+RequestCheck checkRequest(const PanelRequest& request);
+
+// The one-line name of a request, for the log ("volume 3 -12.5 dB").
+std::string describeRequest(const PanelRequest& request);
+
+} // namespace velmora
