@@ -1,5 +1,6 @@
 #include "app/PanelCore.h"
 
+#include "app/PanelTitle.h"
 #include "device/USBDevice.h"
 #include "settings/ArrivalRecord.h"
 #include "settings/SampleRates.h"
@@ -15,9 +16,6 @@ namespace velmora {
 
 namespace {
 
-const char* const TITLE_NO_DEVICE = "Velmora Control Panel - Ver %d.%02d - No Device";
-const char* const TITLE_CONNECTED = "Velmora Control Panel - Ver %d.%02d";
-
 const char* const ERROR_SET_CONFIGURATION = "Function error USBDevice::setConfiguration()";
 const char* const ERROR_SET_OUT_VOLUME = "Function error VelmoraController::setOutVolume()";
 const char* const ERROR_SET_DIGITAL_FORMAT = "Function error VelmoraController::setDigitalFormat()";
@@ -28,14 +26,6 @@ const char* const ERROR_SET_CPLD_MIX_OUT_SEL = "Function error USBDevice::setVel
 const char* const ERROR_GET_CONFIGURATION = "Function error USBDevice::getConfiguration()";
 const char* const ERROR_SET_LATENCY = "Function error USBDevice::setLatency()";
 const char* const ERROR_SET_CLOCK_MODE = "Function error USBDevice::setClockMode()";
-
-// The first save that failed in a run is told once, naming where the record
-// lives; the panel goes on from the record in memory.
-std::string saveFailureText(const std::string& location) {
-    return "Your settings could not be saved to " + location +
-           ".\n\nVelPanel goes on with the settings you have made, but they will be lost when it "
-           "ends. Check that this registry key may be written.";
-}
 
 } // namespace
 
@@ -116,18 +106,11 @@ void PanelCore::onDeviceEvent(USBDevice* device, DeviceEvent event) {
     }
 }
 
-void PanelCore::setTitle(bool connected) {
-    char title[96];
-    std::snprintf(title, sizeof title, connected ? TITLE_CONNECTED : TITLE_NO_DEVICE,
-                  PANEL_VERSION_MAJOR, PANEL_VERSION_MINOR);
-    view_.setTitle(title);
-}
-
 void PanelCore::arrive(USBDevice* device) {
     if (unit_.get() || !device) return; // a second unit is not taken
     unit_.take(device);
     const Ticket ticket = unit_.ticket();
-    setTitle(false);
+    view_.setTitle(panelTitle(false).c_str());
     if (!device->open()) {
         // Unopened: nothing applied, no timer.
         observers_.unitNotOpened(*device);
@@ -145,7 +128,7 @@ void PanelCore::arrive(USBDevice* device) {
     makeBlank(settings_);
     if (applyAll(record, ticket) == Outcome::UnitLeft) return;
 
-    setTitle(true);
+    view_.setTitle(panelTitle(true).c_str());
     view_.showTrayIcon(true);
     view_.startTimer(METER_TIMER, METER_PERIOD_MS);
     view_.startTimer(STATUS_TIMER, STATUS_PERIOD_MS);
@@ -168,7 +151,7 @@ void PanelCore::remove(USBDevice* device) {
     view_.stopTimer(METER_TIMER);
     observers_.unitRemoved(*device);
     unit_.drop();
-    setTitle(false);
+    view_.setTitle(panelTitle(false).c_str());
     controller_.setSender(nullptr, nullptr);
     save(settings_);
     makeBlank(settings_);
@@ -514,21 +497,13 @@ void PanelCore::afterWrite(SaveResult result) {
 
 void PanelCore::onNotice() {
     if (quitting_) return;
-    const std::string text = saveFailureText(keeper_.location());
+    const std::string text = keeper_.failureText();
     BoxScope box(*this);
     view_.showNotice(text.c_str());
 }
 
 // ---------------------------------------------------------------------------
 // Timers
-
-int8_t PanelCore::smoothMeter(int8_t block, int8_t history) {
-    // Single-precision constants, exact products and sum in double; the two
-    // constants add up to slightly less than 1, so a steady v settles at v - 1.
-    static constexpr double NEW_WEIGHT = double(0.95f);
-    static constexpr double OLD_WEIGHT = double(0.05f);
-    return int8_t(int(double(block) * NEW_WEIGHT + double(history) * OLD_WEIGHT));
-}
 
 void PanelCore::onTimer(unsigned id) {
     if (id == METER_TIMER) onMeterTimer();
@@ -538,14 +513,12 @@ void PanelCore::onTimer(unsigned id) {
 void PanelCore::onMeterTimer() {
     USBDevice* device = unit_.get();
     if (!device) {
-        std::memset(meterHistory_.level, 0, sizeof meterHistory_.level);
+        meters_.clear();
         return;
     }
     if (!device->readMeters(meterRead_.level)) return;
-    for (uint32_t i = 0; i < METER_BLOCK_SIZE; ++i) {
-        meterHistory_.level[i] = uint8_t(smoothMeter(int8_t(meterRead_.level[i]), int8_t(meterHistory_.level[i])));
-    }
-    pageList_.sendMeters(meterHistory_);
+    meters_.take(meterRead_);
+    pageList_.sendMeters(meters_.history());
 }
 
 void PanelCore::onStatusTimer() {

@@ -6,6 +6,7 @@
 
 #include "app/CurrentUnit.h"
 #include "app/MenuCommands.h"
+#include "app/MeterSmoothing.h"
 #include "app/PanelEvents.h"
 #include "app/PanelEventsFanout.h"
 #include "app/PanelView.h"
@@ -110,16 +111,12 @@ public:
     PageList& pageList() { return pageList_; }
     const PanelSettings& settings() const { return settings_; }
     USBDevice* currentDevice() const { return unit_.get(); }
-    const MeterBlock& meterHistory() const { return meterHistory_; }
+    const MeterBlock& meterHistory() const { return meters_.history(); }
     const char* latencyText() const { return latencyText_; }
     VelmoraController& controller() { return controller_; }
 
     // The question Factory Default asks before it sets every output to 0.0 dB.
     static const char* const FACTORY_DEFAULT_QUESTION;
-
-    // One smoothing step of a meter byte: (block × 0.95 + history × 0.05),
-    // both bytes signed, truncated toward zero.
-    static int8_t smoothMeter(int8_t block, int8_t history);
 
 private:
     using Ticket = CurrentUnit::Ticket;
@@ -134,7 +131,6 @@ private:
     void arrive(USBDevice* device);
     void remove(USBDevice* device);
     void stateChanged(USBDevice* device);
-    void setTitle(bool connected);
     template <typename Send>
     bool storeAndSend(int32_t PanelSettings::*field, int32_t value, Send send);
     void selectControlTab();
@@ -168,7 +164,7 @@ private:
     PageList pageList_;
     VelmoraController controller_;
     CurrentUnit unit_;
-    MeterBlock meterHistory_ = {};
+    MeterSmoothing meters_;
     MeterBlock meterRead_ = {};
     char latencyText_[256] = {};
     StatusColumn status_{view_};

@@ -32,7 +32,7 @@ std::string shownVerb(const std::string& verb) {
 
 // A whole line that is a decimal integer in the range of int32_t.
 bool readInteger(const std::string& line, int32_t& out) {
-    if (line.empty() || line.size() > 16) return false;
+    if (line.empty()) return false;
     errno = 0;
     char* end = nullptr;
     const long long value = std::strtoll(line.c_str(), &end, 10);
@@ -44,7 +44,7 @@ bool readInteger(const std::string& line, int32_t& out) {
 // A whole line that is a number. A value beyond the double range reads as
 // an infinity, and NaN reads as NaN: the checks turn both away.
 bool readNumber(const std::string& line, double& out) {
-    if (line.empty() || line.size() > 64) return false;
+    if (line.empty()) return false;
     char* end = nullptr;
     const double value = std::strtod(line.c_str(), &end);
     if (end != line.c_str() + line.size()) return false;
@@ -76,8 +76,12 @@ RequestCheck refuse(std::string problem) { return RequestCheck{false, std::move(
 
 std::string encodeRequest(const PanelRequest& r) {
     const int verb = int(r.verb) >= 0 && int(r.verb) < VERB_COUNT ? int(r.verb) : 0;
-    char numbers[96];
-    std::snprintf(numbers, sizeof numbers, "%d\n%d\n%.1f\n%d", int(r.value), r.output, r.db, r.on ? 1 : 0);
+    // "%.1f" of a large dB value has hundreds of digits: measured first.
+    const char* const format = "%d\n%d\n%.1f\n%d";
+    const int length = std::snprintf(nullptr, 0, format, int(r.value), r.output, r.db, r.on ? 1 : 0);
+    std::string numbers(size_t(length > 0 ? length : 0) + 1, '\0');
+    std::snprintf(&numbers[0], numbers.size(), format, int(r.value), r.output, r.db, r.on ? 1 : 0);
+    numbers.resize(numbers.size() - 1);
     return std::string(VERB_NAMES[verb]) + "\n" + numbers + "\n" + r.file;
 }
 

@@ -40,4 +40,10 @@ bool SettingsKeeper::takeFailureNotice() {
 
 std::string SettingsKeeper::location() const { return store_.location(); }
 
+std::string SettingsKeeper::failureText() const {
+    return "Your settings could not be saved to " + location() +
+           ".\n\nVelPanel goes on with the settings you have made, but they will be lost when it "
+           "ends. Check that this registry key may be written.";
+}
+
 } // namespace velmora

@@ -27,6 +27,9 @@ public:
     bool lastWriteFailed() const { return lastWriteFailed_; }
     // Where the record is kept, for the user's eyes.
     std::string location() const;
+    // What the user is told, once, of the first write that failed: where the
+    // record lives, and that the panel goes on from the record in memory.
+    std::string failureText() const;
 
     // A record a load accepts: not blank, one of the four rates.
     static bool isStorable(const PanelSettings& record);

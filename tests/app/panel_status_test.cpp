@@ -120,16 +120,16 @@ TEST(PanelStatus, RefreshWithoutAUnitShowsTheRecordAndNoMarks) {
 TEST(PanelMeters, SteadyByteSettlesOneStepTowardZero) {
     for (int v = -128; v <= 127; ++v) {
         int8_t h = 0;
-        for (int i = 0; i < 40; ++i) h = PanelCore::smoothMeter(int8_t(v), h);
+        for (int i = 0; i < 40; ++i) h = MeterSmoothing::smooth(int8_t(v), h);
         const int expected = v > 0 ? v - 1 : v < 0 ? v + 1 : 0;
         EXPECT_EQ(h, expected) << v;
     }
     // From rest, one step is 95 % of the new value, truncated toward zero.
-    EXPECT_EQ(PanelCore::smoothMeter(100, 0), 94);
-    EXPECT_EQ(PanelCore::smoothMeter(-100, 0), -94);
-    EXPECT_EQ(PanelCore::smoothMeter(0, 100), 5);
-    EXPECT_EQ(PanelCore::smoothMeter(0, 19), 0);
-    EXPECT_EQ(PanelCore::smoothMeter(1, 1), 0);
+    EXPECT_EQ(MeterSmoothing::smooth(100, 0), 94);
+    EXPECT_EQ(MeterSmoothing::smooth(-100, 0), -94);
+    EXPECT_EQ(MeterSmoothing::smooth(0, 100), 5);
+    EXPECT_EQ(MeterSmoothing::smooth(0, 19), 0);
+    EXPECT_EQ(MeterSmoothing::smooth(1, 1), 0);
 }
 
 TEST(PanelMeters, TickReadsSmoothsAndHandsTheBlockToEveryPage) {
