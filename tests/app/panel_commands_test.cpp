@@ -106,6 +106,12 @@ TEST(PanelCommands, NothingRunsWhileABoxIsOpenAndALinkedPairMovesTogether) {
     for (const CommandOutcome& o : underTheBox) EXPECT_EQ(o.status, CommandStatus::BoxOpen);
     EXPECT_EQ(unitStep(unit, 1), 127);
     EXPECT_EQ(unit.model.config[0], 44100);
+
+    // The unit leaves while the box of a refused send is open: the command
+    // does not claim to be done.
+    panel.view.whileBoxOpen = [&](const std::string&) { panel.remove(unit); };
+    vm_inject_fault(&unit.model, VM_IOCTL_RAW_WRITE, VM_ANY_COMMAND, VM_FAULT_FAIL, 1);
+    EXPECT_EQ(commands.setVolumeStep(6, 20).status, CommandStatus::NoUnit);
 }
 
 // What a listener of the panel hears.
