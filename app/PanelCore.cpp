@@ -22,6 +22,8 @@ const char* const ERROR_SET_DIGITAL_FORMAT = "Function error VelmoraController::
 const char* const ERROR_SET_DIGITAL_OUT_SELECTOR = "Function error USBDevice::setDigitalOutSelector()";
 const char* const ERROR_SET_CPLD_DIGITAL_MON = "Function error USBDevice::setVelCpldDigitalMon()";
 const char* const ERROR_SET_CPLD_MIX_OUT_SEL = "Function error USBDevice::setVelCpldMixOutSel()";
+static_assert(sizeof RATE_MENU_ITEMS / sizeof RATE_MENU_ITEMS[0] == SAMPLE_RATE_COUNT, "a menu item per rate");
+
 // Refusals the user is not shown a box for, named the same way.
 const char* const ERROR_GET_CONFIGURATION = "Function error USBDevice::getConfiguration()";
 const char* const ERROR_SET_LATENCY = "Function error USBDevice::setLatency()";
@@ -652,10 +654,6 @@ void PanelCore::onCommand(unsigned id) {
     case CMD_OPEN: showPanel(); break;
     case CMD_EXIT: exitPanel(); break;
     case CMD_FACTORY_DEFAULT: factoryDefault(); break;
-    case CMD_RATE_44100: setSampleRate(44100); break;
-    case CMD_RATE_48000: setSampleRate(48000); break;
-    case CMD_RATE_88200: setSampleRate(88200); break;
-    case CMD_RATE_96000: setSampleRate(96000); break;
     case CMD_CLOCK_AUTO: setClockMode(0); break;
     case CMD_CLOCK_INTERNAL: setClockMode(1); break;
     case ID_TAB_CONTROL: selectControlTab(); break;
@@ -667,6 +665,8 @@ void PanelCore::onCommand(unsigned id) {
     case ID_FORMAT_PROFESSIONAL: setDigitalFormat(int(id & 0xF)); break;
     default:
         if (id >= CMD_LATENCY_FIRST && id <= CMD_LATENCY_LAST) setLatency(int32_t(id - CMD_RATE_96000));
+        for (int i = 0; i < SAMPLE_RATE_COUNT; ++i)
+            if (id == RATE_MENU_ITEMS[i]) setSampleRate(SAMPLE_RATES[i]);
         break;
     }
 }
