@@ -304,24 +304,26 @@ PanelCore::Outcome PanelCore::commitMixer(PanelSettings candidate, Ticket ticket
                 if (!tell(ERROR_SET_DIGITAL_OUT_SELECTOR, ticket)) return Outcome::UnitLeft;
             }
         }
-        if (candidate.cpldDigitalMon != before.cpldDigitalMon) {
+        // The CPLD bits: the master keeps what the unit reads back; a bit the
+        // unit acknowledged but reads back unchanged was not taken either.
+        auto sendBit = [&](uint8_t& bit, uint8_t was, bool (USBDevice::*set)(bool), bool (USBDevice::*get)(),
+                           const char* error) {
+            if (bit == was) return true;
             sent = true;
-            if (device.setVelCpldDigitalMon(candidate.cpldDigitalMon != 0)) {
-                candidate.cpldDigitalMon = device.getCpldDigitalMon() ? 1 : 0;
-            } else {
-                keepUnitValue(candidate.cpldDigitalMon, before.cpldDigitalMon);
-                if (!tell(ERROR_SET_CPLD_DIGITAL_MON, ticket)) return Outcome::UnitLeft;
+            if (!(device.*set)(bit != 0)) {
+                keepUnitValue(bit, was);
+                return tell(error, ticket);
             }
-        }
-        if (candidate.cpldMixOutSel != before.cpldMixOutSel) {
-            sent = true;
-            if (device.setVelCpldMixOutSel(candidate.cpldMixOutSel != 0)) {
-                candidate.cpldMixOutSel = device.getCpldMixOutSel() ? 1 : 0;
-            } else {
-                keepUnitValue(candidate.cpldMixOutSel, before.cpldMixOutSel);
-                if (!tell(ERROR_SET_CPLD_MIX_OUT_SEL, ticket)) return Outcome::UnitLeft;
-            }
-        }
+            const bool wanted = bit != 0;
+            bit = (device.*get)() ? 1 : 0;
+            if ((bit != 0) != wanted) refused_.add(std::string(error) + " (the bit reads back unchanged)");
+            return true;
+        };
+        if (!sendBit(candidate.cpldDigitalMon, before.cpldDigitalMon, &USBDevice::setVelCpldDigitalMon,
+                     &USBDevice::getCpldDigitalMon, ERROR_SET_CPLD_DIGITAL_MON) ||
+            !sendBit(candidate.cpldMixOutSel, before.cpldMixOutSel, &USBDevice::setVelCpldMixOutSel,
+                     &USBDevice::getCpldMixOutSel, ERROR_SET_CPLD_MIX_OUT_SEL))
+            return Outcome::UnitLeft;
         for (int channel = 0; channel < OUTPUT_COUNT; ++channel) {
             if (!(failedVolumes & (1u << channel))) continue;
             keepUnitValue(candidate.outVolume[channel], before.outVolume[channel]);

@@ -13,6 +13,8 @@
 #include <cmath>
 #include <fstream>
 #include <limits>
+#include <memory>
+#include <vector>
 
 namespace velmora {
 namespace {
@@ -112,6 +114,49 @@ TEST(PanelCommands, NothingRunsWhileABoxIsOpenAndALinkedPairMovesTogether) {
     panel.view.whileBoxOpen = [&](const std::string&) { panel.remove(unit); };
     vm_inject_fault(&unit.model, VM_IOCTL_RAW_WRITE, VM_ANY_COMMAND, VM_FAULT_FAIL, 1);
     EXPECT_EQ(commands.setVolumeStep(6, 20).status, CommandStatus::NoUnit);
+}
+
+// A unit whose MON bit is stuck: it acknowledges every write of the CPLD
+// register but keeps that bit as it was.
+class StuckMonitorTransport : public DeviceTransport {
+public:
+    explicit StuckMonitorTransport(VelmoraModel* model) : model_(model), inner_(model) {}
+    bool open(const char* path) override { return inner_.open(path); }
+    bool isOpen() const override { return inner_.isOpen(); }
+    void close() override { inner_.close(); }
+    bool exchange(uint32_t code, const void* in, uint32_t inSize, void* out, uint32_t outSize,
+                  uint32_t* bytesReturned) override {
+        std::vector<uint8_t> request(static_cast<const uint8_t*>(in), static_cast<const uint8_t*>(in) + inSize);
+        if (code == VM_IOCTL_COMMAND && inSize > 4 && request[0] == 5)
+            request[4] = uint8_t((request[4] & ~VM_CPLD_DIGITAL_MON) | (model_->cpld & VM_CPLD_DIGITAL_MON));
+        return inner_.exchange(code, request.data(), inSize, out, outSize, bytesReturned);
+    }
+
+private:
+    VelmoraModel* model_;
+    ModelTransport inner_;
+};
+
+TEST(PanelCommands, ABitTheUnitAcknowledgesButKeepsIsNotTaken) {
+    VelmoraModel model;
+    vm_init(&model);
+    USBDevice* device = new USBDevice("\\\\?\\velmora#unit#0009", "VELMORA\\UNIT\\0009", 1,
+                                      std::make_unique<StuckMonitorTransport>(&model));
+    device->addRef();
+    {
+        Panel panel;
+        panel.core.onDeviceEvent(device, DEVICE_ARRIVED);
+        PanelCommands commands(panel.core);
+        const CommandOutcome monitor = commands.setDigitalMon(true);
+        EXPECT_EQ(monitor.status, CommandStatus::Refused);
+        EXPECT_TRUE(mentions(monitor.refused, "setVelCpldDigitalMon()"));
+        EXPECT_EQ(monitor.held, 0);
+        EXPECT_EQ(model.cpld & VM_CPLD_DIGITAL_MON, 0u);
+        EXPECT_TRUE(commands.setMixOutSel(true).done()) << "the other bit is taken";
+        EXPECT_NE(model.cpld & VM_CPLD_MIX_OUT_SEL, 0u);
+        panel.core.onDeviceEvent(device, DEVICE_REMOVED);
+    }
+    device->release();
 }
 
 // What a listener of the panel hears.
