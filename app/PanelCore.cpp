@@ -45,7 +45,7 @@ public:
     ~BoxScope() {
         box_.reset();
         if (core_.gate_.takeTurnedAway() && SettingsKeeper::isStorable(core_.settings_))
-            core_.publishSettings(core_.settings_);
+            core_.showSettings(core_.settings_); // its listeners know it already
     }
     BoxScope(const BoxScope&) = delete;
     BoxScope& operator=(const BoxScope&) = delete;
@@ -144,7 +144,9 @@ PanelCore::Outcome PanelCore::applyAll(const PanelSettings& record, Ticket ticke
     ChannelMask failed = 0;
     if (sendVolumes(record, ticket, failed) == Outcome::UnitLeft) return Outcome::UnitLeft;
     if (commitMixer(record, ticket, failed) == Outcome::UnitLeft) return Outcome::UnitLeft;
-    publishSettings(settings_);
+    // The pages are shown the master once more; its listeners heard it from
+    // commitMixer.
+    showSettings(settings_);
     return Outcome::Completed;
 }
 
@@ -351,6 +353,11 @@ PanelCore::Outcome PanelCore::commitMixer(PanelSettings candidate, Ticket ticket
 }
 
 void PanelCore::publishSettings(PanelSettings record) {
+    showSettings(record);
+    observers_.settingsPublished(record);
+}
+
+void PanelCore::showSettings(const PanelSettings& record) {
     pageList_.sendSettings(record);
     view_.setRadioCheck(ID_FORMAT_CONSUMER, false);
     view_.setRadioCheck(ID_FORMAT_PROFESSIONAL, false);
@@ -361,7 +368,6 @@ void PanelCore::publishSettings(PanelSettings record) {
         view_.setRadioCheck(ID_FORMAT_CONSUMER + unsigned(record.digitalFormat), true);
     if (record.outputLevel == 0 || record.outputLevel == 1)
         view_.setRadioCheck(ID_LEVEL_BALANCED + unsigned(record.outputLevel), true);
-    observers_.settingsPublished(record);
 }
 
 void PanelCore::refreshFromDevice(PanelSettings record) {

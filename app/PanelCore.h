@@ -57,6 +57,8 @@ public:
     // The rest of the apply family, as the arrival and Factory Default run it.
     void applyConfiguration(PanelSettings candidate);
     void applyLatency(PanelSettings candidate);
+    // Shows the record on the pages and the radio pairs and tells the
+    // listeners.
     void publishSettings(PanelSettings record);
     void refreshFromDevice(PanelSettings record);
     void factoryDefault();
@@ -148,6 +150,8 @@ private:
 
     // Shows a failure box; true when the operation of `ticket` may go on.
     bool tell(const char* text, Ticket ticket);
+    // publishSettings without telling the listeners: they know the record.
+    void showSettings(const PanelSettings& record);
     // A refused send the user is not shown a box for: recorded and logged.
     void noteRefused(const char* text);
     // The record is about to be sent: the store gets it first, so that a

@@ -178,6 +178,7 @@ TEST(PanelObserver, EachChangeIsHeardOnceWhateverCausedIt) {
     panel.core.setEvents(&heard);
     panel.arrive(unit);
     EXPECT_EQ(heard.arrived, 1);
+    EXPECT_EQ(heard.published, 1) << "the arrival's record";
     PanelCommands commands(panel.core);
 
     auto once = [&](const char* cause, auto change) {
