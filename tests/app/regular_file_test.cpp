@@ -78,22 +78,6 @@ TEST(RegularFile, AReplacedFileIsWholeOrUntouchedAndNothingStaysBesideIt) {
     // A folder that does not exist: nothing is made.
     EXPECT_EQ(replaceRegularFile(folder / "none/file", "x"), FileOutcome::Missing);
     EXPECT_FALSE(fs::exists(folder / "none"));
-
-    // The log's move replaces the older file in one step.
-    const std::string older = file + ".1";
-    std::ofstream(older) << "older";
-    EXPECT_TRUE(moveReplacing(file, older));
-    EXPECT_EQ(contents(older), "second");
-    EXPECT_FALSE(fs::exists(file));
-    EXPECT_EQ(appendToRegularFile(file, "a"), FileOutcome::Done);
-    EXPECT_EQ(appendToRegularFile(file, "b"), FileOutcome::Done);
-    EXPECT_EQ(contents(file), "ab");
-    EXPECT_EQ(appendToRegularFile(fifo, "x"), FileOutcome::NotRegularFile);
-    uint64_t size = 7;
-    EXPECT_EQ(regularFileSize(file, size), FileOutcome::Done);
-    EXPECT_EQ(size, 2u);
-    EXPECT_EQ(regularFileSize(folder / "missing", size), FileOutcome::Missing);
-    EXPECT_EQ(size, 0u);
 }
 
 } // namespace
