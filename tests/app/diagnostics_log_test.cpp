@@ -52,7 +52,9 @@ TEST(DiagnosticsLog, AFullFileReplacesTheOlderOneAndAFailedMoveKeepsItUpToTheCap
     LogFiles files;
     bool moves = true;
     DiagnosticsLog log(files.path, 1000, [] { return std::time_t(0); },
-                       [&](const std::string& from, const std::string& to) { return moves && moveReplacing(from, to); });
+                       [&](const std::string& from, const std::string& to) {
+                           return moves && moveReplacing(from, to);
+                       });
     LogFiles::write(files.path + ".1", "the oldest history\n");
     for (int i = 0; i < 40; ++i) log.write("first " + std::to_string(i)); // ~36 bytes a line
     EXPECT_NE(files.older().find("first 0"), std::string::npos);
