@@ -1,5 +1,7 @@
 #include "app/DiagnosticsLog.h"
 
+#include "app/LogText.h"
+#include "app/RegularFile.h"
 #include "device/USBDevice.h"
 
 #include <cstdio>
@@ -7,15 +9,6 @@
 namespace velmora {
 
 namespace {
-
-long fileSize(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return 0;
-    long size = 0;
-    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
-    std::fclose(file);
-    return size < 0 ? 0 : size;
-}
 
 // A text field that may fill its whole size without a terminator.
 std::string boundedText(const char* field, size_t size) {
@@ -32,28 +25,60 @@ std::string versionText(const VersionInfo& version) {
     return text.empty() ? "?" : text;
 }
 
+std::string stampedLine(std::time_t when, const std::string& text) {
+    char stamp[32] = "";
+    if (const std::tm* local = std::localtime(&when)) std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", local);
+    return std::string(stamp) + "  " + text + "\n";
+}
+
 } // namespace
 
-DiagnosticsLog::DiagnosticsLog(std::string path, size_t maxBytes, Clock clock)
-    : path_(std::move(path)), maxBytes_(maxBytes), clock_(clock ? std::move(clock) : [] { return std::time(nullptr); }) {}
+DiagnosticsLog::DiagnosticsLog(std::string path, size_t maxBytes, Clock clock, Mover mover)
+    : path_(std::move(path)), maxBytes_(maxBytes), clock_(clock ? std::move(clock) : [] { return std::time(nullptr); }),
+      mover_(mover ? std::move(mover) : moveReplacing) {}
+
+DiagnosticsLog::~DiagnosticsLog() { flush(); }
 
 void DiagnosticsLog::write(const std::string& text) {
-    if (path_.empty()) return;
-    char stamp[32] = "";
-    const std::time_t now = clock_();
-    if (const std::tm* local = std::localtime(&now)) std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", local);
-    const std::string line = std::string(stamp) + "  " + text + "\n";
+    flush();
+    append(clock_(), escapeLogText(text));
+}
 
-    if (size_t(fileSize(path_)) + line.size() > maxBytes_) {
-        // The file in use cannot be renamed over the older one on every
-        // platform: the older one goes first.
-        std::remove(olderPath().c_str());
-        std::rename(path_.c_str(), olderPath().c_str());
+void DiagnosticsLog::flush() {
+    if (burst_.count == 0) return;
+    std::string text = burst_.text;
+    if (burst_.count > 1)
+        text += " (" + std::to_string(burst_.count) + " times in " + std::to_string(burst_.last - burst_.first) + " s)";
+    burst_.count = 0;
+    append(burst_.first, text);
+}
+
+void DiagnosticsLog::append(std::time_t when, const std::string& text) {
+    if (path_.empty()) return;
+    const std::string line = stampedLine(when, text);
+    uint64_t size = 0;
+    const FileOutcome current = regularFileSize(path_, size);
+    if (current != FileOutcome::Done && current != FileOutcome::Missing) return;
+
+    if (size > 0 && size + line.size() > maxBytes_) {
+        // One replacing move: the older file stays until the newer one has
+        // taken its place.
+        if (mover_(path_, olderPath())) {
+            size = 0;
+            moveFailureTold_ = false;
+        } else if (!moveFailureTold_) {
+            moveFailureTold_ = true;
+            const std::string note =
+                stampedLine(when, "the log could not be moved to " + escapeLogText(olderPath()) +
+                                      "; this file grows on up to " +
+                                      std::to_string(maxBytes_ * HARD_CAP_FACTOR / 1024) + " KiB");
+            if (size + note.size() <= maxBytes_ * HARD_CAP_FACTOR &&
+                appendToRegularFile(path_, note) == FileOutcome::Done)
+                size += note.size();
+        }
     }
-    if (std::FILE* file = std::fopen(path_.c_str(), "ab")) {
-        std::fwrite(line.data(), 1, line.size(), file);
-        std::fclose(file);
-    }
+    if (size + line.size() > maxBytes_ * HARD_CAP_FACTOR) return;
+    appendToRegularFile(path_, line);
 }
 
 void DiagnosticsLog::unitArrived(const USBDevice& unit, const PanelSettings& record) {
@@ -81,7 +106,16 @@ void DiagnosticsLog::sendFailed(const USBDevice& unit, const char* message) {
 }
 
 void DiagnosticsLog::recordSaved(bool written, const std::string& location) {
-    write(written ? "settings saved to " + location : "settings could NOT be saved to " + location);
+    const std::string text =
+        escapeLogText(written ? "settings saved to " + location : "settings could NOT be saved to " + location);
+    const std::time_t now = clock_();
+    if (burst_.count > 0 && burst_.text == text && now >= burst_.last && now - burst_.last <= SAVE_BURST_SECONDS) {
+        ++burst_.count;
+        burst_.last = now;
+        return;
+    }
+    flush();
+    burst_ = {text, now, now, 1};
 }
 
 } // namespace velmora

@@ -1,13 +1,14 @@
 #include "app/PanelRequests.h"
 
 #include "app/PanelCore.h"
+#include "app/RegularFile.h"
 #include "app/VolumeSteps.h"
 #include "device/USBDevice.h"
 
 #include <nlohmann/json.hpp>
 
-#include <filesystem>
-#include <fstream>
+#include <algorithm>
+#include <cstdio>
 #include <iterator>
 #include <utility>
 
@@ -102,28 +103,18 @@ RequestAnswer PanelRequests::savePreset(const std::string& path) {
     const std::string text = writePreset(master, core_.unitClockMode());
     // Written beside the file and then put in its place, so that a write that
     // fails half-way (a full disk) leaves an earlier file of that name whole.
-    const std::string partial = path + ".partial";
-    std::ofstream file(partial, std::ios::binary | std::ios::trunc);
-    file.write(text.data(), std::streamsize(text.size()));
-    file.close();
-    std::error_code renamed;
-    if (file) std::filesystem::rename(partial, path, renamed);
-    if (!file || renamed) {
-        std::error_code ignored;
-        std::filesystem::remove(partial, ignored);
-        return answer(EXIT_FAILED, "Could not write " + path + ".");
-    }
+    const FileOutcome written = replaceRegularFile(path, text);
+    if (written != FileOutcome::Done)
+        return answer(EXIT_FAILED, "Could not write " + path + ": it " + describeFileOutcome(written) + ".");
     return answer(EXIT_DONE, "Settings saved to " + path + ".");
 }
 
 RequestAnswer PanelRequests::loadPreset(const std::string& path) {
     if (!core_.currentDevice() || !core_.currentDevice()->isOpen()) return noUnit();
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return answer(EXIT_FAILED, "Could not read " + path + ".");
-    // One byte beyond the limit is enough to refuse a file that is too large.
-    std::string text(PRESET_MAX_BYTES + 1, '\0');
-    file.read(&text[0], std::streamsize(text.size()));
-    text.resize(size_t(file.gcount()));
+    std::string text;
+    const FileOutcome read = readRegularFile(path, PRESET_MAX_BYTES, text);
+    if (read != FileOutcome::Done)
+        return answer(EXIT_FAILED, "Could not read " + path + ": it " + describeFileOutcome(read) + ".");
 
     PanelSettings record;
     int32_t clockMode = PRESET_NO_CLOCK_MODE;

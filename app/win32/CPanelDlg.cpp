@@ -4,6 +4,7 @@
 #include "app/win32/AppMainWindow.h"
 #include "app/win32/LogFolder.h"
 #include "app/win32/CPanelApp.h"
+#include "app/win32/WideText.h"
 #include "device/win32/DeviceListenerService.h"
 #include "res/resource.h"
 #include "ui/AccessibleText.h"
@@ -120,7 +121,7 @@ BOOL CPanelDlg::onInitDialog() {
     keyFilter_.install(&CPanelDlg::filterDialogKey, this);
 
     requests_.attach(hwnd());
-    log_.write("start: " + std::string(GetCommandLineA()) + (inBackground_ ? " (in the background)" : ""));
+    log_.write("start: " + narrow(GetCommandLineW()) + (inBackground_ ? " (in the background)" : ""));
     if (startRequest_.verb != RequestVerb::None && startRequest_.verb != RequestVerb::Show)
         requests_.waitForUnit(startRequest_);
 
@@ -304,8 +305,8 @@ BOOL CPanelDlg::onCommand(WPARAM wParam) {
     }
     if (id == CMD_OPEN_LOG_FOLDER) {
         if (!openLogFolder())
-            MessageBoxA(hwnd(), ("The log folder could not be opened: " + logFolder()).c_str(),
-                        CPanelApp::applicationName().c_str(), MB_OK | MB_ICONSTOP);
+            messageBox(hwnd(), "The log folder could not be opened: " + logFolder(), CPanelApp::applicationName(),
+                       MB_OK | MB_ICONSTOP);
         return TRUE;
     }
     if (meterMenu_.onCommand(id)) return TRUE;

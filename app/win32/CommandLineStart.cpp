@@ -5,6 +5,7 @@
 #include "app/win32/PanelExitRequest.h"
 #include "app/win32/ParentConsole.h"
 #include "app/win32/RequestChannel.h"
+#include "app/win32/WideText.h"
 
 #include <windows.h>
 
@@ -36,13 +37,6 @@ HWND runningPanel() {
     }
 }
 
-// The panel may run in another folder: a file is named in full.
-std::string fullPath(const std::string& file) {
-    char full[MAX_PATH] = {};
-    const DWORD n = GetFullPathNameA(file.c_str(), sizeof full, full, nullptr);
-    return n > 0 && n < sizeof full ? std::string(full) : file;
-}
-
 int printAnswer(const RequestAnswer& answer) {
     if (answer.code == EXIT_DONE)
         printOutputLine(answer.text.c_str());
@@ -72,7 +66,9 @@ int runCommandLine(const ParsedCommandLine& parsed) {
     case RequestVerb::Exit: return runPanelExitVerb();
     default: break;
     }
-    if (request.verb == RequestVerb::Load || request.verb == RequestVerb::Save) request.file = fullPath(request.file);
+    // The panel may run in another folder: a file is named in full.
+    if (request.verb == RequestVerb::Load || request.verb == RequestVerb::Save)
+        request.file = fullPathName(request.file);
 
     HWND panel = runningPanel();
     if (!panel) {

@@ -1,4 +1,5 @@
-// Where the diagnostics log lives: %LOCALAPPDATA%\Qor\VelPanel\velpanel.log.
+// Where the diagnostics log lives: %LOCALAPPDATA%\Qor\VelPanel\velpanel.log
+// (paths in UTF-8, as the file functions of RegularFile.h take them).
 #pragma once
 
 #include <string>

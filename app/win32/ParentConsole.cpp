@@ -1,8 +1,11 @@
 #include "app/win32/ParentConsole.h"
 
+#include "app/win32/WideText.h"
+
 #include <windows.h>
 
-#include <cstring>
+#include <algorithm>
+#include <string>
 
 namespace velmora {
 
@@ -11,26 +14,45 @@ bool usable(HANDLE handle) {
     return handle && handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_UNKNOWN;
 }
 
-void writeAll(HANDLE handle, const char* text, DWORD size) {
-    DWORD written = 0;
-    WriteFile(handle, text, size, &written, nullptr);
+bool isConsole(HANDLE handle) {
+    DWORD mode = 0;
+    return GetConsoleMode(handle, &mode) != FALSE;
+}
+
+// A console shows UTF-16 text whatever its code page; a file or a pipe gets
+// the UTF-8 bytes.
+void writeLine(HANDLE handle, const std::string& line) {
+    if (isConsole(handle)) {
+        const std::wstring text = widen(line) + L"\r\n";
+        for (size_t done = 0; done < text.size();) {
+            DWORD written = 0;
+            const DWORD chunk = DWORD(std::min<size_t>(text.size() - done, 8192));
+            if (!WriteConsoleW(handle, text.data() + done, chunk, &written, nullptr) || written == 0) return;
+            done += written;
+        }
+        return;
+    }
+    const std::string text = line + "\r\n";
+    for (size_t done = 0; done < text.size();) {
+        DWORD written = 0;
+        const DWORD chunk = DWORD(std::min<size_t>(text.size() - done, 1u << 20));
+        if (!WriteFile(handle, text.data() + done, chunk, &written, nullptr) || written == 0) return;
+        done += written;
+    }
 }
 
 void printLine(DWORD stream, const char* line) {
     if (!line) return;
-    const DWORD size = static_cast<DWORD>(std::strlen(line));
     HANDLE given = GetStdHandle(stream);
     if (usable(given)) {
-        writeAll(given, line, size);
-        writeAll(given, "\r\n", 2);
+        writeLine(given, line);
         return;
     }
     if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
-    HANDLE console = CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  OPEN_EXISTING, 0, nullptr);
     if (console != INVALID_HANDLE_VALUE) {
-        writeAll(console, line, size);
-        writeAll(console, "\r\n", 2);
+        writeLine(console, line);
         CloseHandle(console);
     }
     FreeConsole();

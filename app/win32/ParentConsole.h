@@ -4,7 +4,7 @@
 
 namespace velmora {
 
-// Writes `line` and a line end to the standard error the program was given
+// Writes `line` (UTF-8) and a line end to the standard error the program was given
 // (a redirected file or pipe), else to the console of the parent process,
 // else nowhere.
 void printErrorLine(const char* line);

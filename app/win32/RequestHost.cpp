@@ -4,6 +4,7 @@
 #include "app/win32/CPanelApp.h"
 #include "app/win32/RequestChannel.h"
 #include "app/win32/SettingsFileDialog.h"
+#include "app/win32/WideText.h"
 
 namespace velmora {
 
@@ -69,7 +70,7 @@ void RequestHost::settingsFile(bool save) {
     const RequestAnswer answer = save ? requests_.savePreset(path) : requests_.loadPreset(path);
     log_.write(std::string(save ? "save settings to " : "load settings from ") + path + ": " + answer.text);
     if (answer.code != EXIT_DONE)
-        MessageBoxA(window_, answer.text.c_str(), CPanelApp::applicationName().c_str(), MB_OK | MB_ICONSTOP);
+        messageBox(window_, answer.text, CPanelApp::applicationName(), MB_OK | MB_ICONSTOP);
 }
 
 } // namespace velmora

@@ -7,10 +7,10 @@
 
 namespace velmora {
 
-// The file to save to; false when the user cancels. A name given without an
+// The file to save to (UTF-8); false when the user cancels. A name given without an
 // extension gets ".velpanel".
 bool askSettingsFileToSave(HWND owner, std::string& path);
-// The file to load; false when the user cancels.
+// The file to load (UTF-8); false when the user cancels.
 bool askSettingsFileToLoad(HWND owner, std::string& path);
 
 } // namespace velmora

@@ -1,0 +1,60 @@
+#!/usr/bin/python3
+"""The diagnostics log stays readable for a bug report.
+
+A fader swept from the mouse wheel saves the record at every step: the log
+holds that burst as one line with its count, so that a few sweeps do not
+push the arrival line out. A request naming a file with a carriage return,
+a tab and an escape sequence in its name is logged on one line, escaped.
+"""
+import glob
+import re
+
+from e2elib import *
+
+story = Story("the diagnostics log: bursts of saves, escaped texts")
+UNIT = "E2ELOG1"
+SAVED = "settings saved to "
+state = {}
+
+
+def log_text():
+    found = glob.glob(os.path.join(PREFIX, "drive_c", "users", "*", "AppData", "Local", "Qor", "VelPanel",
+                                   "velpanel.log"))
+    expect(found, "a log file")
+    return open(found[0], encoding="utf-8", errors="replace").read()
+
+
+def new_lines(before):
+    return log_text()[len(before):].splitlines()
+
+
+def a_sweep_is_one_line():
+    """twenty notches of a fader are one "settings saved" line with their count"""
+    plug(UNIT)
+    state["panel"] = panel = story.panel()
+    before = log_text()
+    panel.fader(6, -20)  # outputs 7 and 8 are linked
+    wait_unit(UNIT, "outputs 7 and 8 at 107", lambda d: d["codec"][VOLUME_REGISTER[6]] == 0x80 | 107)
+    wait_stored("the swept volume", lambda r: r.out_volume[6] == 107)
+    # Another line ends the burst.
+    result = run_wine([VELPANEL, "--status"], 30)
+    expect_equal(result.returncode, 0, "exit code of --status")
+    lines = [line for line in new_lines(before) if SAVED in line]
+    expect_equal(len(lines), 1, "lines of saves after the sweep (%r)" % lines)
+    count = re.search(r"\((\d+) times in \d+ s\)$", lines[0])
+    expect(count and int(count.group(1)) >= 2, "the line counts the saves: %r" % lines[0])
+
+
+def texts_are_escaped():
+    """a file name with control characters is logged on one line, escaped"""
+    before = log_text()
+    name = "C:\\velpanel-e2e-log\\two\rlines\x1b[2J\t.velpanel"
+    result = run_wine([VELPANEL, "--load", name], 30)
+    expect_equal(result.returncode, 1, "exit code of --load of a missing file")
+    lines = new_lines(before)
+    expect_equal(len(lines), 1, "lines of the request (%r)" % lines)
+    expect("two\\rlines\\x1b[2J\\t.velpanel" in lines[0], "the name is escaped: %r" % lines[0])
+    expect(not re.search("[\x00-\x1f\x7f]", lines[0]), "no control character in the log")
+
+
+story.run([a_sweep_is_one_line, texts_are_escaped])
