@@ -101,8 +101,10 @@ DecodedRequest decodeRequestText(const std::string& text) {
     if (!nextLine(text, pos, value) || !nextLine(text, pos, output) || !nextLine(text, pos, db) ||
         !nextLine(text, pos, on, true))
         return decoded;
-    // The file name is the rest of the next line, and may be empty.
-    if (!nextLine(text, pos, file, true)) file.clear();
+    // The file name is all the rest, line breaks included, and may be empty:
+    // a name cut at a line break would be another file (the checks refuse
+    // control characters in a name).
+    if (pos < text.size()) file = text.substr(pos);
     PanelRequest r;
     r.verb = RequestVerb(known);
     int32_t outputNumber = 0;

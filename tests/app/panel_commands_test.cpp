@@ -239,6 +239,8 @@ TEST(PanelRequests, TheRunningPanelChecksWhatItIsSentAndStatesTheStepItSet) {
     load.verb = RequestVerb::Load;
     load.file = std::string("a\0b", 3);
     EXPECT_EQ(requests.run(load).code, EXIT_USAGE) << "a name with a NUL would open another file";
+    EXPECT_EQ(requests.runText("load\n0\n0\n0.0\n0\nC:\\a.velpanel\nb").code, EXIT_USAGE)
+        << "a name with a line break is not cut to another file";
 }
 
 TEST(PanelRequests, ALoadWhoseClockModeTheUnitRefusesAnswersOneNamingIt) {
