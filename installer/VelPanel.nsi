@@ -92,7 +92,7 @@ Var Message
 !define MUI_FINISHPAGE_RUN_FUNCTION StartPanel
 !insertmacro MUI_PAGE_FINISH
 
-!define MUI_COMPONENTSPAGE_TEXT_TOP "VelPanel, its shortcut, its start at sign-in and its uninstall entry will be removed. Your settings stay for a later install unless you tick the box."
+!define MUI_COMPONENTSPAGE_TEXT_TOP "VelPanel, its shortcut, its start at sign-in and its uninstall entry will be removed. Your settings and the diagnostics log stay for a later install unless you tick the box."
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 
