@@ -15,7 +15,6 @@ Environment: BENCH_ROUNDS (1000 channel and bare rounds), BENCH_PROCESS_ROUNDS
 (100), BENCH_HOST_ROUNDS (20), VELPANEL_BUILD (default: build/windows),
 BENCH_OUTPUT (default: docs/figures.md; "-" prints only).
 """
-import atexit
 import datetime
 import os
 import platform
@@ -25,39 +24,18 @@ import subprocess
 import sys
 import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-ROOT = os.path.normpath(os.path.join(HERE, "..", ".."))
-BUILD = os.path.abspath(os.environ.get("VELPANEL_BUILD", os.path.join(ROOT, "build", "windows")))
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import winesession  # noqa: E402
+from winesession import ROOT  # noqa: E402
+
 OUTPUT = os.environ.get("BENCH_OUTPUT", os.path.join(ROOT, "docs", "figures.md"))
 ROUNDS = int(os.environ.get("BENCH_ROUNDS", "1000"))
 PROCESS_ROUNDS = int(os.environ.get("BENCH_PROCESS_ROUNDS", "100"))
 HOST_ROUNDS = int(os.environ.get("BENCH_HOST_ROUNDS", "20"))
-SESSION = os.path.join(HERE, "sim-session.sh")
 SECTION = "## Request round trip"
 UNIT = "BENCH0001"
 
-
-def prepare():
-    """Builds what the benchmark runs, sets the environment of the e2e helpers
-    and starts a Wine session of the simulated bus (stopped at the end)."""
-    if not os.path.isfile(os.path.join(BUILD, "CMakeCache.txt")):
-        subprocess.run(["cmake", "--preset", "windows", "-B", BUILD], cwd=ROOT, check=True, stdout=subprocess.DEVNULL)
-    subprocess.run(["cmake", "--build", BUILD, "-j2", "--target", "VelPanel", "velmora-sim", "velmorasim_driver",
-                    "panelctl", "requestbench"], check=True, stdout=subprocess.DEVNULL)
-    prefix = os.path.join(BUILD, "wineprefix-bench")
-    os.environ.update(
-        WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=", PYTHONDONTWRITEBYTECODE="1",
-        VELMORA_SIM_BUILD=BUILD,
-        VELPANEL_EXE=os.path.join(BUILD, "app", "win32", "VelPanel.exe"),
-        PANELCTL_EXE=os.path.join(BUILD, "tests", "e2e", "panelctl.exe"),
-        VELMORA_SIM_EXE=os.path.join(BUILD, "sim", "tools", "velmora-sim.exe"))
-    os.environ.pop("DISPLAY", None)
-    subprocess.run(["bash", SESSION, "start", prefix], check=True, stdout=subprocess.DEVNULL)
-    atexit.register(lambda: subprocess.run(["bash", SESSION, "stop", prefix], check=False))
-
-
-prepare()
-sys.path.insert(0, HERE)
+winesession.start("wineprefix-bench", ["requestbench"], REQUESTBENCH_EXE="tests/e2e/requestbench.exe")
 from e2elib import *  # noqa: E402,F401,F403
 
 
@@ -76,8 +54,7 @@ def main():
     plug(UNIT)
     panel = Panel().start()
     try:
-        tool = os.path.join(BUILD, "tests", "e2e", "requestbench.exe")
-        result = wine(tool, windows_path(VELPANEL), ROUNDS, PROCESS_ROUNDS, timeout=1800)
+        result = wine(os.environ["REQUESTBENCH_EXE"], windows_path(VELPANEL), ROUNDS, PROCESS_ROUNDS, timeout=1800)
         figures = {}
         for line in result.stdout.replace("\r", "").splitlines():
             match = re.match(r"(\w+) n=(\d+) median_us=([\d.]+) p99_us=([\d.]+) failed=(\d+)", line)

@@ -51,44 +51,19 @@ import subprocess
 import sys
 import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-ROOT = os.path.normpath(os.path.join(HERE, "..", ".."))
-BUILD = os.path.abspath(os.environ.get("VELPANEL_BUILD", os.path.join(ROOT, "build", "windows")))
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import winesession  # noqa: E402
+from winesession import HERE, ROOT  # noqa: E402
+
 OUTPUT = os.environ.get("SOAK_OUTPUT", os.path.join(ROOT, "docs", "figures.md"))
-SESSION = os.path.join(HERE, "sim-session.sh")
-
-
-def prepare():
-    """Builds what the soak runs, sets the environment of the e2e helpers and
-    starts the Wine session of the simulated bus (stopped when the soak ends)."""
-    if not os.path.isfile(os.path.join(BUILD, "CMakeCache.txt")):
-        subprocess.run(["cmake", "--preset", "windows", "-B", BUILD], cwd=ROOT, check=True, stdout=subprocess.DEVNULL)
-    subprocess.run(["cmake", "--build", BUILD, "-j2", "--target", "VelPanel", "velmora-sim", "velmorasim_driver",
-                    "panelctl", "meterclient", "emptydialog", "emptydialog_manifest", "bench_meter_tick"], check=True)
-    prefix = os.path.join(BUILD, "wineprefix-soak")
-    os.environ.update(
-        WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=", PYTHONDONTWRITEBYTECODE="1",
-        VELMORA_SIM_BUILD=BUILD,
-        VELPANEL_EXE=os.path.join(BUILD, "app", "win32", "VelPanel.exe"),
-        PANELCTL_EXE=os.path.join(BUILD, "tests", "e2e", "panelctl.exe"),
-        VELMORA_SIM_EXE=os.path.join(BUILD, "sim", "tools", "velmora-sim.exe"),
-        METERCLIENT_EXE=os.path.join(BUILD, "tests", "e2e", "meterclient.exe"),
-        EMPTYDIALOG_EXE=os.path.join(BUILD, "tests", "e2e", "emptydialog.exe"),
-        EMPTYDIALOG_MANIFEST_EXE=os.path.join(BUILD, "tests", "e2e", "emptydialog_manifest.exe"),
-        BENCH_EXE=os.path.join(BUILD, "tests", "ui_win32", "bench_meter_tick.exe"),
-        X11_PREFIX=os.path.join(BUILD, "wineprefix-soak-x11"))
-    os.environ.pop("DISPLAY", None)
-    subprocess.run(["bash", SESSION, "start", prefix], check=True, stdout=subprocess.DEVNULL)
-
-    def stop():
-        subprocess.run(["bash", SESSION, "stop", prefix], check=False)
-        subprocess.run(["wineserver", "-k"], env=dict(os.environ, WINEPREFIX=os.environ["X11_PREFIX"]),
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
-    atexit.register(stop)
-
-
-prepare()
-sys.path.insert(0, HERE)
+os.environ["X11_PREFIX"] = os.path.join(winesession.BUILD, "wineprefix-soak-x11")
+winesession.start("wineprefix-soak", ["meterclient", "emptydialog", "emptydialog_manifest", "bench_meter_tick"],
+                  METERCLIENT_EXE="tests/e2e/meterclient.exe", EMPTYDIALOG_EXE="tests/e2e/emptydialog.exe",
+                  EMPTYDIALOG_MANIFEST_EXE="tests/e2e/emptydialog_manifest.exe",
+                  BENCH_EXE="tests/ui_win32/bench_meter_tick.exe")
+# The X11 prefix's server, when the X11 case made one.
+atexit.register(lambda: subprocess.run(["wineserver", "-k"], env=dict(os.environ, WINEPREFIX=os.environ["X11_PREFIX"]),
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False))
 import e2elib  # noqa: E402
 from e2elib import *  # noqa: E402,F401,F403
 
