@@ -88,10 +88,13 @@ def quiet_uninstall_keeps_settings():
 
 
 def uninstall_with_settings():
-    """installed again, then uninstalled with /REMOVESETTINGS: the settings and the log folder go as well"""
+    """installed again, then uninstalled through another name of its folder with /REMOVESETTINGS: the whole
+    install goes, the settings and the log folder as well"""
     ensure_installed()
     expect(os.path.isfile(os.path.join(host_path(log_folder()), "velpanel.log")), "the panel has written its log")
-    result = uninstall("/S", "/REMOVESETTINGS")
+    parent, leaf = install_folder().rsplit("\\", 1)
+    with DriveLetter("w", parent) as drive:
+        result = uninstall("/S", "/REMOVESETTINGS", folder=drive.root + leaf)
     expect_equal(result.returncode, 0, "exit code of the uninstall (%s)" % result.stderr.strip())
     expect_equal(install_state(), dict(entry=None, files={}, run=None, shortcut=False), "what is left")
     expect(reg_values(SETTINGS_KEY) is None, "the settings are gone")
