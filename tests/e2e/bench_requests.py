@@ -48,6 +48,9 @@ def percentile(values, q):
     return ordered[min(len(ordered) - 1, int(q * (len(ordered) - 1) + 0.5))]
 
 
+LOAD_AT_START = os.getloadavg()[0]
+
+
 def main():
     reg_clear()
     unplug_all()
@@ -72,7 +75,7 @@ def main():
     finally:
         panel.stop()
         unplug_all()
-    for way in ("bare", "channel", "process", "host"):
+    for way in ("bare", "channel", "copy", "window", "process", "host"):
         if way not in figures:
             print("requestbench gave no %s figure: %s %s" % (way, result.stdout, result.stderr))
             return 1
@@ -89,8 +92,9 @@ def report(figures):
 
     lines = [
         SECTION, "",
-        "Measured by `scripts/bench.sh` (`tests/e2e/bench_requests.py`) on %s (%s, %d cores), %s; written %s UTC." % (
-            platform.node(), platform.platform(), os.cpu_count(),
+        "Measured by `scripts/bench.sh` (`tests/e2e/bench_requests.py`) on %s (%s, %d cores, load average %.1f "
+        "at the start), %s; written %s UTC." % (
+            platform.node(), platform.platform(), os.cpu_count(), LOAD_AT_START,
             subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip(),
             datetime.datetime.utcnow().strftime("%Y-%m-%d %H:%M")),
         "",
@@ -98,13 +102,16 @@ def report(figures):
         "|---|---|---|---|---|",
         row("Bare `SendMessageTimeout` (WM_NULL to the panel's window)", "bare", "us"),
         row("Request channel alone (`--status` request and its answer, WM_COPYDATA)", "channel", "us"),
+        row("&nbsp;&nbsp;part: the request's WM_COPYDATA alone, refused by its kind", "copy", "us"),
+        row("&nbsp;&nbsp;part: the answer window made and destroyed", "window", "us"),
         row("Second process: `VelPanel.exe --status`, CreateProcess to exit", "process"),
         row("Host script: `wine VelPanel.exe --status`, Wine's start included", "host"),
         "",
         "The panel runs hidden with a simulated unit attached (null graphics driver, meters polled 20 times a "
         "second). `requestbench.exe` times each round with QueryPerformanceCounter: the bare and channel rounds "
         "alternate in one process (the channel through `sendRequest` of `app/win32/RequestChannel.cpp`, its answer "
-        "window and message wait included), after one untimed request; then the second processes one after the "
+        "window and message wait included), after one untimed request; its two parts are timed in the same rounds (what "
+        "is left is the panel's queue, the status itself and the answer's way back); then the second processes one after the "
         "other, their output to NUL. The host rounds are timed from Python around the whole `wine` command.",
         "",
     ]

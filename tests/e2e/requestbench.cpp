@@ -6,6 +6,10 @@
 //            request and its answer as WM_COPYDATA;
 //   bare     SendMessageTimeout of WM_NULL to the panel's window and back.
 // The channel and bare rounds alternate, so that both see the same load.
+// Two parts of the channel are timed apart as well:
+//   copy     a WM_COPYDATA of a request's size that the panel refuses at
+//            once (a kind it does not take): the copy between processes;
+//   window   the message-only answer window made and destroyed.
 //
 //   requestbench <VelPanel.exe> <rounds> [process rounds]
 //
@@ -102,7 +106,8 @@ int main(int argc, char** argv) {
     const Timer timer;
     PanelRequest status;
     status.verb = RequestVerb::Status;
-    Figures channel, bare, process;
+    Figures channel, bare, process, copy, window;
+    const std::string requestText = encodeRequest(status);
     // A first request of each kind outside the figures: classes registered,
     // pages of both programs touched.
     sendRequest(panel, status, 10000);
@@ -119,6 +124,21 @@ int main(int argc, char** argv) {
             channel.us.push_back(timer.microseconds(start));
         else
             ++channel.failed;
+
+        COPYDATASTRUCT refused{0, DWORD(requestText.size()), const_cast<char*>(requestText.data())};
+        start = Timer::now();
+        if (SendMessageTimeoutW(panel, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&refused), SMTO_ABORTIFHUNG, 5000,
+                                &result))
+            copy.us.push_back(timer.microseconds(start));
+        else
+            ++copy.failed;
+        start = Timer::now();
+        if (HWND made = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)) {
+            DestroyWindow(made);
+            window.us.push_back(timer.microseconds(start));
+        } else {
+            ++window.failed;
+        }
     }
     for (int i = 0; i < processRounds; ++i) {
         double us = 0;
@@ -129,6 +149,8 @@ int main(int argc, char** argv) {
     }
     bare.print("bare");
     channel.print("channel");
+    copy.print("copy");
+    window.print("window");
     process.print("process");
     return 0;
 }
