@@ -15,6 +15,7 @@
 ;              Without /SIGNIN a first install starts at sign-in and an
 ;              upgrade keeps the choice of the install it replaces.
 ; Uninstaller: /S  silent          /REMOVESETTINGS  also remove the user's settings
+;              and the diagnostics log
 ;
 ; Exit codes of both: 0 done, 1 cancelled by the user, 2 aborted,
 ; 3 another VelPanel setup or uninstall is running, 4 the running panel did
@@ -44,6 +45,8 @@ RequestExecutionLevel user
 !define RUN_VALUE "VelPanel"
 !define SETTINGS_KEY "Software\Qor\VelPanel"
 !define SHORTCUT "$SMPROGRAMS\VelPanel.lnk"
+; The diagnostics log's folder under the user's local application data.
+!define LOG_FOLDER "Qor\VelPanel"
 ; One setup or uninstall at a time in a logon session.
 !define SETUP_MUTEX "Qor.VelPanel.Setup"
 
@@ -71,6 +74,7 @@ VIAddVersionKey LegalCopyright "Copyright (C) ${PUBLISHER}"
 
 Var Upgrade          ; 1 when an install of this user is being replaced
 Var OldFolder        ; the folder of that install
+Var MovesFolder      ; 1 when the upgrade goes into another folder than OldFolder
 Var PanelWasRunning  ; 1 when this run ended a running panel
 Var Message
 
@@ -88,7 +92,7 @@ Var Message
 !define MUI_FINISHPAGE_RUN_FUNCTION StartPanel
 !insertmacro MUI_PAGE_FINISH
 
-!define MUI_COMPONENTSPAGE_TEXT_TOP "VelPanel, its shortcut, its start at sign-in and its uninstall entry will be removed. Your settings stay for a later install unless you tick the box."
+!define MUI_COMPONENTSPAGE_TEXT_TOP "VelPanel, its shortcut, its start at sign-in and its uninstall entry will be removed. Your settings and the diagnostics log stay for a later install unless you tick the box."
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 
@@ -168,6 +172,60 @@ Var Message
     ${EndIf}
   FunctionEnd
 
+  ; Whether the folders $0 and $1 are one and the same: compared by what
+  ; each name opens (the volume's serial number and the folder's file index),
+  ; not by their text, since an 8.3 short name, a subst drive or a junction
+  ; names a folder another way. Answers 1 or 0 in $0; 0 when either cannot
+  ; be opened.
+  Function ${un}SameFolder
+    Push $2
+    Push $3
+    StrCpy $2 $1
+    Call ${un}FolderIdentity
+    StrCpy $3 $0
+    StrCpy $0 $2
+    Call ${un}FolderIdentity
+    ${If} $3 != ""
+    ${AndIf} $0 == $3
+      StrCpy $0 1
+    ${Else}
+      StrCpy $0 0
+    ${EndIf}
+    StrCpy $1 $2
+    Pop $3
+    Pop $2
+  FunctionEnd
+
+  ; The identity of the folder $0 as "serial:index high:index low" in $0, ""
+  ; when it cannot be opened. A folder opens only with backup semantics.
+  Function ${un}FolderIdentity
+    Push $1
+    Push $2
+    Push $3
+    Push $4
+    Push $5
+    System::Call 'kernel32::CreateFileW(w r0, i 0, i 7, p 0, i 3, i 0x02000000, p 0) p .r1' ; all sharing, OPEN_EXISTING
+    StrCpy $0 ""
+    ${If} $1 P<> -1
+      ; BY_HANDLE_FILE_INFORMATION: 13 DWORDs; the volume serial number is
+      ; the 8th, the file index's high and low parts the 12th and 13th.
+      System::Alloc 52
+      Pop $5
+      System::Call 'kernel32::GetFileInformationByHandle(p r1, p r5) i .r2'
+      ${If} $2 <> 0
+        System::Call '*$5(i, i, i, i, i, i, i, i .r2, i, i, i, i .r3, i .r4)'
+        StrCpy $0 "$2:$3:$4"
+      ${EndIf}
+      System::Free $5
+      System::Call 'kernel32::CloseHandle(p r1)'
+    ${EndIf}
+    Pop $5
+    Pop $4
+    Pop $3
+    Pop $2
+    Pop $1
+  FunctionEnd
+
   ; Starts again, in the background, a panel that this run ended.
   Function ${un}RestartEndedPanel
     ${If} $PanelWasRunning = 1
@@ -220,6 +278,21 @@ Section "VelPanel" SEC_PANEL
   CreateDirectory "$INSTDIR"
   ${IfNot} ${FileExists} "$INSTDIR\*.*"
     !insertmacro REFUSE ${EXIT_FOLDER} "The folder $INSTDIR cannot be created. Nothing was changed; choose another folder."
+  ${EndIf}
+  ; /D= may name the installed folder another way (a short name, a subst
+  ; drive, a junction): then this is no move, and the install keeps the name
+  ; it was registered under.
+  StrCpy $MovesFolder 0
+  ${If} $Upgrade = 1
+  ${AndIf} $OldFolder != $INSTDIR
+    StrCpy $0 $OldFolder
+    StrCpy $1 $INSTDIR
+    Call SameFolder
+    ${If} $0 = 1
+      StrCpy $INSTDIR $OldFolder
+    ${Else}
+      StrCpy $MovesFolder 1
+    ${EndIf}
   ${EndIf}
   InitPluginsDir
   SetDetailsPrint none
@@ -284,8 +357,7 @@ Section "VelPanel" SEC_PANEL
 
   ; An upgrade into another folder (/D=) moves the install: the old
   ; program files go once the new ones are in place.
-  ${If} $Upgrade = 1
-  ${AndIf} $OldFolder != $INSTDIR
+  ${If} $MovesFolder = 1
     Delete "$OldFolder\VelPanel.exe"
     Delete "$OldFolder\Uninstall.exe"
     RMDir "$OldFolder"
@@ -397,8 +469,17 @@ Section "-un.VelPanel"
   ; Only the install that the uninstall entry names is taken apart; an
   ; uninstaller run on another folder removes nothing of it.
   ReadRegStr $R0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+  StrCpy $R1 0 ; 1 when $INSTDIR is the folder of the entry, by whatever name
+  ${If} $R0 == $INSTDIR
+    StrCpy $R1 1
+  ${ElseIf} $R0 != ""
+    StrCpy $0 $R0
+    StrCpy $1 $INSTDIR
+    Call un.SameFolder
+    StrCpy $R1 $0
+  ${EndIf}
   ${IfNot} ${FileExists} "$INSTDIR\VelPanel.exe"
-  ${AndIf} $R0 != $INSTDIR
+  ${AndIf} $R1 = 0
     !insertmacro REFUSE ${EXIT_FOLDER} "VelPanel is not installed in $INSTDIR. Nothing was removed."
   ${EndIf}
 
@@ -416,7 +497,7 @@ Section "-un.VelPanel"
   ${EndIf}
   Delete "$INSTDIR\VelPanel.exe.new"
   Delete "$INSTDIR\Uninstall.exe.new"
-  ${If} $R0 == $INSTDIR
+  ${If} $R1 = 1
     Delete "${SHORTCUT}"
     DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
@@ -428,6 +509,10 @@ SectionEnd
 Section /o "un.Also remove my settings" SEC_UN_SETTINGS
   DeleteRegKey HKCU "${SETTINGS_KEY}"
   DeleteRegKey /ifempty HKCU "Software\Qor"
+  ; The diagnostics log holds file paths and serials: it goes with the
+  ; settings (the panel has ended before this).
+  RMDir /r "$LOCALAPPDATA\${LOG_FOLDER}"
+  RMDir "$LOCALAPPDATA\Qor"
 SectionEnd
 
 Function un.onInit

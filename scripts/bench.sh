@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the optimised native benchmarks and runs them:
+# Builds the optimised native benchmarks and runs them, then the round trip of
+# a request under Wine (tests/e2e/bench_requests.py, into docs/figures.md):
 #   scripts/bench.sh [extra Google Benchmark flags]
 # Figures are medians of 5 repetitions; allocation counts come from a counting
 # global operator new inside each benchmark program.
@@ -13,3 +14,11 @@ for b in bench_device bench_app_panel; do
   echo "=== $b"
   "$exe" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@"
 done
+
+# A request's round trip under Wine (a second process, the channel alone, a
+# bare SendMessageTimeout): the windows build, into docs/figures.md.
+# BENCH_WINE=0 leaves it out; BENCH_ROUNDS, BENCH_PROCESS_ROUNDS shorten it.
+if [ "${BENCH_WINE:-1}" != 0 ]; then
+  echo "=== request round trip (Wine)"
+  /usr/bin/python3 tests/e2e/bench_requests.py
+fi

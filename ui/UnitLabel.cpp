@@ -20,14 +20,20 @@ std::string unitSerial(const char* instanceId) {
 
 std::string trayTip(const std::string& serial, int32_t sampleRate) {
     std::string tip = kPanelName;
-    if (serial.empty()) {
-        tip += " - No Device";
+    if (serial.empty()) return tip + " - No Device";
+    const std::string rate = sampleRate > 0 ? " - " + std::to_string(sampleRate) + " Hz" : std::string();
+    // The rate always stays whole; a serial too long for the rest is shortened
+    // and says so with an ellipsis.
+    const size_t room = TRAY_TIP_MAX - tip.size() - 3 - rate.size();
+    tip += " - ";
+    if (serial.size() <= room) {
+        tip += serial;
     } else {
-        tip += " - " + serial;
-        if (sampleRate > 0) tip += " - " + std::to_string(sampleRate) + " Hz";
+        const char kEllipsis[] = "...";
+        tip += serial.substr(0, room - (sizeof kEllipsis - 1));
+        tip += kEllipsis;
     }
-    if (tip.size() > TRAY_TIP_MAX) tip.resize(TRAY_TIP_MAX);
-    return tip;
+    return tip + rate;
 }
 
 bool TrayTipState::setUnit(const std::string& serial) {

@@ -17,7 +17,9 @@ std::string unitSerial(const char* instanceId);
 constexpr size_t TRAY_TIP_MAX = 127;
 
 // "Velmora Control Panel - 0001 - 48000 Hz"; a rate of 0 or less is left
-// out; without a serial "Velmora Control Panel - No Device". Cut to TRAY_TIP_MAX.
+// out; without a serial "Velmora Control Panel - No Device". At most
+// TRAY_TIP_MAX characters: the rate stays whole and a serial too long for the
+// rest ends in "...".
 std::string trayTip(const std::string& serial, int32_t sampleRate);
 
 // The tip as the unit and its rate change. Each setter answers whether the

@@ -165,6 +165,7 @@ void CPanelDlg::createStatusTexts() {
         statusText_[i].create(hwnd(), kStatusTextX, kStatusTextTop[i], kStatusTextWidth, kStatusTextHeight, -1,
                               kStatusTextColor, kPanelColor, "");
         statusText_[i].setAlign(CSkinText::kAlignLeft);
+        statusText_[i].setShowsData(true); // readings of the unit
     }
 }
 

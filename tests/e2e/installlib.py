@@ -10,6 +10,7 @@ VELPANEL_SETUP.
 """
 import functools
 import hashlib
+import re
 import shutil
 
 from e2elib import *
@@ -72,6 +73,43 @@ def install_state():
     run = reg_values(RUN_KEY) or {}
     return dict(entry=entry, files=files, run=run.get(RUN_VALUE),
                 shortcut=os.path.exists(host_path(shortcut())))
+
+
+@functools.lru_cache(maxsize=None)
+def log_folder():
+    """The panel's diagnostics log folder (%LOCALAPPDATA%\\Qor\\VelPanel)."""
+    local = wine("cmd", "/c", "echo", "%LOCALAPPDATA%").stdout.strip()
+    return local + r"\Qor\VelPanel"
+
+
+def short_name(windows_path):
+    """The path with each folder's 8.3 name as Wine's `dir /x` lists it, None
+    when no part of it has another name."""
+    parts = windows_path.split("\\")
+    short = [parts[0]]
+    for i in range(1, len(parts)):
+        listing = wine("cmd", "/c", "dir", "/x", "\\".join(parts[:i]) + "\\", check=False).stdout.replace("\r", "")
+        names = dict((m.group(2), m.group(1)) for m in re.finditer(r"<DIR>\s+(\S+)\s+(.+)$", listing, re.M))
+        short.append(names.get(parts[i], parts[i]))
+    name = "\\".join(short)
+    return name if name.lower() != windows_path.lower() else None
+
+
+class DriveLetter:
+    """A second drive letter for a folder of the prefix, as `subst` makes one:
+    a link in the prefix's dosdevices, removed on leaving."""
+
+    def __init__(self, letter, windows_path):
+        self.link = os.path.join(PREFIX, "dosdevices", letter.lower() + ":")
+        self.target = host_path(windows_path)
+        self.root = letter.upper() + ":\\"
+
+    def __enter__(self):
+        os.symlink(self.target, self.link)
+        return self
+
+    def __exit__(self, *exc):
+        os.remove(self.link)
 
 
 def setup(*args, timeout=90):

@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """An upgrade over a running panel ends it through Exit (never by force), keeps
 what the user changed just before and brings the upgraded panel back; it keeps
-the user's sign-in choice. A silent uninstall ends the panel the same way and
-removes everything but the user's settings; asked to, it removes those too.
+the user's sign-in choice; /D= naming the installed folder another way is no
+move. A silent uninstall ends the panel the same way and removes everything but
+the user's settings; asked to, it removes those and the log folder too.
 """
 from installlib import *
 
@@ -49,6 +50,26 @@ def upgrade_into_another_folder():
     ctl("find", 15000)  # the panel the upgrade ended runs again, from the new folder
 
 
+def upgrade_through_another_name():
+    """setup /S /D= naming the installed folder through a subst-like drive letter and its 8.3 name: the same
+    folder, so nothing of the install is removed and the entry keeps its name"""
+    folder = install_folder()
+    parent, leaf = folder.rsplit("\\", 1)
+    names = []
+    with DriveLetter("v", parent) as drive:
+        names.append(drive.root + leaf)
+        short = short_name(folder)
+        names += [short] if short else []
+        for name in names:
+            result = setup("/S", "/D=" + name)
+            expect_equal(result.returncode, 0, "exit code of the setup /D=%s (%s)" % (name, result.stderr.strip()))
+            expect_equal(sorted(os.listdir(host_path(folder))), ["Uninstall.exe", "VelPanel.exe"],
+                         "files after /D=" + name)
+            expect_equal(install_folder(), folder, "the folder in the uninstall entry after /D=" + name)
+            ctl("find", 15000)  # the panel the upgrade ended runs again
+    print("names tried: %s" % names)
+
+
 def quiet_uninstall_keeps_settings():
     """the entry's QuietUninstallString: the panel ends, everything goes but the settings"""
     stored = reg_read()
@@ -67,14 +88,19 @@ def quiet_uninstall_keeps_settings():
 
 
 def uninstall_with_settings():
-    """installed again, then uninstalled with /REMOVESETTINGS: the settings go as well"""
+    """installed again, then uninstalled through another name of its folder with /REMOVESETTINGS: the whole
+    install goes, the settings and the log folder as well"""
     ensure_installed()
-    result = uninstall("/S", "/REMOVESETTINGS")
+    expect(os.path.isfile(os.path.join(host_path(log_folder()), "velpanel.log")), "the panel has written its log")
+    parent, leaf = install_folder().rsplit("\\", 1)
+    with DriveLetter("w", parent) as drive:
+        result = uninstall("/S", "/REMOVESETTINGS", folder=drive.root + leaf)
     expect_equal(result.returncode, 0, "exit code of the uninstall (%s)" % result.stderr.strip())
     expect_equal(install_state(), dict(entry=None, files={}, run=None, shortcut=False), "what is left")
     expect(reg_values(SETTINGS_KEY) is None, "the settings are gone")
+    expect(not os.path.exists(host_path(log_folder())), "the log folder (paths and serials) is gone")
 
 
 story.cleanups.append(end_running_panel)
-story.run([upgrade_over_running_panel, sign_in_choice, upgrade_into_another_folder, quiet_uninstall_keeps_settings,
-           uninstall_with_settings])
+story.run([upgrade_over_running_panel, sign_in_choice, upgrade_into_another_folder, upgrade_through_another_name,
+           quiet_uninstall_keeps_settings, uninstall_with_settings])

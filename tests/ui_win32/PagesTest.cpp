@@ -475,8 +475,17 @@ TEST_F(PagesTest, InfoPageLinesAndFirmwareVersion)
 
     PanelSettings unterminated = sampleRecord();
     std::memset(unterminated.firmwareVersion.text, '8', sizeof unterminated.firmwareVersion.text);
-    pages.sendSettings(unterminated); // shows its 64 bytes, clipped; must not read beyond them
+    pages.sendSettings(unterminated); // shows its 64 bytes, cut short; must not read beyond them
     EXPECT_GT(inked(lines[2].hwnd), version);
+
+    // The version is the unit's data: an ampersand in it is drawn, as a
+    // fixed label draws the escaped "&&" (the oracle beside the lines).
+    CSkinText oracle;
+    ASSERT_TRUE(oracle.create(info->hwnd(), 0, 0, 90, 14, -1, RGB(63, 63, 63), RGB(236, 236, 236), "V1&&B"));
+    PanelSettings ampersand = sampleRecord();
+    std::snprintf(ampersand.firmwareVersion.text, sizeof ampersand.firmwareVersion.text, "V1&B");
+    pages.sendSettings(ampersand);
+    EXPECT_TRUE(capture(lines[2].hwnd).data == capture(oracle.hwnd()).data) << "the firmware line shows V1&B";
 }
 
 // ---------------------------------------------------------------- lifetime

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 namespace velmora {
 namespace {
@@ -228,6 +229,51 @@ TEST_F(SkinControls, TextColoursEmptyTextAndPrefix)
     shot = capture(text.hwnd());
     for (uint32_t p : shot.data)
         ASSERT_EQ(p, back) << "setText(\"\") leaves no trace of the previous text";
+}
+
+TEST_F(SkinControls, DataTextDrawsAmpersandsAsTheyAreAndEndsACutTextWithAnEllipsis)
+{
+    // Oracle: a fixed label given the escaped text ("&&" draws one ampersand)
+    // draws exactly what a data window draws for the text itself.
+    const uint32_t back = test::rgb(230, 230, 230);
+    CSkinText label, data;
+    ASSERT_TRUE(label.create(parent.hwnd(), 10, 10, 120, 14, -1, RGB(40, 40, 40), RGB(230, 230, 230), ""));
+    ASSERT_TRUE(data.create(parent.hwnd(), 10, 40, 120, 14, -1, RGB(40, 40, 40), RGB(230, 230, 230), ""));
+    data.setShowsData(true);
+    for (const auto& [raw, escaped] : {std::pair{"R&D 01", "R&&D 01"}, std::pair{"&&", "&&&&"}, std::pair{"A&", "A&&"}}) {
+        data.setText(raw);
+        label.setText(escaped);
+        const Pixels shown = capture(data.hwnd());
+        EXPECT_TRUE(shown.data == capture(label.hwnd()).data) << raw << " is drawn as the label " << escaped;
+        EXPECT_GE(inkOf(shown, back).left, 0) << raw;
+    }
+
+    // Too long for a 40-pixel window: the label is clipped with tall letters
+    // up to its edge, the data ends in dots (ink only in the lowest rows of
+    // its last columns) inside the window.
+    CSkinText narrowLabel, narrowData;
+    ASSERT_TRUE(narrowLabel.create(parent.hwnd(), 10, 70, 40, 14, -1, RGB(40, 40, 40), RGB(230, 230, 230),
+                                   "HHHHHHHHHHHH"));
+    ASSERT_TRUE(narrowData.create(parent.hwnd(), 10, 100, 40, 14, -1, RGB(40, 40, 40), RGB(230, 230, 230),
+                                  "HHHHHHHHHHHH"));
+    narrowData.setShowsData(true);
+    const auto tailHeight = [back](const Pixels& shot, const Ink& ink) {
+        int top = shot.height;
+        for (int y = 0; y < shot.height; ++y)
+            for (int x = ink.right - 5; x <= ink.right; ++x)
+                if (shot.at(x, y) != back && y < top) top = y;
+        return ink.bottom - top + 1;
+    };
+    const Pixels clipped = capture(narrowLabel.hwnd());
+    const Ink clippedInk = inkOf(clipped, back);
+    ASSERT_GE(clippedInk.left, 0);
+    EXPECT_GE(clippedInk.right, 38) << "a label is cut at the window's edge";
+    EXPECT_GE(tailHeight(clipped, clippedInk), 6) << "a cut label ends in a letter";
+    const Pixels ended = capture(narrowData.hwnd());
+    const Ink endedInk = inkOf(ended, back);
+    ASSERT_GE(endedInk.left, 0);
+    EXPECT_LE(tailHeight(ended, endedInk), 3) << "data cut short ends in an ellipsis";
+    EXPECT_GT(endedInk.bottom - endedInk.top, 5) << "letters before the ellipsis";
 }
 
 // ------------------------------------------------------------------ fader

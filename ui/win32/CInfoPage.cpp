@@ -10,11 +10,12 @@ using namespace infopage;
 namespace {
 COLORREF colour(Rgb c) { return RGB(c.r, c.g, c.b); }
 
-void createLine(CSkinText& line, HWND parent, const TextLine& at, const char* caption)
+void createLine(CSkinText& line, HWND parent, const TextLine& at, const char* caption, bool showsData)
 {
     line.create(parent, at.x, at.y, at.width, at.height, LINE_ID, colour(TEXT_COLOUR), colour(BACK_COLOUR),
                 at.text);
     line.setAlign(CSkinText::kAlignLeft);
+    line.setShowsData(showsData);
     line.accessible().describeWith([&line, caption] { return access::captionedText(caption, line.text()); });
 }
 } // namespace
@@ -23,10 +24,11 @@ CInfoPage::CInfoPage() : CSkinPage(IDD_PAGE_INFO, "Info page"), logic_(*this) {}
 
 void CInfoPage::buildLines()
 {
-    createLine(makerLine_, hwnd(), MAKER_LINE, "Maker");
-    createLine(productLine_, hwnd(), PRODUCT_LINE, "Product");
-    createLine(firmwareLine_, hwnd(), FIRMWARE_LINE, "Firmware");
-    createLine(serialLine_, hwnd(), SERIAL_LINE, "Serial");
+    // Maker and product are fixed labels; firmware and serial come from the unit.
+    createLine(makerLine_, hwnd(), MAKER_LINE, "Maker", false);
+    createLine(productLine_, hwnd(), PRODUCT_LINE, "Product", false);
+    createLine(firmwareLine_, hwnd(), FIRMWARE_LINE, "Firmware", true);
+    createLine(serialLine_, hwnd(), SERIAL_LINE, "Serial", true);
 }
 
 void CInfoPage::setFirmwareText(const char* text)

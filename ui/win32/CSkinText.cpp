@@ -55,6 +55,15 @@ void CSkinText::setAlign(int mode)
         ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
+void CSkinText::setShowsData(bool showsData)
+{
+    if (showsData_ == showsData)
+        return;
+    showsData_ = showsData;
+    if (hwnd())
+        ::InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
 LRESULT CSkinText::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     LRESULT answered = 0;
@@ -81,8 +90,9 @@ void CSkinText::paint()
     ScopedSelect font(dc.get(), font_);
     ::SetBkMode(dc.get(), TRANSPARENT);
     ::SetTextColor(dc.get(), textColour_);
+    const UINT dataFormat = showsData_ ? DT_NOPREFIX | DT_END_ELLIPSIS : 0;
     ::DrawTextA(dc.get(), text_.c_str(), -1, &client,
-                DT_SINGLELINE | DT_VCENTER | horizontalFormat(align_));
+                DT_SINGLELINE | DT_VCENTER | horizontalFormat(align_) | dataFormat);
 }
 
 } // namespace velmora

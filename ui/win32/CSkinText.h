@@ -26,6 +26,11 @@ public:
     // Each repaints only when the window would look different.
     void setText(const char* text);
     void setAlign(int mode);
+    // A window that shows data (a serial, a name, a reading) draws its text
+    // as it is, an ampersand included, and ends it with an ellipsis where it
+    // does not fit. A fixed label (the default) keeps prefix processing (an
+    // ampersand underlines the next letter) and is clipped at its edges.
+    void setShowsData(bool showsData);
 
     const std::string& text() const { return text_; }
     int align() const { return align_; }
@@ -40,6 +45,7 @@ private:
 
     std::string text_;
     int align_ = kAlignLeft;
+    bool showsData_ = false;
     HFONT font_ = nullptr; // shared (SkinFontCache); answered to WM_GETFONT
     COLORREF textColour_ = 0;
     COLORREF backColour_ = 0;
