@@ -15,7 +15,7 @@
 //
 // Prints one line per way: "<way> n=N median_us=.. p99_us=.. failed=N";
 // exit status 1 when no panel runs.
-#include "app/CommandLine.h"
+#include "app/RequestWire.h"
 #include "app/win32/AppMainWindow.h"
 #include "app/win32/RequestChannel.h"
 
