@@ -67,6 +67,14 @@ RequestAnswer PanelRequests::run(const PanelRequest& request) {
     }
 }
 
+RequestAnswer PanelRequests::runText(const std::string& wireText) {
+    PanelRequest request;
+    if (!decodeRequest(wireText, request))
+        return answer(EXIT_USAGE,
+                      "The running panel does not know the request \"" + wireText.substr(0, wireText.find('\n')) + "\".");
+    return run(request);
+}
+
 RequestAnswer PanelRequests::pickFromMenu(unsigned command, int32_t PanelSettings::*field, int32_t value,
                                           const char* what) {
     if (!core_.currentDevice() || !core_.currentDevice()->isOpen()) return noUnit();

@@ -24,6 +24,9 @@ public:
     explicit PanelRequests(PanelCore& core) : core_(core) {}
 
     RequestAnswer run(const PanelRequest& request);
+    // A request as it travels (see encodeRequest): decoded and run; one the
+    // panel cannot read is answered EXIT_USAGE, naming it.
+    RequestAnswer runText(const std::string& wireText);
 
     // Settings files, also for the File menu.
     RequestAnswer savePreset(const std::string& path);
