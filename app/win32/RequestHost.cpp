@@ -43,8 +43,13 @@ bool RequestHost::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         return true;
     }
     if (message == WM_RUN_REQUESTS || (message == WM_TIMER && wParam == RESUME_TIMER)) {
-        if (message == WM_TIMER) KillTimer(window_, RESUME_TIMER);
-        runQueued();
+        // The posts of requests that came meanwhile would run the queue
+        // before the panel's timers do.
+        if (message == WM_TIMER) {
+            KillTimer(window_, RESUME_TIMER);
+            resumeLater_ = false;
+        }
+        if (!resumeLater_) runQueued();
         result = 0;
         return true;
     }
@@ -69,10 +74,10 @@ void RequestHost::runQueued() {
                    (isStatus(next.wireText) && answer.code == EXIT_DONE ? "(state sent)" : answer.text));
         if (!sendAnswer(next.answerTo, answer)) {
             log_.write("request " + name + ": the answer was not taken in time");
-            if (!queue_.empty()) {
-                SetTimer(window_, RESUME_TIMER, 10, nullptr);
-                return;
-            }
+            // The panel's timers come first, also before requests that are
+            // still on their way.
+            resumeLater_ = SetTimer(window_, RESUME_TIMER, 10, nullptr) != 0;
+            if (resumeLater_) return;
         }
     }
 }

@@ -23,9 +23,8 @@ class RequestHost {
 public:
     // Posted to the panel's window: run the queued requests.
     static constexpr UINT WM_RUN_REQUESTS = WM_APP + 2;
-    // After an answer that could not be delivered in time, the rest of the
-    // queue goes on with this timer, so that the panel's own timers run in
-    // between.
+    // After an answer that could not be delivered in time, the queue goes on
+    // with this timer, so that the panel's own timers run in between.
     static constexpr UINT_PTR RESUME_TIMER = 0x5251;
     static constexpr size_t QUEUE_LIMIT = 16;
 
@@ -48,6 +47,7 @@ private:
     DiagnosticsLog& log_;
     HWND window_ = nullptr;
     std::deque<Queued> queue_;
+    bool resumeLater_ = false; // the resume timer runs: the queue waits for it
 };
 
 } // namespace velmora
