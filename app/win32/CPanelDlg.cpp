@@ -88,6 +88,7 @@ CPanelDlg::~CPanelDlg() {
 }
 
 BOOL CPanelDlg::onInitDialog() {
+    setAppMainWindow(hwnd(), false);
     addAboutEntry();
 
     SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
