@@ -32,11 +32,12 @@
 //   panelctl meter-rect <meter>       "x y width height" of meter <meter> (inputs 0..17, outputs
 //                                     18..25) on the screen
 //   panelctl click-meter <meter>      a left click on that meter
-//   panelctl raw-request <class> <count> <hang-ms> <text>
+//   panelctl raw-request <class> <count> <hang-ms> <text> [gone]
 //                                     send <text> ("\n" for a line break) as a request to the panel from
 //                                     <count> windows of window class <class>, then sleep <hang-ms>
 //                                     without looking at messages (0: wait 2 s for answers); prints
-//                                     "receipt=R answer=none" or "receipt=R answer=<code> <text>" per window
+//                                     "receipt=R answer=none" or "receipt=R answer=<code> <text>" per window;
+//                                     gone: the windows end after the sleep, without looking at messages
 //   panelctl fake-panel <refuse|garbage|hang> <ms>
 //                                     for <ms>, a window marked as a panel's main window that refuses
 //                                     every request (an older panel), takes it and answers what cannot
@@ -385,7 +386,7 @@ std::string unescapeLines(const char* text) {
     return out;
 }
 
-int rawRequest(const char* className, int count, unsigned long hangMs, const std::string& text) {
+int rawRequest(const char* className, int count, unsigned long hangMs, const std::string& text, bool thenGone) {
     HWND panel = findMarkedPanel();
     if (!panel) {
         std::fprintf(stderr, "panelctl: no marked panel window\n");
@@ -415,7 +416,7 @@ int rawRequest(const char* className, int count, unsigned long hangMs, const std
     }
     if (hangMs) Sleep(hangMs);
     const DWORD start = now();
-    while (now() - start < (hangMs ? 200u : 2000u)) {
+    while (!thenGone && now() - start < (hangMs ? 200u : 2000u)) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
         Sleep(10);
@@ -494,7 +495,7 @@ int usage() {
                  "       | key-access <key> read-only|full | pid | resources | wait-gone [ms] | window <title> [ms]\n"
                  "       | key <vk> | acc-value <name> | file-dialog <path> [ms] | resources-of <title>\n"
                  "       | meter-rect <meter> | click-meter <meter>\n"
-                 "       | raw-request <class> <count> <hang-ms> <text> | fake-panel <refuse|garbage|hang> <ms>\n");
+                 "       | raw-request <class> <count> <hang-ms> <text> [gone] | fake-panel <refuse|garbage|hang> <ms>\n");
     return 2;
 }
 
@@ -620,7 +621,7 @@ int run(int argc, char** argv) {
     if (cmd == "raw-request") {
         if (argc < 6) return usage();
         return rawRequest(argv[2], std::max(1, std::atoi(argv[3])), std::strtoul(argv[4], nullptr, 10),
-                          unescapeLines(argv[5]));
+                          unescapeLines(argv[5]), argc > 6 && std::strcmp(argv[6], "gone") == 0);
     }
     if (cmd == "fake-panel") {
         if (argc < 4) return usage();

@@ -9,6 +9,7 @@ answer class, and an asker that does not look at its messages does not stop
 the meters. Exit codes tell a refusal (2) and a panel that does not answer or
 answers what cannot be read (1) from no panel at all (3).
 """
+import glob
 import json
 import time
 
@@ -112,6 +113,23 @@ def hung_asker_leaves_meters_running():
     expect_equal(velpanel("--status")[0], 0, "--status afterwards")
 
 
+def a_flood_is_answered_busy():
+    """40 requests from askers that do not look at their messages: beyond 16 waiting ones the panel says busy;
+    those whose asker is gone are dropped"""
+    lines = ctl("raw-request", ANSWER_CLASS, 40, 500, STATUS_WIRE, "gone", timeout=60).splitlines()
+    receipts = [l.split()[0] for l in lines]
+    # The queue drains (one undelivered answer each 260 ms) while the flood comes in.
+    expect("receipt=2" in receipts and receipts[:16] == ["receipt=1"] * 16, "receipts: %r" % receipts)
+    expect(set(receipts) <= {"receipt=1", "receipt=2"}, "receipts: %r" % receipts)
+    code, _, errors, took = velpanel("--status")
+    expect_equal(code, 0, "--status after the flood (%s)" % errors)
+    print("     %d of 40 taken; --status after the flood in %.1f s" % (receipts.count("receipt=1"), took), flush=True)
+    # The askers ended before their turn came: their requests were dropped, not run.
+    log = glob.glob(os.path.join(PREFIX, "drive_c", "users", "*", "AppData", "Local", "Qor", "VelPanel",
+                                 "velpanel.log"))
+    expect(log and "request status: dropped, its sender is gone" in open(log[0]).read(), "drops in the log")
+
+
 def exit_codes_tell_the_truth():
     """too long 2; a panel that refuses 2, named; one that does not answer or answers nonsense 1; none 3"""
     code, _, errors, _ = velpanel("--save", "C:\\" + "x" * 5000)
@@ -132,4 +150,5 @@ def exit_codes_tell_the_truth():
 
 
 story.run([no_panel_starts_one, no_unit_waits_then_answers_4, requests_wait_for_no_dialog,
-           answers_only_to_answer_windows, hung_asker_leaves_meters_running, exit_codes_tell_the_truth])
+           answers_only_to_answer_windows, hung_asker_leaves_meters_running, a_flood_is_answered_busy,
+           exit_codes_tell_the_truth])
