@@ -59,7 +59,7 @@ bool RequestHost::handleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
 void RequestHost::runQueued() {
     // A request that shows a box runs the box's loop, which may come back
     // here: the requests behind it are then answered at once (a box is open).
-    while (!queue_.empty()) {
+    while (!queue_.empty() && !resumeLater_) {
         const Queued next = queue_.front();
         queue_.pop_front();
         const std::string name = describeWire(next.wireText);

@@ -38,6 +38,8 @@
 //                                     without looking at messages (0: wait 2 s for answers); prints
 //                                     "receipt=R answer=none" or "receipt=R answer=<code> <text>" per window;
 //                                     gone: the windows end after the sleep, without looking at messages
+//   panelctl request-bench <n> <text>  n round trips of the request <text> over the channel, then of a bare
+//                                     SendMessageTimeout; prints "channel|bare n=N median_us=M p99_us=P"
 //   panelctl fake-panel <refuse|garbage|hang> <ms>
 //                                     for <ms>, a window marked as a panel's main window that refuses
 //                                     every request (an older panel), takes it and answers what cannot
@@ -432,6 +434,60 @@ int rawRequest(const char* className, int count, unsigned long hangMs, const std
     return 0;
 }
 
+// Median and 99th percentile of round trips in microseconds.
+void printSpread(const char* name, std::vector<double> us) {
+    std::sort(us.begin(), us.end());
+    const size_t p99 = std::min(us.size() - 1, (us.size() * 99 + 99) / 100 - 1);
+    std::printf("%s n=%zu median_us=%.0f p99_us=%.0f\n", name, us.size(), us[us.size() / 2], us[p99]);
+}
+
+// `n` round trips of a request over the channel (send, answer received) and
+// `n` bare SendMessageTimeout round trips to the same window.
+int requestBench(int n, const std::string& text) {
+    HWND panel = findMarkedPanel();
+    if (!panel || n < 1) return 1;
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = rawAnswerProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"VelPanelRequestAnswer";
+    RegisterClassW(&wc);
+    HWND window = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
+                                  nullptr);
+    RawAnswer answer;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&answer));
+    LARGE_INTEGER frequency, t0, t1;
+    QueryPerformanceFrequency(&frequency);
+    auto micros = [&] { return double(t1.QuadPart - t0.QuadPart) * 1e6 / double(frequency.QuadPart); };
+    std::vector<double> channel, bare;
+    for (int i = 0; i < n; ++i) {
+        answer = RawAnswer{};
+        COPYDATASTRUCT data{kRequestData, static_cast<DWORD>(text.size()), const_cast<char*>(text.data())};
+        DWORD_PTR receipt = 0;
+        QueryPerformanceCounter(&t0);
+        if (!SendMessageTimeoutW(panel, WM_COPYDATA, reinterpret_cast<WPARAM>(window), reinterpret_cast<LPARAM>(&data),
+                                 SMTO_ABORTIFHUNG, 5000, &receipt) || receipt != 1)
+            return 1;
+        const DWORD start = now();
+        MSG msg;
+        while (!answer.answered && now() - start < 5000) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        }
+        QueryPerformanceCounter(&t1);
+        if (!answer.answered) return 1;
+        channel.push_back(micros());
+        DWORD_PTR result = 0;
+        QueryPerformanceCounter(&t0);
+        SendMessageTimeoutW(panel, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+        QueryPerformanceCounter(&t1);
+        bare.push_back(micros());
+    }
+    DestroyWindow(window);
+    printSpread("channel", channel);
+    printSpread("bare", bare);
+    return 0;
+}
+
 struct FakePanel {
     std::string mode;
     HWND answerTo = nullptr;
@@ -495,7 +551,7 @@ int usage() {
                  "       | key-access <key> read-only|full | pid | resources | wait-gone [ms] | window <title> [ms]\n"
                  "       | key <vk> | acc-value <name> | file-dialog <path> [ms] | resources-of <title>\n"
                  "       | meter-rect <meter> | click-meter <meter>\n"
-                 "       | raw-request <class> <count> <hang-ms> <text> [gone] | fake-panel <refuse|garbage|hang> <ms>\n");
+                 "       | raw-request <class> <count> <hang-ms> <text> [gone] | request-bench <n> <text> | fake-panel <refuse|garbage|hang> <ms>\n");
     return 2;
 }
 
@@ -622,6 +678,10 @@ int run(int argc, char** argv) {
         if (argc < 6) return usage();
         return rawRequest(argv[2], std::max(1, std::atoi(argv[3])), std::strtoul(argv[4], nullptr, 10),
                           unescapeLines(argv[5]), argc > 6 && std::strcmp(argv[6], "gone") == 0);
+    }
+    if (cmd == "request-bench") {
+        if (argc < 4) return usage();
+        return requestBench(std::atoi(argv[2]), unescapeLines(argv[3]));
     }
     if (cmd == "fake-panel") {
         if (argc < 4) return usage();
