@@ -146,7 +146,8 @@ def exit_codes_tell_the_truth():
             expect_equal(code, wanted, "exit code from a panel that does %s (%s)" % (mode, errors))
             expect(reason in errors, "the reason: %r" % errors)
         finally:
-            fake.wait(20)
+            fake.kill()  # the fake panel of this step, started above
+            fake.wait(10)
 
 
 story.run([no_panel_starts_one, no_unit_waits_then_answers_4, requests_wait_for_no_dialog,
