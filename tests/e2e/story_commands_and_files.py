@@ -119,9 +119,12 @@ def file_menu():
     """File > Save Settings As... and Load Settings... through the file dialogs"""
     panel = state["panel"]
     menu_file = r"C:\velpanel-e2e\from the menu.velpanel"
+    if os.path.exists(host_path(menu_file)):
+        os.remove(host_path(menu_file))  # an earlier run's: the dialog would ask before replacing it
     panel.command(CMD_SAVE_SETTINGS_AS)
     ctl("file-dialog", menu_file)
     wait_for("the file from the menu", lambda: os.path.exists(host_path(menu_file)))
+    wait_for("the dialog to close", lambda: ctl("boxes") == "0")  # no request runs under it
     expect_code(["--volume", 7, 0], 0)
     wait_unit(UNIT, "output 7 at 0 dB", lambda d: d["codec"][VOLUME_REGISTER[6]] == 0xFF)
     panel.command(CMD_LOAD_SETTINGS)
