@@ -18,7 +18,7 @@ namespace {
 struct Parser {
     CLI::App app{"VelPanel: the Velmora control panel.", "VelPanel.exe"};
     std::string load, save;
-    int rate = 0, latency = 0;
+    int rate = 0, latency = 0, wait = 10;
     std::pair<int, double> volume{0, 0.0};
     std::pair<int, std::string> mute{0, ""};
     bool show = false, exit = false, status = false, background = false;
@@ -39,6 +39,9 @@ struct Parser {
         app.add_flag("--show", show, "Show the panel's window");
         app.add_flag("--exit", exit, "End the running panel; its settings are saved");
         app.add_flag("--status", status, "Print the current state as JSON");
+        app.add_option("--wait", wait, "With a request: wait up to SECONDS for a unit (default 10 when no panel runs)")
+            ->type_name("SECONDS")
+            ->check(CLI::Range(0, 3600));
         app.add_flag("--background", background, "Start the panel without showing anything (the sign-in start)");
     }
 };
@@ -91,6 +94,12 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     result.background = parser.background;
     if (result.background && verbs > 0) {
         result.message = "--background goes alone: it is a start of the panel, not a request.";
+        return result;
+    }
+    result.waitGiven = parser.app.count("--wait") > 0;
+    result.waitSeconds = parser.wait;
+    if (result.waitGiven && verbs == 0) {
+        result.message = "--wait goes with a request (see --help).";
         return result;
     }
     r.file = r.verb == RequestVerb::Load ? parser.load : parser.save;

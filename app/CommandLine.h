@@ -11,6 +11,8 @@
 //   --show               show the panel's window
 //   --exit               end the running panel (its settings are saved)
 //   --status             the current state as JSON on standard output
+//   --wait SECONDS       with a request: how long to wait for a unit (0..3600,
+//                        default 10 when the request starts the panel)
 //   --help               this text
 //   --background         (alone) start the panel without showing anything at
 //                        start: the sign-in entry's start
@@ -29,6 +31,10 @@ namespace velmora {
 struct ParsedCommandLine {
     bool ok = false;
     bool background = false; // --background: a bare start with no user watching
+    // --wait: how long a request waits for a unit (the sender asks again
+    // while the panel answers "no unit"); given or not.
+    int waitSeconds = 10;
+    bool waitGiven = false;
     PanelRequest request;
     std::string message; // what is wrong, or the help text
 };

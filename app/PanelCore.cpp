@@ -36,24 +36,13 @@ const char* const PanelCore::FACTORY_DEFAULT_QUESTION =
     "sample rate, latency, clock and S/PDIF settings.\n\nLower your speakers and headphones first. "
     "Reset to the factory defaults now?";
 
-// A message box of the panel is open while this lives. User changes that
-// come in meanwhile are turned away; when the last box closes the pages are
-// shown the accepted record again.
-class PanelCore::BoxScope {
-public:
-    explicit BoxScope(PanelCore& core) : core_(core), box_(core.gate_) {}
-    ~BoxScope() {
-        box_.reset();
-        if (core_.gate_.takeTurnedAway() && SettingsKeeper::isStorable(core_.settings_))
-            core_.showSettings(core_.settings_); // its listeners know it already
-    }
-    BoxScope(const BoxScope&) = delete;
-    BoxScope& operator=(const BoxScope&) = delete;
+PanelCore::BoxScope::BoxScope(PanelCore& core) : core_(core), box_(core.gate_) {}
 
-private:
-    PanelCore& core_;
-    std::optional<UserChangeGate::Box> box_;
-};
+PanelCore::BoxScope::~BoxScope() {
+    box_.reset();
+    if (core_.gate_.takeTurnedAway() && SettingsKeeper::isStorable(core_.settings_))
+        core_.showSettings(core_.settings_); // its listeners know it already
+}
 
 PanelCore::PanelCore(PanelView& view, SettingsStore& store) : view_(view), store_(store), keeper_(store) {
     makeBlank(settings_);

@@ -23,6 +23,7 @@
 #include "ui/SettingsApplier.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace velmora {
 
@@ -117,6 +118,9 @@ public:
     const char* latencyText() const { return latencyText_; }
     VelmoraController& controller() { return controller_; }
 
+    // A box or dialog of the panel is open while one lives.
+    class BoxScope;
+
     // The question Factory Default asks before it sets every output to 0.0 dB.
     static const char* const FACTORY_DEFAULT_QUESTION;
 
@@ -126,8 +130,6 @@ private:
     enum class Outcome { Completed, UnitLeft };
     // One bit per output whose volume frame failed.
     using ChannelMask = UserChangeGate::ChannelMask;
-
-    class BoxScope;
 
     bool unitOpen() const { return unit_.isOpen(); }
     void arrive(USBDevice* device);
@@ -178,6 +180,22 @@ private:
     PanelEventsFanout observers_; // the tray tip, then the listener set
     RefusedSends refused_;
     bool quitting_ = false; // Exit was chosen: no more boxes
+};
+
+// A message box or dialog of the panel is open while this lives (the panel's
+// own boxes, and those its window shows: file dialogs, the about box). User
+// changes and requests that come in meanwhile are turned away; when the last
+// box closes the pages are shown the accepted record again.
+class PanelCore::BoxScope {
+public:
+    explicit BoxScope(PanelCore& core);
+    ~BoxScope();
+    BoxScope(const BoxScope&) = delete;
+    BoxScope& operator=(const BoxScope&) = delete;
+
+private:
+    PanelCore& core_;
+    std::optional<UserChangeGate::Box> box_;
 };
 
 } // namespace velmora

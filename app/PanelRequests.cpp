@@ -140,12 +140,4 @@ std::string PanelRequests::status() {
     return state.dump();
 }
 
-void PanelRequests::setWaiting(const PanelRequest& request) { waiting_ = request; }
-
-RequestAnswer PanelRequests::runWaiting() {
-    const PanelRequest request = waiting_;
-    waiting_ = PanelRequest{};
-    return run(request);
-}
-
 } // namespace velmora

@@ -38,16 +38,9 @@ public:
     // The state: the unit (or none) and the settings, as JSON.
     std::string status();
 
-    // A request that came with the start of this panel and waits for a unit:
-    // carried out by the first arrival, then forgotten.
-    void setWaiting(const PanelRequest& request);
-    bool hasWaiting() const { return waiting_.verb != RequestVerb::None; }
-    RequestAnswer runWaiting();
-
 private:
     PanelCore& core_;
     PanelCommands commands_;
-    PanelRequest waiting_;
 };
 
 } // namespace velmora

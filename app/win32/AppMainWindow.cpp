@@ -21,11 +21,11 @@ const char* const kMainWindowProperty = "Velmora.PanelMainWindow";
 
 HWND appMainWindow() { return g_mainWindow; }
 
-void setAppMainWindow(HWND window) {
+void setAppMainWindow(HWND window, bool findable) {
     if (g_mainWindow && g_mainWindow != window && IsWindow(g_mainWindow))
         RemovePropA(g_mainWindow, kMainWindowProperty);
     g_mainWindow = window;
-    if (window) SetPropA(window, kMainWindowProperty, kMarker);
+    if (window && findable) SetPropA(window, kMainWindowProperty, kMarker);
 }
 
 HWND findRunningPanelWindow() {

@@ -7,7 +7,9 @@
 namespace velmora {
 
 HWND appMainWindow();
-void setAppMainWindow(HWND window);
+// `findable`: marked (see below) so that a second start finds it, which the
+// panel's window is only once it takes requests.
+void setAppMainWindow(HWND window, bool findable = true);
 
 // The property that marks the panel's main window, so that a second start can
 // find the running panel among the top-level windows of the session.

@@ -25,7 +25,12 @@ bool CPanelApp::anotherInstanceRuns() {
 }
 
 void CPanelApp::activateRunningPanel() {
+    // A panel that is still starting can be found once it takes requests.
     HWND running = findRunningPanelWindow();
+    for (const DWORD start = GetTickCount(); !running && GetTickCount() - start < kStartingWaitMs;) {
+        Sleep(50);
+        running = findRunningPanelWindow();
+    }
     if (!running) return;
     // The running panel may be hidden (in the notification area, or with no
     // unit and no icon): its own Open command shows it on the Control page,
@@ -45,7 +50,6 @@ void CPanelApp::activateRunningPanel() {
 
 int CPanelApp::run() {
     if (anotherInstanceRuns()) {
-        if (startRequest_.verb != RequestVerb::None) return ANOTHER_PANEL_RUNS;
         // A user who starts the program wants to see the panel; a start in
         // the background (the sign-in entry run again) leaves it as it is.
         if (!inBackground_) activateRunningPanel();
@@ -59,7 +63,6 @@ int CPanelApp::run() {
 
     {
         CPanelDlg dialog(store, inBackground_);
-        dialog.setStartRequest(startRequest_);
         dialog.runModal(nullptr, IDD_VELPANEL_DIALOG);
         setAppMainWindow(nullptr);
     }

@@ -2,8 +2,6 @@
 // settings and the main window's modal run, which is the program's message loop.
 #pragma once
 
-#include "app/CommandLine.h"
-
 #include <windows.h>
 
 #include <string>
@@ -16,19 +14,11 @@ public:
     // upgrade): see CPanelDlg.
     explicit CPanelApp(bool inBackground = false) : inBackground_(inBackground) {}
 
-    // A start that asked for a request with no panel running: this process
-    // becomes the panel and carries the request out once a unit has arrived
-    // (a --show is carried out at once). Set before run().
-    void setStartRequest(const PanelRequest& request) { startRequest_ = request; }
-
     static constexpr const char* MUTEX_NAME = "Velmora-088FA840-B10D-11D7-BC36-006067709674";
     static constexpr const char* REGISTRY_KEY = "Qor";
 
-    // Runs the whole program; answers the process exit code, or
-    // ANOTHER_PANEL_RUNS when a start request found a panel already running
-    // (the request then goes to that panel).
+    // Runs the whole program; answers the process exit code.
     int run();
-    static constexpr int ANOTHER_PANEL_RUNS = -1;
 
     // The executable's base name: the settings' key below REGISTRY_KEY and
     // the caption of the program's message boxes.
@@ -42,10 +32,11 @@ private:
     static void activateRunningPanel();
     // How long a second start waits for the running panel to show itself.
     static constexpr DWORD kShowWaitMs = 2000;
+    // How long it waits for a panel that is still starting.
+    static constexpr DWORD kStartingWaitMs = 10000;
 
     HANDLE instanceMutex_ = nullptr;
     bool inBackground_;
-    PanelRequest startRequest_;
 };
 
 } // namespace velmora

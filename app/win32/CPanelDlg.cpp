@@ -71,11 +71,10 @@ private:
 
 CPanelDlg::CPanelDlg(SettingsStore& store, bool inBackground)
     // A store that keeps preferences beside the record keeps the Peak Hold choice.
-    : core_(*this, store), log_(logFilePath()), requests_(core_, log_),
+    : core_(*this, store), log_(logFilePath()), requests_(core_, log_), settingsMenu_(core_, log_),
       meterMenu_(dynamic_cast<PreferenceStore*>(&store), *this), inBackground_(inBackground),
       keepHidden_(inBackground) {
     events_.add(&log_);
-    events_.add(&requests_);
     core_.setEvents(&events_);
     HINSTANCE instance = GetModuleHandleA(nullptr);
     icon_ = LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME));
@@ -90,7 +89,7 @@ CPanelDlg::~CPanelDlg() {
 }
 
 BOOL CPanelDlg::onInitDialog() {
-    setAppMainWindow(hwnd());
+    setAppMainWindow(hwnd(), false);
     addAboutEntry();
 
     SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
@@ -115,22 +114,25 @@ BOOL CPanelDlg::onInitDialog() {
     if (!tray_.create(hwnd(), WM_TRAY_NOTIFY, trayTip(std::string(), 0).c_str(), icon_, IDR_TRAY_MENU)) {
         if (inBackground_)
             tray_.awaitArea();
-        else
+        else {
+            PanelCore::BoxScope box(core_);
             MessageBoxA(hwnd(), "Create fail! : Tray", CPanelApp::applicationName().c_str(), MB_OK);
+        }
     }
     keyFilter_.install(&CPanelDlg::filterDialogKey, this);
 
     requests_.attach(hwnd());
+    settingsMenu_.attach(hwnd());
     log_.write("start: " + narrow(GetCommandLineW()) + (inBackground_ ? " (in the background)" : ""));
-    if (startRequest_.verb != RequestVerb::None && startRequest_.verb != RequestVerb::Show)
-        requests_.waitForUnit(startRequest_);
 
     // The first scan runs now: a unit already attached arrives before the
     // window hides.
     startListener(&PanelCore::deviceCallback, &core_, VELMORA_INTERFACE_CLASS);
 
     PostMessageA(hwnd(), WM_HIDE_AT_START, 0, 0);
-    if (startRequest_.verb == RequestVerb::Show) PostMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(CMD_OPEN, 0), 0);
+    // Only now can a second start find the panel: its requests are taken
+    // from here on.
+    setAppMainWindow(hwnd());
     return TRUE; // the dialog manager sets the default focus
 }
 
@@ -195,6 +197,7 @@ void CPanelDlg::createPages() {
     } catch (const std::bad_alloc&) {
         core_.pageList().destroyAll();
         controlPage_ = nullptr;
+        PanelCore::BoxScope box(core_);
         MessageBoxA(hwnd(), "Out of memory.", CPanelApp::applicationName().c_str(), MB_OK | MB_ICONSTOP);
     }
 }
@@ -305,11 +308,13 @@ BOOL CPanelDlg::onCommand(WPARAM wParam) {
         return TRUE;
     }
     if (id == CMD_OPEN_LOG_FOLDER) {
+        PanelCore::BoxScope box(core_);
         if (!openLogFolder())
             messageBox(hwnd(), "The log folder could not be opened: " + logFolder(), CPanelApp::applicationName(),
                        MB_OK | MB_ICONSTOP);
         return TRUE;
     }
+    if (settingsMenu_.onCommand(id)) return TRUE;
     if (meterMenu_.onCommand(id)) return TRUE;
     core_.onCommand(id);
     return TRUE;
@@ -322,6 +327,7 @@ void CPanelDlg::runAboutBox() {
         return;
     }
     AboutBox about(aboutBox_);
+    PanelCore::BoxScope box(core_);
     about.runModal(hwnd(), IDD_ABOUTBOX);
     aboutBox_ = nullptr;
 }

@@ -14,6 +14,7 @@
 #include "app/win32/CSystemTray.h"
 #include "app/win32/DialogMessageFilter.h"
 #include "app/win32/RequestHost.h"
+#include "app/win32/SettingsFileMenu.h"
 #include "settings/SettingsStore.h"
 #include "ui/win32/CRadioButton.h"
 #include "ui/win32/CSkinButton.h"
@@ -43,9 +44,6 @@ public:
 
     CSystemTray& tray() { return tray_; }
     PanelCore& core() { return core_; }
-    // A request the program was started with (no panel was running): --show
-    // shows the window at once, a change waits for the first unit.
-    void setStartRequest(const PanelRequest& request) { startRequest_ = request; }
 
     // PanelView
     void setTitle(const char* text) override;
@@ -91,9 +89,9 @@ private:
     CSystemTray tray_;
     PanelCore core_; // the master settings, the unit, the page list
     DiagnosticsLog log_;
-    RequestHost requests_; // the command line's requests and the settings files
+    RequestHost requests_; // the command line's requests
+    SettingsFileMenu settingsMenu_; // File > Save Settings As..., Load Settings...
     PanelEventsFanout events_;
-    PanelRequest startRequest_;
     MeterMenu meterMenu_; // Peak Hold and Reset Clip Indicators
     SkinImage background_; // loaded at the first paint, then held for the run
     SkinBrush panelBrush_;

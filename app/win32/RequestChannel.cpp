@@ -1,95 +1,128 @@
 #include "app/win32/RequestChannel.h"
 
-#include <cstdio>
-#include <cstring>
+#include <cwchar>
 
 namespace velmora {
 
+const wchar_t* const ANSWER_WINDOW_CLASS = L"VelPanelRequestAnswer";
+
 namespace {
 
-constexpr const char* ANSWER_CLASS = "VelPanelRequestAnswer";
+// How long the panel's window may take to take a request: it only queues it.
+constexpr DWORD kTakeLimitMs = 5000;
 
 struct Waiting {
     bool answered = false;
     RequestAnswer answer;
 };
 
-// The answer: its code, a line break, its text.
 LRESULT CALLBACK answerWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_COPYDATA) {
-        auto* waiting = reinterpret_cast<Waiting*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        auto* waiting = reinterpret_cast<Waiting*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-        if (waiting && data && data->dwData == ANSWER_COPYDATA && data->lpData) {
-            const std::string text(static_cast<const char*>(data->lpData), data->cbData);
-            const size_t newline = text.find('\n');
-            waiting->answer.code = std::atoi(text.substr(0, newline).c_str());
-            waiting->answer.text = newline == std::string::npos ? "" : text.substr(newline + 1);
+        if (waiting && !waiting->answered && data && data->dwData == ANSWER_COPYDATA) {
+            const std::string text = data->lpData ? std::string(static_cast<const char*>(data->lpData), data->cbData)
+                                                  : std::string();
+            if (!readAnswer(text, waiting->answer))
+                waiting->answer = RequestAnswer{EXIT_FAILED, "The panel's answer could not be read."};
             waiting->answered = true;
             return TRUE;
         }
     }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-bool sendCopy(HWND to, HWND from, ULONG_PTR kind, const std::string& text, DWORD limitMs) {
+COPYDATASTRUCT copyOf(ULONG_PTR kind, const std::string& text) {
     COPYDATASTRUCT data;
     data.dwData = kind;
     data.cbData = DWORD(text.size());
     data.lpData = const_cast<char*>(text.data());
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutA(to, WM_COPYDATA, reinterpret_cast<WPARAM>(from), reinterpret_cast<LPARAM>(&data),
-                               SMTO_ABORTIFHUNG, limitMs, &result) != 0 &&
-           result == TRUE;
+    return data;
 }
+
+// The answer window of this process, message-only.
+HWND createAnswerWindow() {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = answerWindowProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = ANSWER_WINDOW_CLASS;
+    RegisterClassW(&wc);
+    return CreateWindowExW(0, ANSWER_WINDOW_CLASS, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+}
+
+RequestAnswer notAnswered() { return RequestAnswer{EXIT_FAILED, "The panel did not answer."}; }
 
 } // namespace
 
-RequestAnswer sendRequest(HWND panel, const PanelRequest& request, DWORD limitMs) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = answerWindowProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = ANSWER_CLASS;
-    RegisterClassA(&wc);
-    HWND window = CreateWindowExA(0, ANSWER_CLASS, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+bool readAnswer(const std::string& text, RequestAnswer& answer) {
+    const size_t newline = text.find('\n');
+    if (newline != 1 || text[0] < '0' || text[0] > '0' + EXIT_NO_UNIT) return false;
+    answer.code = text[0] - '0';
+    answer.text = text.substr(newline + 1);
+    return true;
+}
+
+RequestAnswer sendRequest(HWND panel, const std::string& wireText, DWORD answerLimitMs) {
+    HWND window = createAnswerWindow();
     if (!window) return RequestAnswer{EXIT_FAILED, "No window for the panel's answer."};
     Waiting waiting;
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&waiting));
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&waiting));
 
-    RequestAnswer answer{EXIT_NO_PANEL, "The running panel did not take the request."};
+    COPYDATASTRUCT data = copyOf(REQUEST_COPYDATA, wireText);
+    DWORD_PTR receipt = RECEIPT_REFUSED;
     const DWORD start = GetTickCount();
-    if (sendCopy(panel, window, REQUEST_COPYDATA, encodeRequest(request), limitMs)) {
+    RequestAnswer answer;
+    if (!SendMessageTimeoutW(panel, WM_COPYDATA, reinterpret_cast<WPARAM>(window), reinterpret_cast<LPARAM>(&data),
+                             SMTO_ABORTIFHUNG, kTakeLimitMs, &receipt)) {
+        answer = notAnswered();
+    } else if (receipt == RECEIPT_BUSY) {
+        answer = RequestAnswer{EXIT_FAILED, "The panel is busy; try again."};
+    } else if (receipt != RECEIPT_TAKEN) {
+        answer = RequestAnswer{EXIT_USAGE, "The running panel does not know --" + wireText.substr(0, wireText.find('\n')) +
+                                               "; it may be an older version."};
+    } else {
         // The panel answers once it has carried the request out, which may
         // take a message box's time.
         MSG msg;
-        while (!waiting.answered && GetTickCount() - start < limitMs) {
-            if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0) {
-                while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-            }
-            if (!IsWindow(panel) && !waiting.answered) break;
+        while (!waiting.answered && GetTickCount() - start < answerLimitMs && IsWindow(panel)) {
+            if (MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0)
+                while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
         }
-        answer = waiting.answered ? waiting.answer
-                                  : RequestAnswer{EXIT_FAILED, "The panel did not answer in time."};
-        // --exit: the panel answers, then ends; it ended as asked.
-        if (!waiting.answered && request.verb == RequestVerb::Exit && !IsWindow(panel))
-            answer = RequestAnswer{EXIT_DONE, "The panel ended."};
+        // An answer sent as the window ended is still in the queue.
+        while (!waiting.answered && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        answer = waiting.answered ? waiting.answer : notAnswered();
     }
     DestroyWindow(window);
     return answer;
 }
 
-bool takeRequest(WPARAM wParam, LPARAM lParam, PanelRequest& request, HWND& answerTo) {
-    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-    if (!data || data->dwData != REQUEST_COPYDATA || !data->lpData || data->cbData > 4096) return false;
-    const std::string text(static_cast<const char*>(data->lpData), data->cbData);
-    if (!decodeRequest(text, request)) return false;
-    answerTo = reinterpret_cast<HWND>(wParam);
-    return true;
+bool isAnswerWindow(HWND window) {
+    if (!window || !IsWindow(window)) return false;
+    if (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) return false;
+    wchar_t name[64] = {};
+    return GetClassNameW(window, name, 64) > 0 && std::wcscmp(name, ANSWER_WINDOW_CLASS) == 0;
 }
 
-void sendAnswer(HWND answerTo, const RequestAnswer& answer) {
-    if (!answerTo || !IsWindow(answerTo)) return;
-    sendCopy(answerTo, nullptr, ANSWER_COPYDATA, std::to_string(answer.code) + "\n" + answer.text, 5000);
+Incoming takeRequest(WPARAM wParam, LPARAM lParam, std::string& wireText, HWND& answerTo) {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (!data || data->dwData != REQUEST_COPYDATA) return Incoming::Other;
+    answerTo = reinterpret_cast<HWND>(wParam);
+    if (!data->lpData || data->cbData == 0 || data->cbData > REQUEST_MAX_BYTES || !isAnswerWindow(answerTo))
+        return Incoming::Refused;
+    wireText.assign(static_cast<const char*>(data->lpData), data->cbData);
+    return Incoming::Request;
+}
+
+bool sendAnswer(HWND answerTo, const RequestAnswer& answer) {
+    if (!isAnswerWindow(answerTo)) return false;
+    const std::string text = std::to_string(answer.code) + "\n" + answer.text;
+    COPYDATASTRUCT data = copyOf(ANSWER_COPYDATA, text);
+    DWORD_PTR result = 0;
+    // Never longer than this: a hung asker must not stop the panel's timers.
+    return SendMessageTimeoutW(answerTo, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                               SMTO_ABORTIFHUNG | SMTO_BLOCK, ANSWER_SEND_MS, &result) != 0 &&
+           result == TRUE;
 }
 
 } // namespace velmora

@@ -35,6 +35,7 @@ TEST(CommandLine, EachRequestIsReadAndTravelsWhole) {
         ASSERT_TRUE(decodeRequest(encodeRequest(parsed.request), back));
         EXPECT_EQ(encodeRequest(back), encodeRequest(parsed.request));
     }
+    const ParsedCommandLine help = parse({"--help"});
     const PanelRequest volume = parse({"--volume", "3", "-12.5"}).request;
     EXPECT_EQ(volume.output, 3);
     EXPECT_DOUBLE_EQ(volume.db, -12.5);
@@ -44,10 +45,20 @@ TEST(CommandLine, EachRequestIsReadAndTravelsWhole) {
     EXPECT_TRUE(parse({"--mute", "8", "on"}).request.on);
     EXPECT_EQ(parse({"--load", "C:\\My Presets\\live set.velpanel"}).request.file, "C:\\My Presets\\live set.velpanel");
 
+    // How long a request waits for a unit: 10 s unless given, 0..3600.
+    EXPECT_FALSE(parse({"--status"}).waitGiven);
+    EXPECT_EQ(parse({"--status"}).waitSeconds, 10);
+    for (const char* seconds : {"0", "2", "3600"}) {
+        const ParsedCommandLine waited = parse({"--volume", "1", "-6", "--wait", seconds});
+        ASSERT_TRUE(waited.ok) << waited.message;
+        EXPECT_TRUE(waited.waitGiven);
+        EXPECT_EQ(waited.waitSeconds, std::stoi(seconds));
+    }
+    EXPECT_NE(help.message.find("--wait"), std::string::npos);
+
     EXPECT_TRUE(parse({"--background"}).background);
     EXPECT_EQ(parse({"--background"}).request.verb, RequestVerb::None);
 
-    const ParsedCommandLine help = parse({"--help"});
     EXPECT_EQ(help.request.verb, RequestVerb::Help);
     EXPECT_NE(help.message.find("--volume"), std::string::npos);
 }
@@ -60,6 +71,8 @@ TEST(CommandLine, WrongRequestsAreRefusedWithAReason) {
         {"--mute", "1", "yes"},   {"--mute", "0", "on"},     {"--load"},
         {"--rate", "48000", "--show"}, {"--frobnicate"},      {"stray"},
         {"--exit", "--background"}, {"--EXIT"},                {"/exit"},
+        {"--wait", "5"},          {"--wait", "5", "--background"}, {"--status", "--wait", "-1"},
+        {"--status", "--wait", "3601"}, {"--status", "--wait", "soon"}, {"--status", "--wait"},
     };
     for (const auto& args : wrong) {
         const ParsedCommandLine parsed = parse(args);

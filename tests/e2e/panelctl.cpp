@@ -32,6 +32,16 @@
 //   panelctl meter-rect <meter>       "x y width height" of meter <meter> (inputs 0..17, outputs
 //                                     18..25) on the screen
 //   panelctl click-meter <meter>      a left click on that meter
+//   panelctl raw-request <class> <count> <hang-ms> <text> [gone]
+//                                     send <text> ("\n" for a line break) as a request to the panel from
+//                                     <count> windows of window class <class>, then sleep <hang-ms>
+//                                     without looking at messages (0: wait 2 s for answers); prints
+//                                     "receipt=R answer=none" or "receipt=R answer=<code> <text>" per window;
+//                                     gone: the windows end after the sleep, without looking at messages
+//   panelctl fake-panel <refuse|garbage|hang> <ms>
+//                                     for <ms>, a window marked as a panel's main window that refuses
+//                                     every request (an older panel), takes it and answers what cannot
+//                                     be read, or never looks at its messages; prints "ready" when found
 //   panelctl acc-value <name>         the accessible value of the panel's control with that accessible
 //                                     name, read as a screen reader does (through oleacc, across processes)
 //
@@ -321,6 +331,162 @@ int printResources(HWND window) {
     return 0;
 }
 
+
+// The property a panel marks its main window with once it takes requests.
+const char kPanelProperty[] = "Velmora.PanelMainWindow";
+HANDLE const kPanelMarker = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(0x564C4D52));
+
+BOOL CALLBACK findMarkedProc(HWND window, LPARAM found) {
+    if (GetPropA(window, kPanelProperty) != kPanelMarker) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+HWND findMarkedPanel() {
+    HWND found = nullptr;
+    EnumWindows(findMarkedProc, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+int usage();
+
+// ---------------------------------------------------------------- the request channel, raw
+
+const ULONG_PTR kRequestData = 0x564C5251;
+const ULONG_PTR kAnswerData = 0x564C5241;
+
+struct RawAnswer {
+    bool answered = false;
+    std::string text;
+};
+
+LRESULT CALLBACK rawAnswerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COPYDATA) {
+        auto* answer = reinterpret_cast<RawAnswer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        if (answer && data && data->dwData == kAnswerData) {
+            answer->answered = true;
+            answer->text.assign(static_cast<const char*>(data->lpData), data->cbData);
+            return TRUE;
+        }
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+std::string unescapeLines(const char* text) {
+    std::string out;
+    for (const char* c = text; *c; ++c) {
+        if (c[0] == '\\' && c[1] == 'n') {
+            out += '\n';
+            ++c;
+        } else {
+            out += *c;
+        }
+    }
+    return out;
+}
+
+int rawRequest(const char* className, int count, unsigned long hangMs, const std::string& text, bool thenGone) {
+    HWND panel = findMarkedPanel();
+    if (!panel) {
+        std::fprintf(stderr, "panelctl: no marked panel window\n");
+        return 1;
+    }
+    std::wstring wideClass(className, className + std::strlen(className));
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = rawAnswerProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = wideClass.c_str();
+    RegisterClassW(&wc);
+    std::vector<RawAnswer> answers(static_cast<size_t>(count));
+    std::vector<HWND> windows;
+    std::vector<DWORD_PTR> receipts;
+    for (int i = 0; i < count; ++i) {
+        HWND window = CreateWindowExW(0, wideClass.c_str(), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      wc.hInstance, nullptr);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&answers[size_t(i)]));
+        COPYDATASTRUCT data{kRequestData, static_cast<DWORD>(text.size()), const_cast<char*>(text.data())};
+        DWORD_PTR receipt = 0;
+        // SMTO_BLOCK: an answer that comes back at once waits, as it would at a hung window.
+        if (!SendMessageTimeoutW(panel, WM_COPYDATA, reinterpret_cast<WPARAM>(window),
+                                 reinterpret_cast<LPARAM>(&data), SMTO_BLOCK, 5000, &receipt))
+            receipt = 99;
+        windows.push_back(window);
+        receipts.push_back(receipt);
+    }
+    if (hangMs) Sleep(hangMs);
+    const DWORD start = now();
+    while (!thenGone && now() - start < (hangMs ? 200u : 2000u)) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(10);
+    }
+    for (int i = 0; i < count; ++i) {
+        const RawAnswer& a = answers[size_t(i)];
+        std::string line = a.text;
+        std::replace(line.begin(), line.end(), '\n', ' ');
+        std::printf("receipt=%lu answer=%s\n", static_cast<unsigned long>(receipts[size_t(i)]),
+                    a.answered ? line.c_str() : "none");
+        DestroyWindow(windows[size_t(i)]);
+    }
+    return 0;
+}
+
+struct FakePanel {
+    std::string mode;
+    HWND answerTo = nullptr;
+};
+
+LRESULT CALLBACK fakePanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* fake = reinterpret_cast<FakePanel*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_COPYDATA && fake) {
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        if (!data || data->dwData != kRequestData || fake->mode == "refuse") return FALSE;
+        fake->answerTo = reinterpret_cast<HWND>(wParam);
+        PostMessageW(window, WM_APP, 0, 0);
+        return TRUE;
+    }
+    if (message == WM_APP && fake && fake->answerTo) {
+        const std::string text = "x\nan answer without a code";
+        COPYDATASTRUCT data{kAnswerData, static_cast<DWORD>(text.size()), const_cast<char*>(text.data())};
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(fake->answerTo, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
+                            2000, &result);
+        fake->answerTo = nullptr;
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+int fakePanel(const std::string& mode, unsigned long ms) {
+    if (mode != "refuse" && mode != "garbage" && mode != "hang") return usage();
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = fakePanelProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"PanelctlFakePanel";
+    RegisterClassW(&wc);
+    FakePanel fake{mode, nullptr};
+    HWND window = CreateWindowExW(0, wc.lpszClassName, L"fake panel", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                  wc.hInstance, nullptr);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&fake));
+    SetPropA(window, kPanelProperty, kPanelMarker);
+    std::printf("ready\n");
+    std::fflush(stdout);
+    const DWORD start = now();
+    if (mode == "hang") {
+        Sleep(ms);
+    } else {
+        while (now() - start < ms) {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        }
+    }
+    DestroyWindow(window);
+    return 0;
+}
+
+
 int usage() {
     std::fprintf(stderr,
                  "usage: panelctl find [ms] | title | wait-title <text> [ms] | visible | wait-visible <0|1> [ms]\n"
@@ -328,7 +494,8 @@ int usage() {
                  "       | wait-box [ms] | dismiss [text] | answer <yes|no> [text] | boxes [text] | storm <count>\n"
                  "       | key-access <key> read-only|full | pid | resources | wait-gone [ms] | window <title> [ms]\n"
                  "       | key <vk> | acc-value <name> | file-dialog <path> [ms] | resources-of <title>\n"
-                 "       | meter-rect <meter> | click-meter <meter>\n");
+                 "       | meter-rect <meter> | click-meter <meter>\n"
+                 "       | raw-request <class> <count> <hang-ms> <text> [gone] | fake-panel <refuse|garbage|hang> <ms>\n");
     return 2;
 }
 
@@ -451,6 +618,15 @@ int run(int argc, char** argv) {
         return rc == ERROR_SUCCESS ? 0 : 1;
     }
 
+    if (cmd == "raw-request") {
+        if (argc < 6) return usage();
+        return rawRequest(argv[2], std::max(1, std::atoi(argv[3])), std::strtoul(argv[4], nullptr, 10),
+                          unescapeLines(argv[5]), argc > 6 && std::strcmp(argv[6], "gone") == 0);
+    }
+    if (cmd == "fake-panel") {
+        if (argc < 4) return usage();
+        return fakePanel(argv[2], std::strtoul(argv[3], nullptr, 10));
+    }
     if (cmd == "resources-of") {
         // Another program as a yardstick (the empty dialog), by its window's title.
         if (argc < 3) return usage();

@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
     const std::string requestText = encodeRequest(status);
     // A first request of each kind outside the figures: classes registered,
     // pages of both programs touched.
-    sendRequest(panel, status, 10000);
+    sendRequest(panel, encodeRequest(status), 10000);
     for (int i = 0; i < rounds; ++i) {
         LONGLONG start = Timer::now();
         DWORD_PTR result = 0;
@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
         else
             ++bare.failed;
         start = Timer::now();
-        const RequestAnswer answer = sendRequest(panel, status, 10000);
+        const RequestAnswer answer = sendRequest(panel, encodeRequest(status), 10000);
         if (answer.code == EXIT_DONE)
             channel.us.push_back(timer.microseconds(start));
         else

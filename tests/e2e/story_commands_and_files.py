@@ -6,8 +6,8 @@ A second VelPanel.exe hands each request to the running panel and ends with
 its answer: --status as JSON, --save and --load of a settings file, --rate,
 --latency, --volume, --mute, --show and --exit, each with its exit code. A
 damaged settings file is refused, naming its field, and changes nothing.
-Without a running panel, a request that changes the unit starts the panel,
-which carries it out when the unit arrives. The log holds arrivals,
+Without a running panel, a request that changes the unit starts a panel in
+the background and hands itself over. The log holds arrivals,
 removals and failed sends, and rotates.
 """
 import glob
@@ -119,9 +119,12 @@ def file_menu():
     """File > Save Settings As... and Load Settings... through the file dialogs"""
     panel = state["panel"]
     menu_file = r"C:\velpanel-e2e\from the menu.velpanel"
+    if os.path.exists(host_path(menu_file)):
+        os.remove(host_path(menu_file))  # an earlier run's: the dialog would ask before replacing it
     panel.command(CMD_SAVE_SETTINGS_AS)
     ctl("file-dialog", menu_file)
     wait_for("the file from the menu", lambda: os.path.exists(host_path(menu_file)))
+    wait_for("the dialog to close", lambda: ctl("boxes") == "0")  # no request runs under it
     expect_code(["--volume", 7, 0], 0)
     wait_unit(UNIT, "output 7 at 0 dB", lambda d: d["codec"][VOLUME_REGISTER[6]] == 0xFF)
     panel.command(CMD_LOAD_SETTINGS)
@@ -139,18 +142,16 @@ def show_and_exit():
 
 
 def request_without_a_panel():
-    """with no panel running, --rate starts one, which sets the rate when the unit arrives"""
+    """with no panel running, --rate starts one in the background; with no unit it answers 4 and sets nothing"""
     unplug(UNIT)
-    panel = Panel()
-    panel.process = subprocess.Popen(["wine", VELPANEL, "--rate", "88200"], env=ENV, stdin=subprocess.DEVNULL,
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    story.panels.append(panel)
-    ctl("find", 15000)
-    panel.expect_box(TRAY_FAIL_TEXT)
+    expect_code(["--rate", 88200, "--wait", 1], 4)
+    state["panel"] = Panel()  # started by the request: the story's cleanup ends it
+    story.cleanups.append(lambda: velpanel("--exit"))
     plug(UNIT)
+    state["panel"].wait_connected()
+    expect_code(["--rate", 88200], 0)
     wait_unit(UNIT, "the requested rate", lambda d: d["configuration"][0] == 88200)
     wait_stored("the requested rate", lambda r: r.sample_rate == 88200)
-    state["panel"] = panel
 
 
 def log_of_a_faulted_session():
@@ -163,7 +164,7 @@ def log_of_a_faulted_session():
     wait_for("the removal", lambda: panel.title().endswith("No Device"))
     folder = log_folder()
     text = open(os.path.join(folder, "velpanel.log")).read()
-    for line in ("arrival VELMORA\\UNIT\\" + UNIT + ": driver 1.06", "request waiting for a unit: rate 88200 Hz",
+    for line in ("arrival VELMORA\\UNIT\\" + UNIT + ": driver 1.06", "request rate 88200 Hz: 4 ",
                  "send failed on VELMORA\\UNIT\\%s: Function error USBDevice::setDigitalOutSelector() "
                  "(I/O control 0x2200D0 command 3" % UNIT, "removal VELMORA\\UNIT\\" + UNIT,
                  "request load C:\\velpanel-e2e\\damaged.velpanel: 1"):
