@@ -105,6 +105,13 @@ void DiagnosticsLog::sendFailed(const USBDevice& unit, const char* message) {
     write("send failed on " + unit.instanceId() + ": " + message + " (" + detail + ")");
 }
 
+void DiagnosticsLog::unitFollowed(int32_t sampleRate, int32_t latency) {
+    // The rate or latency changed on the unit itself (an external clock, the
+    // driver): the record follows it.
+    write("the unit runs at " + std::to_string(sampleRate) + " Hz, latency " + std::to_string(latency) +
+          "; the record follows");
+}
+
 void DiagnosticsLog::recordSaved(bool written, const std::string& location) {
     const std::string text =
         escapeLogText(written ? "settings saved to " + location : "settings could NOT be saved to " + location);

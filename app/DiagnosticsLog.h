@@ -57,6 +57,7 @@ public:
     void unitRemoved(const USBDevice& unit) override;
     void sendFailed(const USBDevice& unit, const char* message) override;
     void recordSaved(bool written, const std::string& location) override;
+    void unitFollowed(int32_t sampleRate, int32_t latency) override;
 
 private:
     // Saves of one text, not yet written.

@@ -15,6 +15,13 @@ const std::string& CPanelApp::applicationName() {
     return name;
 }
 
+bool CPanelApp::panelProcessRuns() {
+    HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, MUTEX_NAME);
+    if (!mutex) return GetLastError() != ERROR_FILE_NOT_FOUND;
+    CloseHandle(mutex);
+    return true;
+}
+
 bool CPanelApp::anotherInstanceRuns() {
     instanceMutex_ = CreateMutexA(nullptr, TRUE, MUTEX_NAME);
     const DWORD error = GetLastError();

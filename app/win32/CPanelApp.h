@@ -23,6 +23,10 @@ public:
     // The executable's base name: the settings' key below REGISTRY_KEY and
     // the caption of the program's message boxes.
     static const std::string& applicationName();
+    // A panel process runs (from its first instruction to its end), whether
+    // or not its window takes requests yet; a mutex this process may not
+    // open exists all the same.
+    static bool panelProcessRuns();
 
 private:
     // True when another panel runs in this logon session. The handle of the

@@ -110,6 +110,14 @@ BOOL CPanelDlg::onInitDialog() {
     core_.pageList().select(0);
     tabControl_.setCheckState(1);
 
+    // From here on a second start finds the panel and its requests are taken.
+    // Nothing runs them before the start is over (the first scan has run)
+    // but the loop of a box of the start, which answers them at once; an
+    // Exit (the installer's) ends the panel from inside such a box.
+    requests_.attach(hwnd());
+    settingsMenu_.attach(hwnd());
+    setAppMainWindow(hwnd());
+
     // With no unit yet the tip says so; each arrival and removal renews it.
     if (!tray_.create(hwnd(), WM_TRAY_NOTIFY, trayTip(std::string(), 0).c_str(), icon_, IDR_TRAY_MENU)) {
         if (inBackground_)
@@ -121,8 +129,6 @@ BOOL CPanelDlg::onInitDialog() {
     }
     keyFilter_.install(&CPanelDlg::filterDialogKey, this);
 
-    requests_.attach(hwnd());
-    settingsMenu_.attach(hwnd());
     log_.write("start: " + narrow(GetCommandLineW()) + (inBackground_ ? " (in the background)" : ""));
 
     // The first scan runs now: a unit already attached arrives before the
@@ -130,9 +136,6 @@ BOOL CPanelDlg::onInitDialog() {
     startListener(&PanelCore::deviceCallback, &core_, VELMORA_INTERFACE_CLASS);
 
     PostMessageA(hwnd(), WM_HIDE_AT_START, 0, 0);
-    // Only now can a second start find the panel: its requests are taken
-    // from here on.
-    setAppMainWindow(hwnd());
     return TRUE; // the dialog manager sets the default focus
 }
 

@@ -30,12 +30,7 @@ constexpr DWORD kAskAgainMs = 250;
 
 DWORD since(DWORD start) { return GetTickCount() - start; }
 
-bool panelStarting() {
-    HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, CPanelApp::MUTEX_NAME);
-    if (!mutex) return GetLastError() != ERROR_FILE_NOT_FOUND;
-    CloseHandle(mutex);
-    return true;
-}
+bool panelStarting() { return CPanelApp::panelProcessRuns(); }
 
 // The running panel's window, waiting for one that is starting.
 HWND runningPanel() {

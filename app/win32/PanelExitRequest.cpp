@@ -10,17 +10,6 @@ namespace velmora {
 namespace {
 constexpr DWORD kPollMs = 50;
 
-// The mutex exists while a panel runs, from its first instruction to its end;
-// a mutex this process may not open exists all the same.
-bool panelMutexExists() {
-    HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, CPanelApp::MUTEX_NAME);
-    if (mutex) {
-        CloseHandle(mutex);
-        return true;
-    }
-    return GetLastError() != ERROR_FILE_NOT_FOUND;
-}
-
 class Deadline {
 public:
     explicit Deadline(DWORD limitMs) : start_(GetTickCount()), limit_(limitMs) {}
@@ -63,7 +52,7 @@ PanelExitOutcome requestPanelExit(DWORD limitMs) {
             ended = true;
             continue;
         }
-        if (!panelMutexExists()) return ended ? PanelExitOutcome::Ended : PanelExitOutcome::NoPanel;
+        if (!CPanelApp::panelProcessRuns()) return ended ? PanelExitOutcome::Ended : PanelExitOutcome::NoPanel;
         if (deadline.left() == 0) return PanelExitOutcome::NotInTime;
         Sleep(kPollMs);
     }

@@ -65,6 +65,8 @@ def panel_not_answering():
     """a panel that does not answer (its process stopped): setup waits its bound, stops with 4, kills nothing"""
     before = install_state()
     panel = story.panel(tray_box=False, expect_connected=False, command=[installed_exe(), "--background"])
+    # Stopped once it takes requests (its window exists a little earlier).
+    wine(installed_exe(), "--status")
     os.kill(panel.process.pid, signal.SIGSTOP)
     try:
         expect_refused(setup("/S"), EXIT_PANEL_RUNS, "VelPanel is running and did not end")

@@ -4,7 +4,8 @@
 A fader swept from the mouse wheel saves the record at every step: the log
 holds that burst as one line with its count, so that a few sweeps do not
 push the arrival line out. A request naming a file with a carriage return,
-a tab and an escape sequence in its name is logged on one line, escaped.
+a tab and an escape sequence in its name is refused and logged on one line,
+escaped.
 """
 import glob
 import re
@@ -50,11 +51,21 @@ def texts_are_escaped():
     before = log_text()
     name = "C:\\velpanel-e2e-log\\two\rlines\x1b[2J\t.velpanel"
     result = run_wine([VELPANEL, "--load", name], 30)
-    expect_equal(result.returncode, 1, "exit code of --load of a missing file")
+    expect_equal(result.returncode, 2, "exit code of --load of a name with control characters")
     lines = new_lines(before)
     expect_equal(len(lines), 1, "lines of the request (%r)" % lines)
     expect("two\\rlines\\x1b[2J\\t.velpanel" in lines[0], "the name is escaped: %r" % lines[0])
     expect(not re.search("[\x00-\x1f\x7f]", lines[0]), "no control character in the log")
 
 
-story.run([a_sweep_is_one_line, texts_are_escaped])
+def a_rate_the_unit_takes_is_logged():
+    """a rate changed on the unit itself is one line saying the record follows it"""
+    before = log_text()
+    sim("set", UNIT, "rate", "88200")
+    wait_stored("the unit's rate", lambda r: r.sample_rate == 88200)
+    wait_for("the line", lambda: [l for l in new_lines(before) if "runs at 88200 Hz" in l])
+    lines = [l for l in new_lines(before) if "the record follows" in l]
+    expect_equal(len(lines), 1, "lines of the followed rate (%r)" % lines)
+
+
+story.run([a_sweep_is_one_line, texts_are_escaped, a_rate_the_unit_takes_is_logged])
