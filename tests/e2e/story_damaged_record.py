@@ -41,8 +41,6 @@ def damaged_volumes_arrive_muted():
         want.out_mute[output] = 1
     want.latency = 4
     d = wait_unit_matches(UNIT, want)
-    expect_equal([d["codec"][VOLUME_REGISTER[o]] & 0x7F for o in range(8)],
-                 [sent_volume(want.out_volume[o], want.out_mute[o], 0) for o in range(8)], "volumes on the unit")
     expect_equal([d["codec"][VOLUME_REGISTER[o]] & 0x7F for o in (0, 2, 4)], [0, 0, 0], "the damaged outputs")
 
     text = wait_for("the notice", lambda: (lambda t: t if t.startswith(NOTICE) else None)(
