@@ -2,6 +2,7 @@
 
 #include "app/LogText.h"
 #include "app/RegularFile.h"
+#include "app/RepairNotice.h"
 #include "device/USBDevice.h"
 
 #include <cstdio>
@@ -110,6 +111,10 @@ void DiagnosticsLog::unitFollowed(int32_t sampleRate, int32_t latency) {
     // driver): the record follows it.
     write("the unit runs at " + std::to_string(sampleRate) + " Hz, latency " + std::to_string(latency) +
           "; the record follows");
+}
+
+void DiagnosticsLog::recordRepaired(const RecordRepair& repair) {
+    write("the stored record was damaged; repaired: " + repairLogText(repair));
 }
 
 void DiagnosticsLog::recordSaved(bool written, const std::string& location) {

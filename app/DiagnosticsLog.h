@@ -58,6 +58,7 @@ public:
     void sendFailed(const USBDevice& unit, const char* message) override;
     void recordSaved(bool written, const std::string& location) override;
     void unitFollowed(int32_t sampleRate, int32_t latency) override;
+    void recordRepaired(const RecordRepair& repair) override;
 
 private:
     // Saves of one text, not yet written.

@@ -1,6 +1,7 @@
 #include "app/PanelCore.h"
 
 #include "app/PanelTitle.h"
+#include "app/RepairNotice.h"
 #include "device/USBDevice.h"
 #include "settings/ArrivalRecord.h"
 #include "settings/SampleRates.h"
@@ -110,14 +111,18 @@ void PanelCore::arrive(USBDevice* device) {
 
     controller_.setSender(sendStepsToDevice, device);
 
-    const PanelSettings record = chooseArrivalRecord(store_, device);
+    RecordRepair repair;
+    const PanelSettings record = chooseArrivalRecord(store_, device, &repair);
 
     pageList_.sendDevice(device);
 
     // The master copy describes no unit now: every setting of the record is
     // sent, whatever a page may have stored while no unit was there.
     makeBlank(settings_);
-    if (applyAll(record, ticket) == Outcome::UnitLeft) return;
+    if (applyAll(record, ticket) == Outcome::UnitLeft) {
+        tellRepair(repair);
+        return;
+    }
 
     view_.setTitle(panelTitle(true).c_str());
     view_.showTrayIcon(true);
@@ -125,6 +130,14 @@ void PanelCore::arrive(USBDevice* device) {
     view_.startTimer(STATUS_TIMER, STATUS_PERIOD_MS);
 
     observers_.unitArrived(*device, settings_);
+    tellRepair(repair);
+}
+
+void PanelCore::tellRepair(const RecordRepair& repair) {
+    if (!repair.any()) return;
+    observers_.recordRepaired(repair);
+    // Posted now that the arrival is over, so that none of its boxes shows it.
+    postNotice(repairNoticeText(repair));
 }
 
 PanelCore::Outcome PanelCore::applyAll(const PanelSettings& record, Ticket ticket) {
@@ -491,12 +504,16 @@ void PanelCore::afterWrite(SaveResult result) {
         observers_.recordSaved(result == SaveResult::Written, keeper_.location());
     // Told once per run, from the window's own loop rather than from inside
     // whatever operation was saving.
-    if (keeper_.takeFailureNotice()) view_.scheduleNotice();
+    if (keeper_.takeFailureNotice()) postNotice(keeper_.failureText());
+}
+
+void PanelCore::postNotice(const std::string& text) {
+    if (notices_.add(text)) view_.scheduleNotice();
 }
 
 void PanelCore::onNotice() {
-    if (quitting_) return;
-    const std::string text = keeper_.failureText();
+    std::string text;
+    if (!notices_.take(text) || quitting_) return;
     BoxScope box(*this);
     view_.showNotice(text.c_str());
 }

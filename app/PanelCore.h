@@ -7,6 +7,7 @@
 #include "app/CurrentUnit.h"
 #include "app/MenuCommands.h"
 #include "app/MeterSmoothing.h"
+#include "app/NoticeQueue.h"
 #include "app/PanelEvents.h"
 #include "app/PanelEventsFanout.h"
 #include "app/PanelView.h"
@@ -29,6 +30,7 @@ namespace velmora {
 
 class SettingsStore;
 class USBDevice;
+struct RecordRepair;
 
 enum PanelTimer : unsigned {
     METER_TIMER = 1,
@@ -75,7 +77,7 @@ public:
     void onClose();
     void onHideAtStart();
     void onDestroy();
-    // The callback of PanelView::scheduleNotice.
+    // The callback of PanelView::scheduleNotice: shows the next notice.
     void onNotice();
 
     // Who hears of the panel's changes besides the tray tip (none: nobody
@@ -162,6 +164,10 @@ private:
     void save(const PanelSettings& record);
     void saveIfChanged(const PanelSettings& record);
     void afterWrite(SaveResult result);
+    // Queues a notice for the window's own loop (once per text and run).
+    void postNotice(const std::string& text);
+    // Logs a repaired stored record and tells the user after the arrival.
+    void tellRepair(const RecordRepair& repair);
 
     PanelView& view_;
     SettingsStore& store_;
@@ -179,6 +185,7 @@ private:
     TrayTipListener trayTip_{view_};
     PanelEventsFanout observers_; // the tray tip, then the listener set
     RefusedSends refused_;
+    NoticeQueue notices_;
     bool quitting_ = false; // Exit was chosen: no more boxes
 };
 

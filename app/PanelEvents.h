@@ -14,6 +14,7 @@
 namespace velmora {
 
 class USBDevice;
+struct RecordRepair;
 
 class PanelEvents {
 public:
@@ -37,6 +38,9 @@ public:
         (void)sampleRate;
         (void)latency;
     }
+    // The stored record an arrival loaded had damaged fields; they were
+    // repaired before the record was sent (told after unitArrived).
+    virtual void recordRepaired(const RecordRepair& repair) { (void)repair; }
 
 protected:
     ~PanelEvents() = default;

@@ -35,6 +35,9 @@ public:
     void unitFollowed(int32_t sampleRate, int32_t latency) override {
         for (PanelEvents* l : listeners_) l->unitFollowed(sampleRate, latency);
     }
+    void recordRepaired(const RecordRepair& repair) override {
+        for (PanelEvents* l : listeners_) l->recordRepaired(repair);
+    }
 
 private:
     std::vector<PanelEvents*> listeners_;

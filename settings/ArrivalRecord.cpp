@@ -24,8 +24,8 @@ void makeDefaultSettings(PanelSettings& record, USBDevice* device) {
     readVersions(record, device);
 }
 
-PanelSettings chooseArrivalRecord(SettingsStore& store, USBDevice* device) {
-    PanelSettings record = loadSettingsOrDefaults(store);
+PanelSettings chooseArrivalRecord(SettingsStore& store, USBDevice* device, RecordRepair* repair) {
+    PanelSettings record = loadSettingsOrDefaults(store, repair);
     readVersions(record, device);
     setPanelVersion(record);
     return record;

@@ -15,8 +15,9 @@ void makeDefaultSettings(PanelSettings& record, USBDevice* device);
 
 // Loads the stored record (defaults when it is missing or not 352 bytes);
 // a stored sample rate other than the four rates discards the whole record
-// for the defaults. Then the versions are read from `device` and the panel
-// version is set to 1.6. The store is only read.
-PanelSettings chooseArrivalRecord(SettingsStore& store, USBDevice* device);
+// for the defaults, a damaged field is repaired (repairRecord; `repair`, when
+// given, learns what changed). Then the versions are read from `device` and
+// the panel version is set to 1.6. The store is only read.
+PanelSettings chooseArrivalRecord(SettingsStore& store, USBDevice* device, RecordRepair* repair = nullptr);
 
 } // namespace velmora

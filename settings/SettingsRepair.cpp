@@ -18,14 +18,21 @@ bool isBit(int32_t value) { return value == 0 || value == 1; }
 
 bool isValidLatency(int32_t latency) { return latency >= 1 && latency <= 6; }
 
-uint32_t repairSettings(PanelSettings& record) {
+RecordRepair repairRecord(PanelSettings& record) {
     PanelSettings defaults;
     makeDefaultSettings(defaults);
 
+    RecordRepair result;
     uint32_t repaired = 0;
     for (int i = 0; i < OUTPUT_COUNT; ++i) {
-        repaired |= keepOr(record.outVolume[i], record.outVolume[i] <= 127, defaults.outVolume[i], REPAIRED_VOLUME);
         repaired |= keepOr(record.outMute[i], isBit(record.outMute[i]), defaults.outMute[i], REPAIRED_MUTE);
+        if (keepOr(record.outVolume[i], record.outVolume[i] <= 127, defaults.outVolume[i], REPAIRED_VOLUME)) {
+            // The default volume is the loudest: the output stays silent
+            // until the user sets it again.
+            record.outMute[i] = 1;
+            result.mutedOutputs = uint8_t(result.mutedOutputs | (1u << i));
+            repaired |= REPAIRED_VOLUME;
+        }
     }
     for (int k = 0; k < OUTPUT_PAIRS; ++k)
         repaired |= keepOr(record.outLink[k], isBit(record.outLink[k]), defaults.outLink[k], REPAIRED_LINK);
@@ -43,7 +50,10 @@ uint32_t repairSettings(PanelSettings& record) {
     repaired |= keepOr(record.outputChannels, record.outputChannels >= 1 && record.outputChannels <= 64,
                        defaults.outputChannels, REPAIRED_CHANNELS);
     repaired |= keepOr(record.latency, isValidLatency(record.latency), defaults.latency, REPAIRED_LATENCY);
-    return repaired;
+    result.fields = repaired;
+    return result;
 }
+
+uint32_t repairSettings(PanelSettings& record) { return repairRecord(record).fields; }
 
 } // namespace velmora

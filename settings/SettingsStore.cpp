@@ -19,7 +19,8 @@ bool loadSettings(SettingsStore& store, PanelSettings& record) {
     return true;
 }
 
-PanelSettings loadSettingsOrDefaults(SettingsStore& store) {
+PanelSettings loadSettingsOrDefaults(SettingsStore& store, RecordRepair* repair) {
+    if (repair) *repair = RecordRepair();
     PanelSettings record;
     if (!loadSettings(store, record) || !isValidSampleRate(record.sampleRate)) {
         makeDefaultSettings(record);
@@ -27,7 +28,8 @@ PanelSettings loadSettingsOrDefaults(SettingsStore& store) {
     }
     // A damaged field is not sent as it stands: it takes its default and the
     // rest of the user's record is kept.
-    repairSettings(record);
+    const RecordRepair repaired = repairRecord(record);
+    if (repair) *repair = repaired;
     return record;
 }
 

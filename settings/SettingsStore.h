@@ -29,11 +29,14 @@ public:
 // value of exactly 352 bytes was read; otherwise the record stays zero.
 bool loadSettings(SettingsStore& store, PanelSettings& record);
 
+struct RecordRepair;
+
 // The record a unit starts from: the stored one when it was read whole and
-// holds one of the four sample rates, with every damaged field back at its
-// default; the defaults (every field) otherwise. Versions are left as loaded
-// (zero in the defaults).
-PanelSettings loadSettingsOrDefaults(SettingsStore& store);
+// holds one of the four sample rates, with every damaged field repaired
+// (repairRecord); the defaults (every field) otherwise. Versions are left as
+// loaded (zero in the defaults). `repair`, when given, learns what the
+// repair changed (nothing for the defaults).
+PanelSettings loadSettingsOrDefaults(SettingsStore& store, RecordRepair* repair = nullptr);
 
 enum class SaveResult {
     Written,      // the 352 bytes replaced the stored value

@@ -3,9 +3,13 @@
 // operation touches a unit that left, the master stays as the removal saved
 // it, queued input is not taken, and the store always holds a whole record
 // that is either the old or the new one.
+#include "app/DiagnosticsLog.h"
 #include "tests/app/PanelHarness.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
 
 namespace velmora {
 namespace {
@@ -240,6 +244,7 @@ TEST(DamagedRecord, EachDamagedFieldIsSentAndShownAsItsDefault) {
 
     PanelSettings want = stored;
     want.outVolume[6] = 127;
+    want.outMute[6] = 1; // a damaged volume is never sent at 0.0 dB
     want.outMute[1] = 0;
     want.outputLevel = 0;
     want.digitalOutSelector = 0;
@@ -250,6 +255,7 @@ TEST(DamagedRecord, EachDamagedFieldIsSentAndShownAsItsDefault) {
     const PanelSettings shown = panel.control->records.back();
     EXPECT_EQ(shown.outVolume[0], 100);
     EXPECT_EQ(shown.outVolume[6], 127);
+    EXPECT_EQ(shown.outMute[6], 1);
     EXPECT_EQ(shown.outputLevel, 0);
     EXPECT_EQ(shown.digitalOutSelector, 0);
     EXPECT_EQ(panel.stored().outputLevel, 0);
@@ -260,6 +266,73 @@ TEST(DamagedRecord, EachDamagedFieldIsSentAndShownAsItsDefault) {
     panel.core.onStatusTimer();
     EXPECT_EQ(panel.core.settings().latency, 4);
     EXPECT_EQ(panel.stored().latency, 4);
+}
+
+TEST(DamagedRecord, DamagedVolumesArriveMutedAndTheUserIsToldOnceAfterTheArrival) {
+    Unit unit;
+    Panel panel;
+    PanelSettings stored = defaults();
+    const uint8_t volumes[8] = {200, 127, 140, 0, 128, 60, 127, 126};
+    std::memcpy(stored.outVolume, volumes, sizeof volumes);
+    stored.outMute[2] = 0xFF; // damaged too: muted all the same
+    stored.latency = 9;
+    panel.storeRecord(stored);
+    // The damage stays in the store, so every arrival repairs it anew; and
+    // the arrival shows a box of its own (the configuration is refused).
+    panel.store.failWrites(true);
+    vm_inject_fault(&unit.model, VM_IOCTL_COMMAND, 9, VM_FAULT_FAIL, 1);
+    int scheduledWhileArrivalBox = -1;
+    panel.view.whileBoxOpen = [&](const std::string&) { scheduledWhileArrivalBox = panel.view.noticesScheduled; };
+    const std::string logPath = ::testing::TempDir() + "repair.log";
+    std::remove(logPath.c_str());
+    DiagnosticsLog log(logPath);
+    panel.core.setEvents(&log);
+
+    panel.arrive(unit);
+
+    // The log tells it after the arrival's line.
+    panel.core.setEvents(nullptr);
+    std::stringstream logged;
+    logged << std::ifstream(logPath).rdbuf();
+    const std::string text = logged.str();
+    const size_t repairLine = text.find(
+        "the stored record was damaged; repaired: volume of outputs 1, 3, 5 (muted); an output's mute; the latency\n");
+    ASSERT_NE(repairLine, std::string::npos) << text;
+    EXPECT_LT(text.find("arrival "), repairLine) << text;
+
+    PanelSettings want = stored;
+    for (int output : {0, 2, 4}) {
+        want.outVolume[output] = 127;
+        want.outMute[output] = 1;
+    }
+    want.latency = 4;
+    want.sampleRate = unit.model.config[0]; // the refused rate is not taken
+    expectUnitHolds(unit.model, want);
+    EXPECT_EQ(panel.control->records.back().outMute[4], 1);
+
+    // Not a box inside the arrival: posted once it is over, and shown from
+    // the window's loop in a box that counts as open.
+    ASSERT_EQ(panel.view.errors.size(), 1u);
+    EXPECT_EQ(scheduledWhileArrivalBox, 0);
+    EXPECT_TRUE(panel.view.notices.empty());
+    EXPECT_EQ(panel.view.noticesScheduled, 2); // the failed save, the repair
+    bool boxCounted = false;
+    panel.view.whileBoxOpen = [&](const std::string&) { boxCounted = panel.core.boxOpen(); };
+    panel.core.onNotice();
+    panel.core.onNotice();
+    panel.core.onNotice(); // one callback too many shows nothing
+    ASSERT_EQ(panel.view.notices.size(), 2u);
+    EXPECT_TRUE(boxCounted);
+    EXPECT_EQ(panel.view.notices[1],
+              "Outputs 1, 3 and 5 had a damaged volume in your stored settings; they were muted. Set their volume "
+              "on the Control page, then unmute them.\n\nAlso damaged and set back to the default: an output's "
+              "mute and the latency.");
+
+    // The same damage found again in this run is not told again.
+    panel.remove(unit);
+    panel.arrive(unit);
+    EXPECT_EQ(panel.view.noticesScheduled, 2);
+    EXPECT_EQ(unit.model.codec[VOLUME_REGISTER[2]], 0x80);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // rule that a blank record never replaces what is stored.
 #include "settings/MemorySettingsStore.h"
 #include "tests/support/SettingsRecords.h"
+#include "settings/SettingsRepair.h"
 #include "settings/SettingsStore.h"
 
 #include <gtest/gtest.h>
@@ -115,8 +116,11 @@ TEST(LoadSettingsOrDefaults, ASoundRecordComesBackAsStoredADamagedFieldTakesItsD
         void (*expect)(PanelSettings&, const PanelSettings&);
     };
     const Damage cases[] = {
-        {"volume 200", [](PanelSettings& r) { r.outVolume[3] = 200; },
-         [](PanelSettings& r, const PanelSettings& d) { r.outVolume[3] = d.outVolume[3]; }},
+        {"volume 200", [](PanelSettings& r) { r.outVolume[2] = 200; },
+         [](PanelSettings& r, const PanelSettings& d) {
+             r.outVolume[2] = d.outVolume[2];
+             r.outMute[2] = 1;
+         }},
         {"mute 0xFF", [](PanelSettings& r) { r.outMute[6] = 0xFF; },
          [](PanelSettings& r, const PanelSettings& d) { r.outMute[6] = d.outMute[6]; }},
         {"link 2", [](PanelSettings& r) { r.outLink[1] = 2; },
@@ -146,6 +150,33 @@ TEST(LoadSettingsOrDefaults, ASoundRecordComesBackAsStoredADamagedFieldTakesItsD
         MemorySettingsStore store(bytesOf(damaged));
         EXPECT_EQ(bytesOf(loadSettingsOrDefaults(store)), bytesOf(want)) << c.what;
     }
+}
+
+TEST(LoadSettingsOrDefaults, AnOutputWithADamagedVolumeIsMutedAtTheDefaultVolume) {
+    const PanelSettings d = defaults();
+    PanelSettings stored = userRecord(); // outputs 2, 4, 6, 8 muted
+    const uint8_t volumes[8] = {200, 0, 140, 127, 128, 126, 20, 255};
+    std::memcpy(stored.outVolume, volumes, sizeof volumes);
+    stored.outMute[4] = 7; // damaged as well
+    stored.latency = 0;
+    MemorySettingsStore store(bytesOf(stored));
+    RecordRepair repair;
+    const PanelSettings got = loadSettingsOrDefaults(store, &repair);
+
+    PanelSettings want = stored;
+    for (int output : {0, 2, 4, 7}) {
+        want.outVolume[output] = d.outVolume[output];
+        want.outMute[output] = 1;
+    }
+    want.latency = d.latency;
+    EXPECT_EQ(bytesOf(got), bytesOf(want));
+    EXPECT_EQ(repair.mutedOutputs, 0x95);
+    EXPECT_EQ(repair.fields, uint32_t(REPAIRED_VOLUME | REPAIRED_MUTE | REPAIRED_LATENCY));
+
+    // A record that gives the defaults reports no repair.
+    MemorySettingsStore shortValue(std::vector<uint8_t>(351, 0x11));
+    loadSettingsOrDefaults(shortValue, &repair);
+    EXPECT_TRUE(!repair.any() && repair.mutedOutputs == 0);
 }
 
 TEST(SaveSettings, WritesTheRecordAndABlankRecordNeverReplacesIt) {
