@@ -93,6 +93,11 @@ void PanelCore::onDeviceEvent(USBDevice* device, DeviceEvent event) {
     case DEVICE_ARRIVED: arrive(device); break;
     case DEVICE_REMOVED: remove(device); break;
     case DEVICE_STATE_CHANGED: stateChanged(device); break;
+    case DEVICE_UNITS_SCANNED:
+        // The units were looked for after a wake: a unit that came back
+        // meanwhile has arrived and taken the record; one that stayed gets it now.
+        if (attendance_.applyDue()) applyRecordAgain();
+        break;
     default: break;
     }
 }
@@ -117,14 +122,86 @@ void PanelCore::arrive(USBDevice* device) {
     // The master copy describes no unit now: every setting of the record is
     // sent, whatever a page may have stored while no unit was there.
     makeBlank(settings_);
-    if (applyAll(record, ticket) == Outcome::UnitLeft) return;
+    const bool applied = attendance_.mayTouchUnit();
+    if (applied) {
+        if (applyAll(record, ticket) == Outcome::UnitLeft) return;
+        attendance_.recordApplied();
+    } else {
+        // The host sleeps or another session has the console: the unit is
+        // left alone, and gets the record once it may be touched again.
+        settings_ = record;
+        showSettings(settings_);
+    }
 
     view_.setTitle(panelTitle(true).c_str());
     view_.showTrayIcon(true);
-    view_.startTimer(METER_TIMER, METER_PERIOD_MS);
-    view_.startTimer(STATUS_TIMER, STATUS_PERIOD_MS);
+    if (applied) startTimers();
 
     observers_.unitArrived(*device, settings_);
+}
+
+void PanelCore::applyRecordAgain() {
+    if (!attendance_.mayTouchUnit()) return;
+    if (!unit_.isOpen()) {
+        // No unit to apply it to: the next arrival applies the record.
+        attendance_.recordApplied();
+        return;
+    }
+    const Ticket ticket = unit_.ticket();
+    // The master is the user's record: nothing the unit reported was taken
+    // into it since the record was last applied. A master that holds none
+    // (the unit came while it was left alone) gives way to the stored one.
+    const PanelSettings record =
+        SettingsKeeper::isStorable(settings_) ? settings_ : chooseArrivalRecord(store_, unit_.get());
+    // Every setting is sent: the unit may have lost them all.
+    makeBlank(settings_);
+    if (applyAll(record, ticket) == Outcome::UnitLeft) return;
+    attendance_.recordApplied();
+    startTimers();
+}
+
+void PanelCore::startTimers() {
+    if (attendance_.metersWanted()) view_.startTimer(METER_TIMER, METER_PERIOD_MS);
+    view_.startTimer(STATUS_TIMER, STATUS_PERIOD_MS);
+}
+
+void PanelCore::stopTimers() {
+    view_.stopTimer(METER_TIMER);
+    view_.stopTimer(STATUS_TIMER);
+}
+
+void PanelCore::onPowerEvent(uint32_t event) { takeStep(attendance_.onPower(event)); }
+
+void PanelCore::onSessionChange(uint32_t change) {
+    takeStep(attendance_.onSession(change));
+    trayTip_.setAway(!attendance_.atConsole());
+}
+
+void PanelCore::startAtConsole(bool atConsole) {
+    attendance_.startAtConsole(atConsole);
+    trayTip_.setAway(!atConsole);
+}
+
+void PanelCore::takeStep(PowerAndSession::Step step) {
+    using Step = PowerAndSession::Step;
+    switch (step) {
+    case Step::None: break;
+    case Step::LetGo: stopTimers(); break;
+    case Step::LookForUnit:
+        stopTimers();
+        view_.lookForUnits();
+        break;
+    case Step::ApplyRecord: applyRecordAgain(); break;
+    case Step::MetersOff:
+    case Step::MetersOn:
+        // No frame read before the lock is shown after it: the meters rest
+        // until the first fresh read.
+        view_.stopTimer(METER_TIMER);
+        meters_.clear();
+        pageList_.sendMeters(meters_.history());
+        if (unit_.isOpen() && attendance_.metersWanted()) view_.startTimer(METER_TIMER, METER_PERIOD_MS);
+        break;
+    }
 }
 
 PanelCore::Outcome PanelCore::applyAll(const PanelSettings& record, Ticket ticket) {
@@ -158,6 +235,9 @@ void PanelCore::remove(USBDevice* device) {
 
 void PanelCore::stateChanged(USBDevice* device) {
     if (!device || device != unit_.get()) return;
+    // Until the user's record is back on the unit, what it reports is its
+    // power-on state or another session's settings, not the user's.
+    if (!attendance_.followsUnit()) return;
     const int32_t rateBefore = settings_.sampleRate;
     const int32_t latencyBefore = settings_.latency;
     int32_t config[5] = {};
@@ -414,8 +494,9 @@ bool PanelCore::followUnit(int32_t deviceRate, int32_t deviceLatency) {
     // the unit itself, or a menu choice that did not reach it): the master
     // follows the unit, so that the store keeps what the unit runs at. Only a
     // master that holds a unit's record follows, only to values the next load
-    // accepts, and it is written once, not on every tick.
-    if (!isValidSampleRate(settings_.sampleRate)) return false;
+    // accepts, and it is written once, not on every tick. A unit that does
+    // not hold the user's record yet is not followed.
+    if (!isValidSampleRate(settings_.sampleRate) || !attendance_.followsUnit()) return false;
     bool followed = false;
     if (isValidSampleRate(deviceRate) && deviceRate != settings_.sampleRate) {
         settings_.sampleRate = deviceRate;
@@ -515,13 +596,14 @@ void PanelCore::onMeterTimer() {
         meters_.clear();
         return;
     }
+    if (!attendance_.metersWanted()) return;
     if (!device->readMeters(meterRead_.level)) return;
     meters_.take(meterRead_);
     pageList_.sendMeters(meters_.history());
 }
 
 void PanelCore::onStatusTimer() {
-    if (!unit_.get()) return;
+    if (!unit_.get() || !attendance_.followsUnit()) return;
     const int32_t rateBefore = settings_.sampleRate;
     const int32_t latencyBefore = settings_.latency;
     refreshFromDevice(settings_);
