@@ -160,6 +160,15 @@ void PanelCore::applyRecordAgain() {
     startTimers();
 }
 
+bool PanelCore::refusedWhileLeftAlone() {
+    // The unit is another session's meanwhile, or the host sleeps: a change
+    // is neither sent nor taken into the user's record; the pages and the
+    // radio pairs show the record again.
+    if (!unit_.isOpen() || attendance_.mayTouchUnit()) return false;
+    showSettings(settings_);
+    return true;
+}
+
 void PanelCore::startTimers() {
     if (attendance_.metersWanted()) view_.startTimer(METER_TIMER, METER_PERIOD_MS);
     view_.startTimer(STATUS_TIMER, STATUS_PERIOD_MS);
@@ -337,6 +346,7 @@ void PanelCore::applyMixer(PanelSettings candidate) {
     // box: the rest of it is not applied either.
     if (firstHalf.unitLeft) return;
     if (!gate_.accept()) return;
+    if (refusedWhileLeftAlone()) return;
     commitMixer(candidate, unit_.ticket(), firstHalf.failed);
 }
 
@@ -685,6 +695,7 @@ bool PanelCore::setOutputLevel(int level) {
     view_.setRadioCheck(ID_LEVEL_BALANCED, false);
     view_.setRadioCheck(ID_LEVEL_UNBALANCED, false);
     view_.setRadioCheck(ID_LEVEL_BALANCED + unsigned(level), true);
+    if (refusedWhileLeftAlone()) return false;
     // A unit that did not open holds no settings: a record made from the
     // blank master would be no record at all.
     if (!unitOpen()) return false;
@@ -703,6 +714,7 @@ bool PanelCore::setDigitalFormat(int format) {
     view_.setRadioCheck(ID_FORMAT_CONSUMER, false);
     view_.setRadioCheck(ID_FORMAT_PROFESSIONAL, false);
     view_.setRadioCheck(ID_FORMAT_CONSUMER + unsigned(format), true);
+    if (refusedWhileLeftAlone()) return false;
     if (!unitOpen()) return false;
     const uint64_t mark = refused_.count();
     PanelSettings record = settings_;

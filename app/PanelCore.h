@@ -151,6 +151,8 @@ private:
     void applyRecordAgain();
     void startTimers();
     void stopTimers();
+    // A user change that comes while the unit is left alone is not taken.
+    bool refusedWhileLeftAlone();
     void remove(USBDevice* device);
     void stateChanged(USBDevice* device);
     template <typename Send>
