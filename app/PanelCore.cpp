@@ -1,5 +1,6 @@
 #include "app/PanelCore.h"
 
+#include "app/MenuChecks.h"
 #include "app/PanelTitle.h"
 #include "device/USBDevice.h"
 #include "settings/ArrivalRecord.h"
@@ -480,21 +481,7 @@ void PanelCore::refreshFromDevice(PanelSettings record) {
     }
 
     status_.update({clock, rate, latencyText_, inputs, outputs});
-
-
-    for (unsigned item : RATE_MENU_ITEMS) view_.setMenuCheck(item, false);
-    if (device && sampleRateIndex(rate) >= 0) view_.setMenuCheck(RATE_MENU_ITEMS[sampleRateIndex(rate)], true);
-
-    for (unsigned item = CMD_LATENCY_FIRST; item <= CMD_LATENCY_LAST; ++item) view_.setMenuCheck(item, false);
-    if (device && latency >= 1 && latency <= 6) view_.setMenuCheck(CMD_RATE_96000 + unsigned(latency), true);
-
-    view_.setMenuCheck(CMD_CLOCK_AUTO, false);
-    view_.setMenuCheck(CMD_CLOCK_INTERNAL, false);
-    if (device) {
-        const int32_t mode = device->getClockMode();
-        if (mode == 0) view_.setMenuCheck(CMD_CLOCK_AUTO, true);
-        else if (mode == 1) view_.setMenuCheck(CMD_CLOCK_INTERNAL, true);
-    }
+    showMenuChecks(view_, device != nullptr, rate, latency, device ? device->getClockMode() : -1);
 
     if (device) followUnit(deviceRateKnown ? rate : 0, deviceLatency);
 }
