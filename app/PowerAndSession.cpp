@@ -8,6 +8,7 @@ PowerAndSession::Step PowerAndSession::onPower(uint32_t event) {
         asleep_ = true;
         applyDue_ = true;
         return Step::LetGo;
+    case POWER_RESUME_CRITICAL:
     case POWER_RESUME_SUSPEND:
     case POWER_RESUME_AUTOMATIC:
         // Either or both come, in any order; a resume whose suspend was

@@ -20,6 +20,7 @@ class PowerAndSession {
 public:
     // Power broadcast events (the message's wParam).
     static constexpr uint32_t POWER_SUSPEND = 0x0004;
+    static constexpr uint32_t POWER_RESUME_CRITICAL = 0x0006; // after a sleep no suspend was told of
     static constexpr uint32_t POWER_RESUME_SUSPEND = 0x0007;
     static constexpr uint32_t POWER_RESUME_AUTOMATIC = 0x0012;
     // Session changes of the panel's own session (the message's wParam).
