@@ -82,23 +82,6 @@ TEST(PanelSleep, UnitResetDuringSleepGetsTheRecordBackAndTheStoreNeverTakesItsPo
     }
 }
 
-TEST(PanelSleep, UnitThatLeftDuringSleepIsAPlainArrivalWhenItComesBack) {
-    Session s;
-    s.panel.core.onPowerEvent(PS::POWER_SUSPEND);
-    s.panel.core.onPowerEvent(PS::POWER_RESUME_AUTOMATIC);
-    s.panel.remove(s.unit); // the scan after the wake finds it gone
-    s.scanned();
-    EXPECT_TRUE(sameBytes(s.panel.stored(), s.accepted));
-
-    Unit again; // seconds later, at its power-on values
-    s.panel.arrive(again);
-    expectUnitHolds(again.model, s.user);
-    EXPECT_TRUE(sameBytes(s.panel.stored(), s.accepted));
-    vm_hw_set_latency(&again.model, 5); // followed at once: nothing is left due
-    s.panel.stateChanged(again);
-    EXPECT_EQ(s.panel.stored().latency, 5);
-}
-
 TEST(PanelConsole, AnotherSessionsChangesNeverReachTheRecordAndTheRecordReturnsWithTheConsole) {
     for (uint32_t away : {PS::SESSION_CONSOLE_DISCONNECT, PS::SESSION_REMOTE_CONNECT}) {
         Session s;
