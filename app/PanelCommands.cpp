@@ -31,8 +31,9 @@ bool PanelCommands::mayChange(CommandOutcome& outcome) const {
         outcome.status = CommandStatus::BoxOpen;
         return false;
     }
+    // While another session has the console, the unit is not this user's to change.
     const USBDevice* unit = core_.currentDevice();
-    if (!unit || !unit->isOpen()) {
+    if (!unit || !unit->isOpen() || core_.leavesUnitAlone()) {
         outcome.status = CommandStatus::NoUnit;
         return false;
     }

@@ -1,5 +1,6 @@
 #include "app/PanelCore.h"
 
+#include "app/MenuChecks.h"
 #include "app/PanelTitle.h"
 #include "app/RepairNotice.h"
 #include "device/USBDevice.h"
@@ -94,6 +95,11 @@ void PanelCore::onDeviceEvent(USBDevice* device, DeviceEvent event) {
     case DEVICE_ARRIVED: arrive(device); break;
     case DEVICE_REMOVED: remove(device); break;
     case DEVICE_STATE_CHANGED: stateChanged(device); break;
+    case DEVICE_UNITS_SCANNED:
+        // The units were looked for after a wake: a unit that came back
+        // meanwhile has arrived and taken the record; one that stayed gets it now.
+        if (attendance_.applyDue()) applyRecordAgain();
+        break;
     default: break;
     }
 }
@@ -119,15 +125,23 @@ void PanelCore::arrive(USBDevice* device) {
     // The master copy describes no unit now: every setting of the record is
     // sent, whatever a page may have stored while no unit was there.
     makeBlank(settings_);
-    if (applyAll(record, ticket) == Outcome::UnitLeft) {
-        tellRepair(repair);
-        return;
+    const bool applied = attendance_.mayTouchUnit();
+    if (applied) {
+        if (applyAll(record, ticket) == Outcome::UnitLeft) {
+            tellRepair(repair);
+            return;
+        }
+        attendance_.recordApplied();
+    } else {
+        // The host sleeps or another session has the console: the unit is
+        // left alone, and gets the record once it may be touched again.
+        settings_ = record;
+        showSettings(settings_);
     }
 
     view_.setTitle(panelTitle(true).c_str());
     view_.showTrayIcon(true);
-    view_.startTimer(METER_TIMER, METER_PERIOD_MS);
-    view_.startTimer(STATUS_TIMER, STATUS_PERIOD_MS);
+    if (applied) startTimers();
 
     observers_.unitArrived(*device, settings_);
     tellRepair(repair);
@@ -138,6 +152,79 @@ void PanelCore::tellRepair(const RecordRepair& repair) {
     observers_.recordRepaired(repair);
     // Posted now that the arrival is over, so that none of its boxes shows it.
     postNotice(repairNoticeText(repair));
+}
+
+void PanelCore::applyRecordAgain() {
+    if (!attendance_.mayTouchUnit()) return;
+    if (!unit_.isOpen()) {
+        // No unit to apply it to: the next arrival applies the record.
+        attendance_.recordApplied();
+        return;
+    }
+    const Ticket ticket = unit_.ticket();
+    // The master is the user's record: nothing the unit reported was taken
+    // into it since the record was last applied. A master that holds none
+    // (the unit came while it was left alone) gives way to the stored one.
+    const PanelSettings record =
+        SettingsKeeper::isStorable(settings_) ? settings_ : chooseArrivalRecord(store_, unit_.get());
+    // Every setting is sent: the unit may have lost them all.
+    makeBlank(settings_);
+    if (applyAll(record, ticket) == Outcome::UnitLeft) return;
+    attendance_.recordApplied();
+    startTimers();
+}
+
+bool PanelCore::refusedWhileLeftAlone() {
+    // The unit is another session's meanwhile, or the host sleeps: a change
+    // is neither sent nor taken into the user's record; the pages and the
+    // radio pairs show the record again.
+    if (!unit_.isOpen() || attendance_.mayTouchUnit()) return false;
+    showSettings(settings_);
+    return true;
+}
+
+void PanelCore::startTimers() {
+    if (attendance_.metersWanted()) view_.startTimer(METER_TIMER, METER_PERIOD_MS);
+    view_.startTimer(STATUS_TIMER, STATUS_PERIOD_MS);
+}
+
+void PanelCore::stopTimers() {
+    view_.stopTimer(METER_TIMER);
+    view_.stopTimer(STATUS_TIMER);
+}
+
+void PanelCore::onPowerEvent(uint32_t event) { takeStep(attendance_.onPower(event)); }
+
+void PanelCore::onSessionChange(uint32_t change) {
+    takeStep(attendance_.onSession(change));
+    trayTip_.setAway(!attendance_.atConsole());
+}
+
+void PanelCore::startAtConsole(bool atConsole) {
+    attendance_.startAtConsole(atConsole);
+    trayTip_.setAway(!atConsole);
+}
+
+void PanelCore::takeStep(PowerAndSession::Step step) {
+    using Step = PowerAndSession::Step;
+    switch (step) {
+    case Step::None: break;
+    case Step::LetGo: stopTimers(); break;
+    case Step::LookForUnit:
+        stopTimers();
+        view_.lookForUnits();
+        break;
+    case Step::ApplyRecord: applyRecordAgain(); break;
+    case Step::MetersOff:
+    case Step::MetersOn:
+        // No frame read before the lock is shown after it: the meters rest
+        // until the first fresh read.
+        view_.stopTimer(METER_TIMER);
+        meters_.clear();
+        pageList_.sendMeters(meters_.history());
+        if (unit_.isOpen() && attendance_.metersWanted()) view_.startTimer(METER_TIMER, METER_PERIOD_MS);
+        break;
+    }
 }
 
 PanelCore::Outcome PanelCore::applyAll(const PanelSettings& record, Ticket ticket) {
@@ -171,6 +258,9 @@ void PanelCore::remove(USBDevice* device) {
 
 void PanelCore::stateChanged(USBDevice* device) {
     if (!device || device != unit_.get()) return;
+    // Until the user's record is back on the unit, what it reports is its
+    // power-on state or another session's settings, not the user's.
+    if (!attendance_.followsUnit()) return;
     const int32_t rateBefore = settings_.sampleRate;
     const int32_t latencyBefore = settings_.latency;
     int32_t config[5] = {};
@@ -270,6 +360,7 @@ void PanelCore::applyMixer(PanelSettings candidate) {
     // box: the rest of it is not applied either.
     if (firstHalf.unitLeft) return;
     if (!gate_.accept()) return;
+    if (refusedWhileLeftAlone()) return;
     commitMixer(candidate, unit_.ticket(), firstHalf.failed);
 }
 
@@ -403,21 +494,7 @@ void PanelCore::refreshFromDevice(PanelSettings record) {
     }
 
     status_.update({clock, rate, latencyText_, inputs, outputs});
-
-
-    for (unsigned item : RATE_MENU_ITEMS) view_.setMenuCheck(item, false);
-    if (device && sampleRateIndex(rate) >= 0) view_.setMenuCheck(RATE_MENU_ITEMS[sampleRateIndex(rate)], true);
-
-    for (unsigned item = CMD_LATENCY_FIRST; item <= CMD_LATENCY_LAST; ++item) view_.setMenuCheck(item, false);
-    if (device && latency >= 1 && latency <= 6) view_.setMenuCheck(CMD_RATE_96000 + unsigned(latency), true);
-
-    view_.setMenuCheck(CMD_CLOCK_AUTO, false);
-    view_.setMenuCheck(CMD_CLOCK_INTERNAL, false);
-    if (device) {
-        const int32_t mode = device->getClockMode();
-        if (mode == 0) view_.setMenuCheck(CMD_CLOCK_AUTO, true);
-        else if (mode == 1) view_.setMenuCheck(CMD_CLOCK_INTERNAL, true);
-    }
+    showMenuChecks(view_, device != nullptr, rate, latency, device ? device->getClockMode() : -1);
 
     if (device) followUnit(deviceRateKnown ? rate : 0, deviceLatency);
 }
@@ -427,8 +504,9 @@ bool PanelCore::followUnit(int32_t deviceRate, int32_t deviceLatency) {
     // the unit itself, or a menu choice that did not reach it): the master
     // follows the unit, so that the store keeps what the unit runs at. Only a
     // master that holds a unit's record follows, only to values the next load
-    // accepts, and it is written once, not on every tick.
-    if (!isValidSampleRate(settings_.sampleRate)) return false;
+    // accepts, and it is written once, not on every tick. A unit that does
+    // not hold the user's record yet is not followed.
+    if (!isValidSampleRate(settings_.sampleRate) || !attendance_.followsUnit()) return false;
     bool followed = false;
     if (isValidSampleRate(deviceRate) && deviceRate != settings_.sampleRate) {
         settings_.sampleRate = deviceRate;
@@ -532,13 +610,14 @@ void PanelCore::onMeterTimer() {
         meters_.clear();
         return;
     }
+    if (!attendance_.metersWanted()) return;
     if (!device->readMeters(meterRead_.level)) return;
     meters_.take(meterRead_);
     pageList_.sendMeters(meters_.history());
 }
 
 void PanelCore::onStatusTimer() {
-    if (!unit_.get()) return;
+    if (!unit_.get() || !attendance_.followsUnit()) return;
     const int32_t rateBefore = settings_.sampleRate;
     const int32_t latencyBefore = settings_.latency;
     refreshFromDevice(settings_);
@@ -620,6 +699,7 @@ bool PanelCore::setOutputLevel(int level) {
     view_.setRadioCheck(ID_LEVEL_BALANCED, false);
     view_.setRadioCheck(ID_LEVEL_UNBALANCED, false);
     view_.setRadioCheck(ID_LEVEL_BALANCED + unsigned(level), true);
+    if (refusedWhileLeftAlone()) return false;
     // A unit that did not open holds no settings: a record made from the
     // blank master would be no record at all.
     if (!unitOpen()) return false;
@@ -638,6 +718,7 @@ bool PanelCore::setDigitalFormat(int format) {
     view_.setRadioCheck(ID_FORMAT_CONSUMER, false);
     view_.setRadioCheck(ID_FORMAT_PROFESSIONAL, false);
     view_.setRadioCheck(ID_FORMAT_CONSUMER + unsigned(format), true);
+    if (refusedWhileLeftAlone()) return false;
     if (!unitOpen()) return false;
     const uint64_t mark = refused_.count();
     PanelSettings record = settings_;

@@ -11,6 +11,7 @@
 #include "app/PanelEvents.h"
 #include "app/PanelEventsFanout.h"
 #include "app/PanelView.h"
+#include "app/PowerAndSession.h"
 #include "app/RefusedSends.h"
 #include "app/SettingsKeeper.h"
 #include "app/StatusColumn.h"
@@ -68,6 +69,15 @@ public:
     // Writes the master copy to the store; a record the next load would
     // reject (the blank state among them) is never written.
     void saveSettings();
+
+    // The host's sleep and the console session (the platform's codes, see
+    // PowerAndSession), and whether the session has the console at start.
+    void onPowerEvent(uint32_t event);
+    void onSessionChange(uint32_t change);
+    void startAtConsole(bool atConsole);
+    // Another session has the console or the host sleeps: the unit is left
+    // alone, and changes are not taken.
+    bool leavesUnitAlone() const { return !attendance_.mayTouchUnit(); }
 
     // Window messages.
     void onTimer(unsigned id);
@@ -133,8 +143,18 @@ private:
     // One bit per output whose volume frame failed.
     using ChannelMask = UserChangeGate::ChannelMask;
 
-    bool unitOpen() const { return unit_.isOpen(); }
+    // The unit is open and may be touched (the host is awake and the session
+    // has the console).
+    bool unitOpen() const { return unit_.isOpen() && attendance_.mayTouchUnit(); }
     void arrive(USBDevice* device);
+    void takeStep(PowerAndSession::Step step);
+    // Applies the user's record to the current unit again, as its arrival
+    // did, and starts the timers.
+    void applyRecordAgain();
+    void startTimers();
+    void stopTimers();
+    // A user change that comes while the unit is left alone is not taken.
+    bool refusedWhileLeftAlone();
     void remove(USBDevice* device);
     void stateChanged(USBDevice* device);
     template <typename Send>
@@ -177,6 +197,7 @@ private:
     VelmoraController controller_;
     CurrentUnit unit_;
     MeterSmoothing meters_;
+    PowerAndSession attendance_;
     MeterBlock meterRead_ = {};
     char latencyText_[256] = {};
     StatusColumn status_{view_};

@@ -110,7 +110,7 @@ RequestAnswer PanelRequests::savePreset(const std::string& path) {
 }
 
 RequestAnswer PanelRequests::loadPreset(const std::string& path) {
-    if (!core_.currentDevice() || !core_.currentDevice()->isOpen()) return noUnit();
+    if (!core_.currentDevice() || !core_.currentDevice()->isOpen() || core_.leavesUnitAlone()) return noUnit();
     std::string text;
     const FileOutcome read = readRegularFile(path, PRESET_MAX_BYTES, text);
     if (read != FileOutcome::Done)

@@ -49,6 +49,9 @@ public:
     // 1) once the scan on the stack has ended, so that another unit present
     // when the current one leaves is taken.
     virtual void offerPresentUnits() = 0;
+    // Asks the device listener to look for the units again through its
+    // coalesced scan; once that scan has run, PanelCore hears event 4.
+    virtual void lookForUnits() = 0;
 
 protected:
     virtual ~PanelView() = default;

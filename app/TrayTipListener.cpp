@@ -7,22 +7,33 @@ namespace velmora {
 
 void TrayTipListener::unitArrived(const USBDevice& unit, const PanelSettings& record) {
     unitHeld_ = true;
-    const bool rateChanged = tip_.setRate(record.sampleRate);
-    const bool unitChanged = tip_.setUnit(unitSerial(unit.instanceId().c_str()));
-    show(rateChanged || unitChanged);
+    tip_.setRate(record.sampleRate);
+    tip_.setUnit(unitSerial(unit.instanceId().c_str()));
+    show();
 }
 
 void TrayTipListener::unitRemoved(const USBDevice&) {
     unitHeld_ = false;
-    show(tip_.setUnit(std::string()));
+    tip_.setUnit(std::string());
+    show();
 }
 
 void TrayTipListener::settingsPublished(const PanelSettings& record) {
-    if (unitHeld_) show(tip_.setRate(record.sampleRate));
+    if (!unitHeld_) return;
+    tip_.setRate(record.sampleRate);
+    show();
 }
 
-void TrayTipListener::show(bool changed) {
-    if (changed) view_.setTrayTip(tip_.text().c_str());
+void TrayTipListener::setAway(bool away) {
+    away_ = away;
+    show();
+}
+
+void TrayTipListener::show() {
+    const std::string text = away_ && unitHeld_ ? trayTipInUseElsewhere() : tip_.text();
+    if (text == shown_) return;
+    shown_ = text;
+    view_.setTrayTip(shown_.c_str());
 }
 
 } // namespace velmora

@@ -20,13 +20,17 @@ public:
     void sendFailed(const USBDevice&, const char*) override {}
     void recordSaved(bool, const std::string&) override {}
     void settingsPublished(const PanelSettings& record) override;
+    // Another session has the console: the tip says the unit is in use there.
+    void setAway(bool away);
 
 private:
-    void show(bool changed);
+    void show();
 
     PanelView& view_;
     TrayTipState tip_;
+    std::string shown_ = tip_.text();
     bool unitHeld_ = false; // the rate is shown only beside a unit
+    bool away_ = false;
 };
 
 } // namespace velmora

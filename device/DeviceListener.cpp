@@ -22,6 +22,7 @@ void DeviceListener::start(DeviceCallback callback, void* context) {
     rescanPending_ = false;
     announcePending_ = false;
     stopPending_ = false;
+    reportScan_ = false;
     started_ = true;
 }
 
@@ -35,6 +36,10 @@ void DeviceListener::scan() {
     }
     ++busy_;
     runScans();
+    if (reportScan_ && !stopPending_) {
+        reportScan_ = false;
+        notify(nullptr, DEVICE_UNITS_SCANNED);
+    }
     --busy_;
     finishOperation();
 }

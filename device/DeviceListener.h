@@ -51,6 +51,9 @@ public:
     // still present. From inside a callback it runs once the scan or poll on
     // the stack has ended, when the table holds only units still present.
     void announcePresent();
+    // The next scan that runs tells the client once it has ended (event 4,
+    // no unit), after the arrivals and removals it found.
+    void reportNextScan() { reportScan_ = true; }
 
     // Platform events, forwarded as they come. A device-change code either
     // runs a scan (answer null) or names a diagnostic line to print.
@@ -90,6 +93,7 @@ private:
     bool rescanPending_ = false;
     bool announcePending_ = false;
     bool stopPending_ = false;
+    bool reportScan_ = false;
 };
 
 } // namespace velmora

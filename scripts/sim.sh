@@ -3,7 +3,7 @@
 #   scripts/sim.sh plug 0002            plug a unit in (waits until it is present)
 #   scripts/sim.sh unplug 0002          pull it out (waits until it is gone)
 #   scripts/sim.sh dump [0001]          registers and counters as JSON
-#   scripts/sim.sh set 0001 rate 96000  a change on the unit (rate, latency, clock, digital, event)
+#   scripts/sim.sh set 0001 rate 96000  a change on the unit (rate, latency, clock, digital, event, reset)
 #   scripts/sim.sh list | fault ...     any other velmora-sim command as it stands
 # VELPANEL_BUILD overrides the build tree (default: build/windows).
 set -euo pipefail

@@ -18,6 +18,8 @@ std::string unitSerial(const char* instanceId) {
     return out;
 }
 
+std::string trayTipInUseElsewhere() { return std::string(kPanelName) + " - the unit is in use by another session"; }
+
 std::string trayTip(const std::string& serial, int32_t sampleRate) {
     std::string tip = kPanelName;
     if (serial.empty()) return tip + " - No Device";

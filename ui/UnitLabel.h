@@ -21,6 +21,9 @@ constexpr size_t TRAY_TIP_MAX = 127;
 // TRAY_TIP_MAX characters: the rate stays whole and a serial too long for the
 // rest ends in "...".
 std::string trayTip(const std::string& serial, int32_t sampleRate);
+// The tip while another session has the console and the panel leaves the
+// unit alone.
+std::string trayTipInUseElsewhere();
 
 // The tip as the unit and its rate change. Each setter answers whether the
 // text changed, so that the icon is only touched when it has to be.

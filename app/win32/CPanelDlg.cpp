@@ -16,6 +16,8 @@
 
 #include <new>
 
+#include <wtsapi32.h>
+
 namespace velmora {
 
 namespace {
@@ -130,6 +132,13 @@ BOOL CPanelDlg::onInitDialog() {
     keyFilter_.install(&CPanelDlg::filterDialogKey, this);
 
     log_.write("start: " + narrow(GetCommandLineW()) + (inBackground_ ? " (in the background)" : ""));
+
+    // Whose the console is decides whether the unit may be touched; the
+    // window hears of every change of the panel's own session.
+    DWORD session = 0;
+    const bool sessionKnown = ProcessIdToSessionId(GetCurrentProcessId(), &session) != 0;
+    core_.startAtConsole(!sessionKnown || session == WTSGetActiveConsoleSessionId());
+    sessionsWatched_ = WTSRegisterSessionNotification(hwnd(), NOTIFY_FOR_THIS_SESSION) != 0;
 
     // The first scan runs now: a unit already attached arrives before the
     // window hides.
@@ -374,7 +383,17 @@ INT_PTR CPanelDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         core_.onTimer(static_cast<unsigned>(wParam));
         return FALSE;
+    case WM_POWERBROADCAST:
+        core_.onPowerEvent(static_cast<uint32_t>(wParam));
+        setMessageResult(TRUE);
+        return TRUE;
+    case WM_WTSSESSION_CHANGE:
+        core_.onSessionChange(static_cast<uint32_t>(wParam));
+        setMessageResult(0);
+        return TRUE;
     case WM_DESTROY:
+        if (sessionsWatched_) WTSUnRegisterSessionNotification(hwnd());
+        sessionsWatched_ = false;
         keyFilter_.remove();
         core_.onDestroy();
         setAppMainWindow(nullptr);
@@ -485,5 +504,7 @@ void CPanelDlg::quit() { PostQuitMessage(0); }
 void CPanelDlg::stopListener() { ::velmora::stopListener(); }
 
 void CPanelDlg::offerPresentUnits() { ::velmora::offerPresentUnits(); }
+
+void CPanelDlg::lookForUnits() { ::velmora::lookForUnitsSoon(); }
 
 } // namespace velmora

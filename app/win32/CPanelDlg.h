@@ -64,6 +64,7 @@ public:
     void quit() override;
     void stopListener() override;
     void offerPresentUnits() override;
+    void lookForUnits() override;
 
 protected:
     INT_PTR handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -110,6 +111,7 @@ private:
     bool keepHidden_;         // hidden at start until the window's own show
     bool openedOnce_ = false; // the Open command has shown the window
     HWND aboutBox_ = nullptr; // the about box while it is open
+    bool sessionsWatched_ = false; // registered for the session's changes
 };
 
 } // namespace velmora

@@ -53,6 +53,15 @@ void offerPresentUnits() {
     processListener().listener.announcePresent();
 }
 
+void lookForUnitsSoon() {
+    ProcessListener& p = processListener();
+    p.listener.reportNextScan();
+    if (p.window.hwnd())
+        p.window.scanSoon();
+    else
+        p.listener.scan(); // without a window no timer runs it
+}
+
 DeviceListener& processDeviceListener() {
     return processListener().listener;
 }

@@ -25,6 +25,9 @@ void scanDevices();
 // Announces the present units to the client again (event 1), once the scan
 // on the stack (if any) has ended.
 void offerPresentUnits();
+// Looks for the units again through the same coalesced scan as a burst of
+// device changes; once it has run the client hears event 4.
+void lookForUnitsSoon();
 
 DeviceListener& processDeviceListener();
 ListenerWindow& processListenerWindow();

@@ -74,6 +74,10 @@ void ListenerWindow::handle(UINT message, WPARAM wParam) {
     }
 }
 
+void ListenerWindow::scanSoon() {
+    if (hwnd_) SetTimer(hwnd_, SCAN_TIMER_ID, coalescer_.onChange(GetTickCount64()), nullptr);
+}
+
 void ListenerWindow::onScanTimer() {
     uint32_t retry = 0;
     if (!coalescer_.takeDue(GetTickCount64(), retry)) {

@@ -35,6 +35,8 @@ public:
     UINT_PTR timerId() const { return timerId_; }
     // A device change waits for its scan.
     bool scanPending() const { return coalescer_.pending(); }
+    // Asks for a scan as a device change does: it joins a burst in progress.
+    void scanSoon();
 
     // Where diagnostic lines go; none restores OutputDebugStringA.
     static void setDebugOutput(DebugOutputFn output);

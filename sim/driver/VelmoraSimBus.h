@@ -54,7 +54,8 @@ enum {
     VSB_SET_CLOCK = 3,   /* value: clock source in effect, 1 internal, 2 digital */
     VSB_SET_DIGITAL = 4, /* value: rate of the digital input signal, 0 = none */
     VSB_SET_EVENT = 5,   /* value ignored: raise the event flag */
-    VSB_SET_METERS = 6   /* value 0..255: every meter channel reads that byte; VSB_METERS_FREE: the generator */
+    VSB_SET_METERS = 6,  /* value 0..255: every meter channel reads that byte; VSB_METERS_FREE: the generator */
+    VSB_SET_POWER_CYCLE = 7 /* value ignored: the unit loses power and comes back, still plugged */
 };
 
 #define VSB_METERS_FREE 0xFFFFFFFFu

@@ -732,6 +732,10 @@ static NTSTATUS bus_set(const VsbSetRequest* req)
             vm_hw_raise_event(m);
             ok = 1;
             break;
+        case VSB_SET_POWER_CYCLE:
+            vm_hw_power_cycle(m);
+            ok = 1;
+            break;
         case VSB_SET_METERS:
             if (req->value == VSB_METERS_FREE) {
                 vm_release_meters(m);

@@ -152,6 +152,13 @@ void vm_plug(VelmoraModel* m)
     m->plugged = 1;
 }
 
+void vm_hw_power_cycle(VelmoraModel* m)
+{
+    if (!m || !m->plugged) return;
+    vm_power_on(m);
+    vm_raise(m);
+}
+
 int vm_is_plugged(const VelmoraModel* m)
 {
     return m && m->plugged ? 1 : 0;

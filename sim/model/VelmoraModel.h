@@ -182,6 +182,10 @@ int vm_hw_set_sample_rate(VelmoraModel* m, uint32_t rate);      /* the unit foll
 int vm_hw_set_latency(VelmoraModel* m, uint32_t index);         /* 1..6 */
 int vm_hw_set_digital_input(VelmoraModel* m, uint32_t rate);    /* 0 = signal lost */
 void vm_hw_raise_event(VelmoraModel* m);
+/* The unit lost power without leaving the bus (a host's sleep): everything
+ * plugging in resets returns to its power-on state, and the event flag is
+ * raised as the unit comes back at its power-on rate. */
+void vm_hw_power_cycle(VelmoraModel* m);
 int vm_event_pending(const VelmoraModel* m);
 
 /* Identity and versions. */

@@ -9,6 +9,8 @@
  *   velmora-sim set <serial> clock <1|2>      clock source in effect: 1 internal, 2 digital
  *   velmora-sim set <serial> digital <hz|0>   digital input signal rate, 0 = none
  *   velmora-sim set <serial> event            raise the event flag
+ *   velmora-sim set <serial> reset            the unit loses power and comes back without an unplug:
+ *                                             every register at its power-on value, event flag raised
  *   velmora-sim set <serial> meters <byte>|free
  *                                             every meter channel reads <byte> (0..255), or the
  *                                             unit's own moving levels again
@@ -253,6 +255,8 @@ static int cmd_set(int argc, char** argv)
         return 2;
     if (!strcmp(argv[1], "event")) {
         req.what = VSB_SET_EVENT;
+    } else if (!strcmp(argv[1], "reset")) {
+        req.what = VSB_SET_POWER_CYCLE;
     } else if (!strcmp(argv[1], "meters") && argc >= 3 && !strcmp(argv[2], "free")) {
         req.what = VSB_SET_METERS;
         v = VSB_METERS_FREE;
@@ -546,7 +550,7 @@ static int usage(void)
 {
     fprintf(stderr,
             "usage: velmora-sim install <inf> | plug <serial> | unplug <serial>\n"
-            "       | set <serial> rate <hz> | latency <1..6> | clock <1|2> | digital <hz> | event\n"
+            "       | set <serial> rate <hz> | latency <1..6> | clock <1|2> | digital <hz> | event | reset\n"
             "         | meters <byte>|free\n"
             "       | fault <serial> <ioctl-code> <command|-1> fail|short <count>\n"
             "       | dump [<serial>] | list | wait-present <serial> [ms] | wait-absent <serial> [ms]\n"

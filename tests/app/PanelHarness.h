@@ -79,6 +79,11 @@ public:
         ++unitOffers;
         if (onOfferUnits) onOfferUnits();
     }
+    int unitLookups = 0;
+    void lookForUnits() override {
+        ++unitLookups;
+        calls.push_back("lookForUnits");
+    }
     void boxOpen(const std::string& text) {
         if (whileBoxOpen) whileBoxOpen(text);
     }

@@ -70,7 +70,10 @@ protected:
 
     static void callback(void* context, USBDevice* unit, DeviceEvent event) {
         ListenerTest* t = static_cast<ListenerTest*>(context);
-        t->calls.push_back({unit->instanceId(), event, unit->refCount(), unit->isOpen()});
+        if (unit)
+            t->calls.push_back({unit->instanceId(), event, unit->refCount(), unit->isOpen()});
+        else
+            t->calls.push_back({"", event, 0, false});
         if (t->onCall) t->onCall(unit, event);
     }
     void start() { listener.start(&ListenerTest::callback, this); }
@@ -234,6 +237,33 @@ TEST_F(ListenerTest, TheUnitBeyondTheTableIsAnnouncedOnlyOnceItHasASlot) {
     listener.scan();
     EXPECT_EQ(ids(DEVICE_REMOVED).size(), 128u);
     EXPECT_EQ(listener.unitCount(), 0);
+}
+
+TEST_F(ListenerTest, AScanAskedToReportTellsTheClientOnceAfterItsArrivalsAndRemovals) {
+    start();
+    enumerator.plug("A");
+    listener.scan();
+    calls.clear();
+    listener.reportNextScan();
+    enumerator.unplug("A");
+    enumerator.plug("B");
+    // The scan is asked for again from inside its own callback: the report
+    // waits for the deferred scan too, and comes once.
+    onCall = [this](USBDevice*, DeviceEvent event) {
+        if (event == DEVICE_ARRIVED) {
+            enumerator.plug("C");
+            listener.scan();
+        }
+        onCall = nullptr;
+    };
+    listener.scan();
+    // B and C arrived, A left (the deferred scan ran too), and then the report.
+    ASSERT_EQ(calls.size(), 4u);
+    EXPECT_EQ(ids(DEVICE_ARRIVED), (std::vector<std::string>{id("B"), id("C")}));
+    EXPECT_EQ(ids(DEVICE_REMOVED), std::vector<std::string>{id("A")});
+    EXPECT_EQ(calls[3].event, DEVICE_UNITS_SCANNED);
+    listener.scan();
+    EXPECT_EQ(calls.size(), 4u); // reported once only
 }
 
 TEST_F(ListenerTest, ScanFromInsideACallbackIsDeferredAndAnnouncesNoUnitTwice) {

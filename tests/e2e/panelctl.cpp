@@ -9,6 +9,9 @@
 //   panelctl close                    the caption's close box
 //   panelctl control-page             1 when the Control page is the page shown
 //   panelctl command <id>             post WM_COMMAND <id> to the main window (menus, tray, radios)
+//   panelctl post <msg> <wparam> <lparam>
+//                                     post a message to the main window as Windows sends it (numbers in
+//                                     decimal or 0x hex: 0x218 power broadcast, 0x2B1 session change)
 //   panelctl page-command <id>        post a button click of control <id> to the Control page
 //   panelctl fader <output> <steps>   move fader <output> (0..7) by <steps> wheel notches (+ up)
 //   panelctl wait-box [ms]            wait for a message box of the panel; prints its text
@@ -490,7 +493,8 @@ int fakePanel(const std::string& mode, unsigned long ms) {
 int usage() {
     std::fprintf(stderr,
                  "usage: panelctl find [ms] | title | wait-title <text> [ms] | visible | wait-visible <0|1> [ms]\n"
-                 "       | close | control-page | command <id> | page-command <id> | fader <output> <steps>\n"
+                 "       | close | control-page | command <id> | post <msg> <wparam> <lparam> | page-command <id>\n"
+                 "       | fader <output> <steps>\n"
                  "       | wait-box [ms] | dismiss [text] | answer <yes|no> [text] | boxes [text] | storm <count>\n"
                  "       | key-access <key> read-only|full | pid | resources | wait-gone [ms] | window <title> [ms]\n"
                  "       | key <vk> | acc-value <name> | file-dialog <path> [ms] | resources-of <title>\n"
@@ -665,6 +669,13 @@ int run(int argc, char** argv) {
         if (argc < 3) return usage();
         const int id = std::atoi(argv[2]);
         return PostMessageA(main, WM_COMMAND, MAKEWPARAM(id, 0), 0) ? 0 : 1;
+    }
+    if (cmd == "post") {
+        if (argc < 5) return usage();
+        const UINT message = UINT(std::strtoul(argv[2], nullptr, 0));
+        const WPARAM wParam = WPARAM(std::strtoull(argv[3], nullptr, 0));
+        const LPARAM lParam = LPARAM(std::strtoll(argv[4], nullptr, 0));
+        return PostMessageA(main, message, wParam, lParam) ? 0 : 1;
     }
     if (cmd == "page-command") {
         if (argc < 3) return usage();

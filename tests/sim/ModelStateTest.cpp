@@ -106,6 +106,24 @@ TEST_F(ModelState, UnpluggedUnitFailsEveryRequestAndPowersUpOnReplug) {
     EXPECT_FALSE(poll());
 }
 
+TEST_F(ModelState, PowerCycleWithoutUnplugComesBackAtPowerOnValuesAndRaisesTheEvent) {
+    ASSERT_TRUE(command(9, 96000));
+    ASSERT_TRUE(command(5, 0x00));
+    m.codec[4] = 0x85;
+    const uint32_t exchanges = vm_total_exchanges(&m);
+    EXPECT_TRUE(poll()); // the panel's rate change
+    vm_hw_power_cycle(&m);
+    EXPECT_EQ(vm_is_plugged(&m), 1);
+    EXPECT_EQ(m.config[0], 48000);
+    EXPECT_EQ(m.cpld, VM_CPLD_POWER_ON);
+    EXPECT_EQ(m.codec[4], 0);
+    EXPECT_EQ(vm_total_exchanges(&m), exchanges + 1); // counters are kept
+    EXPECT_TRUE(poll());
+    vm_unplug(&m);
+    vm_hw_power_cycle(&m); // a unit off the bus stays off
+    EXPECT_EQ(vm_is_plugged(&m), 0);
+}
+
 TEST_F(ModelState, InjectedFaultsHitOnlyMatchingRequestsTheGivenNumberOfTimes) {
     // Two failures of command 8 only.
     ASSERT_EQ(vm_inject_fault(&m, VM_IOCTL_COMMAND, 8, VM_FAULT_FAIL, 2), 1);
