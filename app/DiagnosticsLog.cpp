@@ -113,6 +113,11 @@ void DiagnosticsLog::unitFollowed(int32_t sampleRate, int32_t latency) {
           "; the record follows");
 }
 
+void DiagnosticsLog::recordReapplied(const USBDevice& unit, const PanelSettings& record) {
+    write("record applied again to " + unit.instanceId() + " (a wake, or back at the console): " +
+          std::to_string(record.sampleRate) + " Hz, latency " + std::to_string(record.latency));
+}
+
 void DiagnosticsLog::recordRepaired(const RecordRepair& repair) {
     write("the stored record was damaged; repaired: " + repairLogText(repair));
 }

@@ -59,6 +59,7 @@ public:
     void recordSaved(bool written, const std::string& location) override;
     void unitFollowed(int32_t sampleRate, int32_t latency) override;
     void recordRepaired(const RecordRepair& repair) override;
+    void recordReapplied(const USBDevice& unit, const PanelSettings& record) override;
 
 private:
     // Saves of one text, not yet written.

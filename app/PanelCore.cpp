@@ -172,6 +172,7 @@ void PanelCore::applyRecordAgain() {
     if (applyAll(record, ticket) == Outcome::UnitLeft) return;
     attendance_.recordApplied();
     startTimers();
+    observers_.recordReapplied(*unit_.get(), settings_);
 }
 
 bool PanelCore::refusedWhileLeftAlone() {
@@ -198,11 +199,13 @@ void PanelCore::onPowerEvent(uint32_t event) { takeStep(attendance_.onPower(even
 void PanelCore::onSessionChange(uint32_t change) {
     takeStep(attendance_.onSession(change));
     trayTip_.setAway(!attendance_.atConsole());
+    view_.holdEventPolls(!attendance_.atConsole());
 }
 
 void PanelCore::startAtConsole(bool atConsole) {
     attendance_.startAtConsole(atConsole);
     trayTip_.setAway(!atConsole);
+    view_.holdEventPolls(!atConsole);
 }
 
 void PanelCore::takeStep(PowerAndSession::Step step) {

@@ -41,6 +41,12 @@ public:
     // The stored record an arrival loaded had damaged fields; they were
     // repaired before the record was sent (told after unitArrived).
     virtual void recordRepaired(const RecordRepair& repair) { (void)repair; }
+    // The user's record was applied again to the unit that stayed current,
+    // after a wake or when this session came back to the console.
+    virtual void recordReapplied(const USBDevice& unit, const PanelSettings& record) {
+        (void)unit;
+        (void)record;
+    }
 
 protected:
     ~PanelEvents() = default;

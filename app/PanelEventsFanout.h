@@ -38,6 +38,9 @@ public:
     void recordRepaired(const RecordRepair& repair) override {
         for (PanelEvents* l : listeners_) l->recordRepaired(repair);
     }
+    void recordReapplied(const USBDevice& unit, const PanelSettings& record) override {
+        for (PanelEvents* l : listeners_) l->recordReapplied(unit, record);
+    }
 
 private:
     std::vector<PanelEvents*> listeners_;

@@ -52,6 +52,9 @@ public:
     // Asks the device listener to look for the units again through its
     // coalesced scan; once that scan has run, PanelCore hears event 4.
     virtual void lookForUnits() = 0;
+    // Holds the device listener's poll of the units' event flags while
+    // another session has the console (its panel reads them).
+    virtual void holdEventPolls(bool held) { (void)held; }
 
 protected:
     virtual ~PanelView() = default;

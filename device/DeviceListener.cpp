@@ -164,7 +164,7 @@ void DeviceListener::scanOnce(bool& retry) {
 
 void DeviceListener::poll() {
     // A poll that comes in from a callback is dropped: the next tick polls.
-    if (!started_ || stopPending_ || busy_ > 0) return;
+    if (!started_ || stopPending_ || busy_ > 0 || pollsHeld_) return;
     ++busy_;
     for (int slot = 0; slot < MAX_UNITS && !stopPending_; ++slot) {
         USBDevice* unit = table_[slot].unit;

@@ -54,6 +54,9 @@ public:
     // The next scan that runs tells the client once it has ended (event 4,
     // no unit), after the arrivals and removals it found.
     void reportNextScan() { reportScan_ = true; }
+    // While held, polls read no unit's event flag: reading it clears it, and
+    // the unit may be another session's meanwhile (its panel reads it).
+    void holdPolls(bool held) { pollsHeld_ = held; }
 
     // Platform events, forwarded as they come. A device-change code either
     // runs a scan (answer null) or names a diagnostic line to print.
@@ -94,6 +97,7 @@ private:
     bool announcePending_ = false;
     bool stopPending_ = false;
     bool reportScan_ = false;
+    bool pollsHeld_ = false;
 };
 
 } // namespace velmora

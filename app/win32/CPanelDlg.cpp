@@ -507,4 +507,6 @@ void CPanelDlg::offerPresentUnits() { ::velmora::offerPresentUnits(); }
 
 void CPanelDlg::lookForUnits() { ::velmora::lookForUnitsSoon(); }
 
+void CPanelDlg::holdEventPolls(bool held) { ::velmora::holdEventPolls(held); }
+
 } // namespace velmora

@@ -65,6 +65,7 @@ public:
     void stopListener() override;
     void offerPresentUnits() override;
     void lookForUnits() override;
+    void holdEventPolls(bool held) override;
 
 protected:
     INT_PTR handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -53,6 +53,8 @@ void offerPresentUnits() {
     processListener().listener.announcePresent();
 }
 
+void holdEventPolls(bool held) { processListener().listener.holdPolls(held); }
+
 void lookForUnitsSoon() {
     ProcessListener& p = processListener();
     p.listener.reportNextScan();

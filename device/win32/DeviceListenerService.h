@@ -28,6 +28,8 @@ void offerPresentUnits();
 // Looks for the units again through the same coalesced scan as a burst of
 // device changes; once it has run the client hears event 4.
 void lookForUnitsSoon();
+// Holds or lets go the poll of the units' event flags (see DeviceListener).
+void holdEventPolls(bool held);
 
 DeviceListener& processDeviceListener();
 ListenerWindow& processListenerWindow();

@@ -331,6 +331,18 @@ TEST_F(ListenerTest, PollReachesOnlyOpenUnitsInSlotOrder) {
     EXPECT_EQ(ids(DEVICE_STATE_CHANGED), (std::vector<std::string>{id("A"), id("C")}));
     EXPECT_EQ(scripts[1]->log.size(), 0u); // the closed unit saw no exchange at all
 
+    // Held (another session has the console): no flag is read, so none is
+    // taken from that session's panel; let go, the next tick reads again.
+    calls.clear();
+    const size_t readsBefore = scripts[0]->count(IOCTL_EVENT);
+    listener.holdPolls(true);
+    listener.onTimer(4711);
+    EXPECT_TRUE(calls.empty());
+    EXPECT_EQ(scripts[0]->count(IOCTL_EVENT), readsBefore);
+    listener.holdPolls(false);
+    listener.onTimer(4711);
+    EXPECT_EQ(ids(DEVICE_STATE_CHANGED), (std::vector<std::string>{id("A"), id("C")}));
+
     listener.setTimerId(0);
     calls.clear();
     listener.onTimer(0);

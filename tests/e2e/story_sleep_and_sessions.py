@@ -10,6 +10,8 @@ after a wake or a return to the console the unit holds the user's record
 again, and the stored record never takes the unit's power-on values or the
 other user's.
 """
+import glob
+
 from e2elib import *
 
 story = Story("sleep and resume, another user at the console, the locked screen")
@@ -92,6 +94,10 @@ def reset_during_sleep():
     event_taken()
     expect_record_kept("after the resume")
     expect(state["panel"].title().endswith("Ver 1.06"), "the panel kept the unit")
+    log = glob.glob(os.path.join(PREFIX, "drive_c", "users", "*", "AppData", "Local", "Qor", "VelPanel",
+                                 "velpanel.log"))
+    expect(log and "record applied again to" in open(log[0], encoding="utf-8", errors="replace").read(),
+           "the log tells the record applied again")
 
 
 def unplugged_during_sleep():
@@ -109,12 +115,13 @@ def unplugged_during_sleep():
 
 
 def another_user():
-    """another user sets the unit to 48000 Hz, latency 5 while away: the store keeps 96000; back: re-applied"""
+    """another user sets the unit to 48000 Hz, latency 5 while away: its event flag is left, the store keeps 96000; back: re-applied"""
     session(WTS_CONSOLE_DISCONNECT)
     sim("set", UNIT, "rate", 48000)
     sim("set", UNIT, "latency", 5)
-    event_taken()
     expect_equal(meter_reads(1000), 0, "meter reads in 1 s while away")
+    # The unit's event flag is left for the other session's panel to read.
+    expect_equal(dump(UNIT)["eventPending"], 1, "the unit's event flag after 1 s away")
     expect_record_kept("while another user has the console")
     session(WTS_CONSOLE_CONNECT)
     wait_unit_matches(UNIT, state["record"])
