@@ -38,6 +38,23 @@ public:
         value = it->second;
         return true;
     }
+    bool readText(const char* name, std::string& value) override {
+        auto it = texts_.find(name);
+        if (failReads_ || it == texts_.end()) return false;
+        value = it->second;
+        return true;
+    }
+    bool writeText(const char* name, const std::string& value) override {
+        if (failWrites_ || value.size() > PREFERENCE_TEXT_MAX_BYTES) return false;
+        texts_[name] = value;
+        return true;
+    }
+    bool erase(const char* name) override {
+        if (failWrites_) return false;
+        texts_.erase(name);
+        flags_.erase(name);
+        return true;
+    }
     bool writeFlag(const char* name, bool value) override {
         flags_[name] = value;
         return true;
@@ -50,6 +67,7 @@ private:
     bool failWrites_ = false;
     int writes_ = 0;
     std::map<std::string, bool> flags_;
+    std::map<std::string, std::string> texts_;
 };
 
 } // namespace velmora

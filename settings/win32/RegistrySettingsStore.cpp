@@ -1,5 +1,7 @@
 #include "settings/win32/RegistrySettingsStore.h"
 
+#include "app/win32/WideText.h"
+
 #include <windows.h>
 
 namespace velmora {
@@ -111,6 +113,52 @@ bool RegistrySettingsStore::writeFlag(const char* name, bool value) {
     const LONG rc = RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
     RegCloseKey(key);
     return rc == ERROR_SUCCESS;
+}
+
+bool RegistrySettingsStore::readText(const char* name, std::string& value) {
+    HKEY key = openSection(company_, application_, false);
+    if (!key) return false;
+    const std::wstring wideName = widen(name);
+    DWORD type = 0, bytes = 0;
+    LONG rc = RegQueryValueExW(key, wideName.c_str(), nullptr, &type, nullptr, &bytes);
+    // The UTF-16 of the longest text the store takes is at most twice its
+    // UTF-8 bytes, plus the terminator.
+    if (rc != ERROR_SUCCESS || type != REG_SZ || bytes > 2 * PREFERENCE_TEXT_MAX_BYTES + 2 || bytes % 2 != 0) {
+        RegCloseKey(key);
+        return false;
+    }
+    std::wstring text(bytes / 2 + 1, L'\0');
+    rc = RegQueryValueExW(key, wideName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&text[0]), &bytes);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS || type != REG_SZ) return false;
+    // The value may or may not end in its terminator.
+    size_t length = bytes / 2;
+    while (length > 0 && text[length - 1] == L'\0') --length;
+    std::string utf8;
+    if (!toUtf8(text.data(), length, utf8) || utf8.size() > PREFERENCE_TEXT_MAX_BYTES) return false;
+    value = utf8;
+    return true;
+}
+
+bool RegistrySettingsStore::writeText(const char* name, const std::string& value) {
+    std::wstring text;
+    if (value.size() > PREFERENCE_TEXT_MAX_BYTES || !toWide(value, text) ||
+        text.find(L'\0') != std::wstring::npos)
+        return false;
+    HKEY key = openSection(company_, application_, true);
+    if (!key) return false;
+    const LONG rc = RegSetValueExW(key, widen(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                   DWORD((text.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS;
+}
+
+bool RegistrySettingsStore::erase(const char* name) {
+    HKEY key = openSection(company_, application_, true);
+    if (!key) return false;
+    const LONG rc = RegDeleteValueW(key, widen(name).c_str());
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
 }
 
 } // namespace velmora

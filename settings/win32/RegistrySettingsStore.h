@@ -27,6 +27,9 @@ public:
 
     bool readFlag(const char* name, bool& value) override;
     bool writeFlag(const char* name, bool value) override;
+    bool readText(const char* name, std::string& value) override;
+    bool writeText(const char* name, const std::string& value) override;
+    bool erase(const char* name) override;
 
     const std::string& company() const { return company_; }
     const std::string& application() const { return application_; }

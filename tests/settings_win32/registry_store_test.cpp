@@ -210,6 +210,26 @@ TEST_F(RegistryStoreTest, PreferencesLiveBesideTheRecordAsNumbers) {
     EXPECT_EQ(bytesOf(back), bytesOf(userRecord()));
 }
 
+TEST_F(RegistryStoreTest, TextsLiveBesideTheRecordAsUnicodeStrings) {
+    RegistrySettingsStore store("Qor", app_.c_str());
+    std::string text;
+    EXPECT_FALSE(store.readText("Names", text)); // never stored
+    const std::string names = "\xC5\x81ukasz \xE8\xA8\xAD\xE5\xAE\x9A"; // "Łukasz 設定"
+    ASSERT_TRUE(store.writeText("Names", names));
+    std::string out;
+    ASSERT_EQ(run("reg query \"" + section_ + "\" /v Names", &out), 0);
+    EXPECT_NE(out.find("REG_SZ"), std::string::npos) << out;
+    ASSERT_TRUE(store.readText("Names", text));
+    EXPECT_EQ(text, names);
+    // What is not text is not read as text; invalid UTF-8 is not written.
+    ASSERT_EQ(run("reg add \"" + section_ + "\" /v Other /t REG_DWORD /d 1 /f"), 0);
+    EXPECT_FALSE(store.readText("Other", text));
+    EXPECT_FALSE(store.writeText("Names", "\xC5"));
+    ASSERT_TRUE(store.erase("Names"));
+    EXPECT_FALSE(store.readText("Names", text));
+    EXPECT_TRUE(store.erase("Names")); // gone already
+}
+
 TEST(RegistryStoreName, DefaultApplicationIsTheExecutableBaseName) {
     RegistrySettingsStore store;
     EXPECT_EQ(store.company(), "Qor");
