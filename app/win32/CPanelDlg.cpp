@@ -73,7 +73,7 @@ private:
 
 CPanelDlg::CPanelDlg(SettingsStore& store, bool inBackground)
     // A store that keeps preferences beside the record keeps the Peak Hold choice.
-    : core_(*this, store), log_(logFilePath()), requests_(core_, log_), settingsMenu_(core_, log_),
+    : core_(*this, store), log_(logFilePath()), requests_(core_, log_, dynamic_cast<PreferenceStore*>(&store)), settingsMenu_(core_, log_),
       meterMenu_(dynamic_cast<PreferenceStore*>(&store), *this), inBackground_(inBackground),
       keepHidden_(inBackground) {
     events_.add(&log_);
