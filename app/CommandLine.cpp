@@ -149,6 +149,11 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
         const std::string& slot = parser.recall;
         r.value = slot.size() == 1 && slot[0] >= '1' && slot[0] <= '8' ? slot[0] - '0' : 0;
         r.file = r.value ? "" : slot;
+        // A number is a slot, never a name.
+        if (!slot.empty() && slot.find_first_not_of("0123456789") == std::string::npos && r.value == 0) {
+            result.message = "--recall: the snapshot must be 1 to 8 or a name.";
+            return result;
+        }
     }
     if (r.verb == RequestVerb::Store || r.verb == RequestVerb::Recall) {
         const RequestCheck check = checkRequest(r);
