@@ -14,7 +14,7 @@ from e2elib import *
 story = Story("snapshots")
 UNIT = "E2ESNAP1"
 IOCTL_COMMAND, CMD_SET_LATENCY = 0x2200D0, 14
-CMD_SNAPSHOT_FIRST = 32801  # recall slot n is 32800 + n, in Config > Snapshots and the tray
+CMD_SNAPSHOT_STORE, CMD_SNAPSHOT_FIRST = 32800, 32801  # recall slot n is 32800 + n, in Config > Snapshots and the tray
 state = {}
 
 
@@ -68,7 +68,10 @@ def store_and_recall_from_command_line():
 def recall_from_menus():
     """recalled from the Config menu and from the tray, the unit gets the stored registers"""
     listening = changed("volume 3 lowered", ["--volume", 3, -20], lambda r: r.out_volume[2] == 87)
-    expect_code(["--store", 3, "Listening"], 0)
+    state["panel"].command(CMD_SNAPSHOT_STORE)  # Config > Snapshots > "Store Current As..."
+    ctl("store-dialog", 3, "Listening")
+    wait_for("the dialog to close", lambda: ctl("boxes") == "0")
+    expect("Listening" in (slot_value(3) or ""), "slot 3 stored from the dialog")
     state["panel"].command(CMD_SNAPSHOT_FIRST + 1)  # Config > Snapshots > "2 Mischen ü"
     wait_unit_matches(UNIT, state["mixing"])
     state["panel"].command(CMD_SNAPSHOT_FIRST + 2)  # tray > Snapshots > "3 Listening"
