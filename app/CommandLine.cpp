@@ -22,6 +22,8 @@ struct Parser {
     std::pair<int, double> volume{0, 0.0};
     std::pair<int, std::string> mute{0, ""};
     bool show = false, exit = false, status = false, background = false;
+    std::vector<std::string> store;
+    std::string recall;
 
     Parser() {
         app.set_help_flag("--help,-h", "Print this help and end");
@@ -36,6 +38,10 @@ struct Parser {
         app.add_option("--volume", volume, "Set output OUT (1..8) to DB (-63.5..0, to the nearest 0.5 step)")
             ->type_name("OUT DB");
         app.add_option("--mute", mute, "Mute (on) or unmute (off) output OUT (1..8)")->type_name("OUT on|off");
+        app.add_option("--store", store, "Store the current settings as snapshot N (1..8), named NAME")
+            ->type_name("N [NAME]")
+            ->expected(1, 2);
+        app.add_option("--recall", recall, "Recall snapshot N (1..8) or the one named NAME")->type_name("N|NAME");
         app.add_flag("--show", show, "Show the panel's window");
         app.add_flag("--exit", exit, "End the running panel; its settings are saved");
         app.add_flag("--status", status, "Print the current state as JSON");
@@ -87,6 +93,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     take("--show", RequestVerb::Show);
     take("--exit", RequestVerb::Exit);
     take("--status", RequestVerb::Status);
+    take("--store", RequestVerb::Store);
+    take("--recall", RequestVerb::Recall);
     if (verbs > 1) {
         result.message = "One request at a time, please (see --help).";
         return result;
@@ -132,6 +140,28 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
         }
         r.on = parser.mute.second == "on";
     }
+    if (r.verb == RequestVerb::Store) {
+        const std::string& slot = parser.store[0];
+        r.value = slot.size() == 1 && slot[0] >= '1' && slot[0] <= '8' ? slot[0] - '0' : 0;
+        r.file = parser.store.size() > 1 ? parser.store[1] : "";
+    }
+    if (r.verb == RequestVerb::Recall) {
+        const std::string& slot = parser.recall;
+        r.value = slot.size() == 1 && slot[0] >= '1' && slot[0] <= '8' ? slot[0] - '0' : 0;
+        r.file = r.value ? "" : slot;
+        // A number is a slot, never a name.
+        if (!slot.empty() && slot.find_first_not_of("0123456789") == std::string::npos && r.value == 0) {
+            result.message = "--recall: the snapshot must be 1 to 8 or a name.";
+            return result;
+        }
+    }
+    if (r.verb == RequestVerb::Store || r.verb == RequestVerb::Recall) {
+        const RequestCheck check = checkRequest(r);
+        if (!check.ok) {
+            result.message = (r.verb == RequestVerb::Store ? "--store: " : "--recall: ") + check.problem;
+            return result;
+        }
+    }
     if ((r.verb == RequestVerb::Load || r.verb == RequestVerb::Save) && r.file.empty()) {
         result.message = r.verb == RequestVerb::Load ? "--load: name a file." : "--save: name a file.";
         return result;
@@ -142,7 +172,7 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
 
 bool requestChangesUnit(RequestVerb verb) {
     return verb == RequestVerb::Load || verb == RequestVerb::Rate || verb == RequestVerb::Latency ||
-           verb == RequestVerb::Volume || verb == RequestVerb::Mute;
+           verb == RequestVerb::Volume || verb == RequestVerb::Mute || verb == RequestVerb::Recall;
 }
 
 } // namespace velmora

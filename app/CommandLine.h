@@ -11,6 +11,8 @@
 //   --show               show the panel's window
 //   --exit               end the running panel (its settings are saved)
 //   --status             the current state as JSON on standard output
+//   --store N [NAME]     store the current settings as snapshot 1..8
+//   --recall N|NAME      recall a snapshot by its number or its name
 //   --wait SECONDS       with a request: how long to wait for a unit (0..3600,
 //                        default 10 when the request starts the panel)
 //   --help               this text

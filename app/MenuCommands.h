@@ -39,6 +39,9 @@ enum MenuCommand : unsigned {
     CMD_OPEN_LOG_FOLDER = 32792,  // "Open Log Folder"
     CMD_PEAK_HOLD = 32793,        // "Peak Hold" (a check item)
     CMD_RESET_CLIPS = 32794,      // "Reset Clip Indicators"
+    CMD_SNAPSHOT_STORE = 32800,   // Config > Snapshots > "Store Current As..."
+    CMD_SNAPSHOT_FIRST = 32801,   // 32801..32808: recall snapshot 1..8 (Config and tray menus)
+    CMD_SNAPSHOT_LAST = 32808,
 };
 
 } // namespace velmora

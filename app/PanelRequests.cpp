@@ -92,6 +92,16 @@ RequestAnswer PanelRequests::run(const PanelRequest& request) {
                          "Output " + std::to_string(request.output) + (outcome.held ? " is muted." : " is not muted."),
                          std::string(request.on ? "muting" : "unmuting") + " output " + std::to_string(request.output));
     }
+    case RequestVerb::Store: {
+        const SnapshotAnswer stored = snapshots_.store(request.value, request.file);
+        return answer(stored.code, stored.text);
+    }
+    case RequestVerb::Recall: {
+        const int slot = request.value ? request.value : snapshots_.slotNamed(request.file);
+        if (slot == 0) return answer(EXIT_FAILED, "No snapshot is named \"" + request.file + "\".");
+        const SnapshotAnswer recalled = snapshots_.recall(slot);
+        return answer(recalled.code, recalled.text);
+    }
     default: return answer(EXIT_USAGE, "Not a request the panel knows.");
     }
 }

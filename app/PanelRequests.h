@@ -8,6 +8,8 @@
 
 #include "app/PanelCommands.h"
 #include "app/RequestWire.h"
+#include "app/Snapshots.h"
+#include "settings/PreferenceStore.h"
 #include "settings/PresetFile.h"
 
 #include <string>
@@ -23,7 +25,9 @@ struct RequestAnswer {
 
 class PanelRequests {
 public:
-    explicit PanelRequests(PanelCore& core) : core_(core), commands_(core) {}
+    // `preferences` keeps the snapshots (none: they cannot be kept).
+    explicit PanelRequests(PanelCore& core, PreferenceStore* preferences = nullptr)
+        : core_(core), commands_(core), snapshots_(core, preferences) {}
 
     // A request as it came: checked, then carried out.
     RequestAnswer run(const PanelRequest& request);
@@ -41,6 +45,7 @@ public:
 private:
     PanelCore& core_;
     PanelCommands commands_;
+    Snapshots snapshots_;
 };
 
 } // namespace velmora

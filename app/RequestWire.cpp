@@ -1,5 +1,6 @@
 #include "app/RequestWire.h"
 
+#include "app/Snapshots.h"
 #include "app/VolumeSteps.h"
 #include "settings/PanelSettings.h"
 #include "settings/SampleRates.h"
@@ -14,7 +15,7 @@ namespace velmora {
 namespace {
 
 const char* const VERB_NAMES[] = {"", "help", "load", "save", "rate", "latency", "volume", "mute", "show", "exit",
-                                  "status"};
+                                  "status", "store", "recall"};
 constexpr int VERB_COUNT = int(sizeof VERB_NAMES / sizeof VERB_NAMES[0]);
 
 // An unknown verb is named back to the sender: printable and short.
@@ -149,6 +150,17 @@ RequestCheck checkRequest(const PanelRequest& r) {
     case RequestVerb::Mute:
         if (!isOutput(r.output)) return refuse("The output must be 1 to 8.");
         return RequestCheck{true, {}};
+    case RequestVerb::Store:
+        if (r.value < 1 || r.value > SNAPSHOT_COUNT) return refuse("The snapshot must be 1 to 8.");
+        if (!r.file.empty() && !snapshotNameProblem(r.file).empty()) return refuse(snapshotNameProblem(r.file));
+        return RequestCheck{true, {}};
+    case RequestVerb::Recall:
+        if (r.value == 0 && !r.file.empty()) {
+            if (!snapshotNameProblem(r.file).empty()) return refuse(snapshotNameProblem(r.file));
+            return RequestCheck{true, {}};
+        }
+        if (r.value < 1 || r.value > SNAPSHOT_COUNT) return refuse("The snapshot must be 1 to 8 or a name.");
+        return RequestCheck{true, {}};
     case RequestVerb::Show:
     case RequestVerb::Exit:
     case RequestVerb::Status: return RequestCheck{true, {}};
@@ -166,6 +178,10 @@ std::string describeRequest(const PanelRequest& r) {
     case RequestVerb::Latency: std::snprintf(text, sizeof text, "latency %d", int(r.value)); return text;
     case RequestVerb::Volume: std::snprintf(text, sizeof text, "volume %d %.1f dB", r.output, r.db); return text;
     case RequestVerb::Mute: std::snprintf(text, sizeof text, "mute %d %s", r.output, r.on ? "on" : "off"); return text;
+    case RequestVerb::Store:
+    case RequestVerb::Recall:
+        std::snprintf(text, sizeof text, " %d", int(r.value));
+        return std::string(VERB_NAMES[verb]) + (r.value ? text : "") + (r.file.empty() ? "" : " " + r.file);
     default: return VERB_NAMES[verb];
     }
 }

@@ -15,12 +15,12 @@
 
 namespace velmora {
 
-enum class RequestVerb { None, Help, Load, Save, Rate, Latency, Volume, Mute, Show, Exit, Status };
+enum class RequestVerb { None, Help, Load, Save, Rate, Latency, Volume, Mute, Show, Exit, Status, Store, Recall };
 
 struct PanelRequest {
     RequestVerb verb = RequestVerb::None;
-    std::string file;   // --load, --save
-    int32_t value = 0;  // --rate, --latency
+    std::string file;   // --load, --save; --store, --recall: the snapshot's name
+    int32_t value = 0;  // --rate, --latency; --store, --recall: the slot 1..8 (recall by name: 0)
     int output = 0;     // --volume, --mute: 1..8
     double db = 0.0;    // --volume
     bool on = false;    // --mute
@@ -56,7 +56,8 @@ bool decodeRequest(const std::string& text, PanelRequest& request);
 // The values of a request checked as the command line checks them: the
 // output 1..8, the volume a finite number from -63.5 to 0 dB (any such value
 // is taken to its nearest 0.5 dB step), the rate one of the four, the
-// latency 1..6, a file named for load and save.
+// latency 1..6, a file named for load and save, a snapshot slot 1..8 (or,
+// for a recall, 0 and a name) with a name of 1..24 characters.
 struct RequestCheck {
     bool ok = false;
     std::string problem; // when not ok: one sentence for the user

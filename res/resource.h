@@ -45,5 +45,17 @@
 #define ID_OPEN_LOG_FOLDER      32792
 #define ID_PEAK_HOLD            32793
 #define ID_RESET_CLIPS          32794
+#define ID_SNAPSHOT_STORE       32800
+#define ID_SNAPSHOT_1           32801
+#define ID_SNAPSHOT_2           32802
+#define ID_SNAPSHOT_3           32803
+#define ID_SNAPSHOT_4           32804
+#define ID_SNAPSHOT_5           32805
+#define ID_SNAPSHOT_6           32806
+#define ID_SNAPSHOT_7           32807
+#define ID_SNAPSHOT_8           32808
+#define IDC_SNAPSHOT_SLOT       32830
+#define IDC_SNAPSHOT_NAME       32831
+#define IDD_SNAPSHOT_STORE      170
 
 #endif /* VELPANEL_RES_RESOURCE_H */

@@ -73,7 +73,8 @@ private:
 
 CPanelDlg::CPanelDlg(SettingsStore& store, bool inBackground)
     // A store that keeps preferences beside the record keeps the Peak Hold choice.
-    : core_(*this, store), log_(logFilePath()), requests_(core_, log_), settingsMenu_(core_, log_),
+    : core_(*this, store), log_(logFilePath()), requests_(core_, log_, dynamic_cast<PreferenceStore*>(&store)), settingsMenu_(core_, log_),
+      snapshotMenu_(core_, dynamic_cast<PreferenceStore*>(&store), log_),
       meterMenu_(dynamic_cast<PreferenceStore*>(&store), *this), inBackground_(inBackground),
       keepHidden_(inBackground) {
     events_.add(&log_);
@@ -118,6 +119,7 @@ BOOL CPanelDlg::onInitDialog() {
     // Exit (the installer's) ends the panel from inside such a box.
     requests_.attach(hwnd());
     settingsMenu_.attach(hwnd());
+    snapshotMenu_.attach(hwnd());
     setAppMainWindow(hwnd());
 
     // With no unit yet the tip says so; each arrival and removal renews it.
@@ -327,6 +329,7 @@ BOOL CPanelDlg::onCommand(WPARAM wParam) {
         return TRUE;
     }
     if (settingsMenu_.onCommand(id)) return TRUE;
+    if (snapshotMenu_.onCommand(id)) return TRUE;
     if (meterMenu_.onCommand(id)) return TRUE;
     core_.onCommand(id);
     return TRUE;
@@ -380,6 +383,10 @@ INT_PTR CPanelDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case WM_COMMAND:
         return onCommand(wParam);
+    case WM_INITMENUPOPUP:
+        // Config > Snapshots and the tray's Snapshots: names and the current slot.
+        snapshotMenu_.onMenuPopup(reinterpret_cast<HMENU>(wParam));
+        return FALSE;
     case WM_TIMER:
         core_.onTimer(static_cast<unsigned>(wParam));
         return FALSE;

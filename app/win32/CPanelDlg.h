@@ -15,6 +15,7 @@
 #include "app/win32/DialogMessageFilter.h"
 #include "app/win32/RequestHost.h"
 #include "app/win32/SettingsFileMenu.h"
+#include "app/win32/SnapshotMenu.h"
 #include "settings/SettingsStore.h"
 #include "ui/win32/CRadioButton.h"
 #include "ui/win32/CSkinButton.h"
@@ -93,6 +94,7 @@ private:
     DiagnosticsLog log_;
     RequestHost requests_; // the command line's requests
     SettingsFileMenu settingsMenu_; // File > Save Settings As..., Load Settings...
+    SnapshotMenu snapshotMenu_; // Config > Snapshots and the tray's Snapshots
     PanelEventsFanout events_;
     MeterMenu meterMenu_; // Peak Hold and Reset Clip Indicators
     SkinImage background_; // loaded at the first paint, then held for the run

@@ -28,7 +28,8 @@ public:
     static constexpr UINT_PTR RESUME_TIMER = 0x5251;
     static constexpr size_t QUEUE_LIMIT = 16;
 
-    RequestHost(PanelCore& core, DiagnosticsLog& log) : core_(core), requests_(core), log_(log) {}
+    RequestHost(PanelCore& core, DiagnosticsLog& log, PreferenceStore* preferences)
+        : core_(core), requests_(core, preferences), log_(log) {}
 
     void attach(HWND window) { window_ = window; }
 

@@ -25,6 +25,10 @@ TEST(CommandLine, EachRequestIsReadAndTravelsWhole) {
         {{"--show"}, RequestVerb::Show},
         {{"--exit"}, RequestVerb::Exit},
         {{"--status"}, RequestVerb::Status},
+        {{"--store", "3"}, RequestVerb::Store},
+        {{"--store", "3", "Mischen \xC3\xBC"}, RequestVerb::Store},
+        {{"--recall", "8"}, RequestVerb::Recall},
+        {{"--recall", "Mischen \xC3\xBC"}, RequestVerb::Recall},
     };
     for (const Case& c : cases) {
         const ParsedCommandLine parsed = parse(c.args);
@@ -35,6 +39,14 @@ TEST(CommandLine, EachRequestIsReadAndTravelsWhole) {
         ASSERT_TRUE(decodeRequest(encodeRequest(parsed.request), back));
         EXPECT_EQ(encodeRequest(back), encodeRequest(parsed.request));
     }
+    // A snapshot by number or by name; a slot beyond 8 or a bad name is refused here.
+    EXPECT_EQ(parse({"--store", "3", "Live"}).request.value, 3);
+    EXPECT_EQ(parse({"--store", "3", "Live"}).request.file, "Live");
+    EXPECT_EQ(parse({"--recall", "Live"}).request.value, 0);
+    EXPECT_EQ(parse({"--recall", "7"}).request.value, 7);
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"--store", "9"}, {"--store", "0", "x"}, {"--store", "1", std::string(25, 'x')}, {"--recall", "9"}})
+        EXPECT_FALSE(parse(bad).ok) << bad[1];
     const ParsedCommandLine help = parse({"--help"});
     const PanelRequest volume = parse({"--volume", "3", "-12.5"}).request;
     EXPECT_EQ(volume.output, 3);

@@ -255,7 +255,7 @@ struct PopupSeen {
     UINT defaultByPosition = UINT(-1);
     UINT firstId = 0, exitId = 0;
     bool firstIsDefault = false;
-    std::string firstText, exitText; // position 2: the last of the defined items
+    std::string firstText, exitText; // Exit: the last item
     RECT menuRect{};
 };
 
@@ -281,12 +281,13 @@ void observe(HMENU popup) {
     seen.opened = true;
     seen.defaultByPosition = GetMenuDefaultItem(popup, TRUE, 0);
     seen.firstId = GetMenuItemID(popup, 0);
-    seen.exitId = GetMenuItemID(popup, 2);
+    const int last = GetMenuItemCount(popup) - 1;
+    seen.exitId = GetMenuItemID(popup, last);
     seen.firstIsDefault = (GetMenuState(popup, 0, MF_BYPOSITION) & MFS_DEFAULT) != 0;
     char text[64] = {};
     GetMenuStringA(popup, 0, text, sizeof text, MF_BYPOSITION);
     seen.firstText = text;
-    GetMenuStringA(popup, 2, text, sizeof text, MF_BYPOSITION);
+    GetMenuStringA(popup, UINT(last), text, sizeof text, MF_BYPOSITION);
     seen.exitText = text;
     SetTimer(nullptr, 0, 100, &actOnMenu);
 }

@@ -30,6 +30,7 @@
 //   panelctl wait-gone [ms]           wait until no main window exists
 //   panelctl window <title> [ms]      wait for any top-level window whose title starts with <title>
 //   panelctl file-dialog <path> [ms]  wait for the panel's file dialog, type <path> as the file
+//   panelctl store-dialog <slot> <name> [ms]  wait for the snapshot dialog, choose slot 1..8, type <name>, Store
 //                                     name and press its OK button
 //   panelctl key <vk>                 post a key press (WM_KEYDOWN) to the main window
 //   panelctl meter-rect <meter>       "x y width height" of meter <meter> (inputs 0..17, outputs
@@ -766,6 +767,25 @@ int run(int argc, char** argv) {
             Sleep(20);
         }
         std::fprintf(stderr, "panelctl: no file dialog\n");
+        return 1;
+    }
+    if (cmd == "store-dialog") {
+        // Config > Snapshots > "Store Current As...": the slot list 32830, the name 32831.
+        if (argc < 4) return usage();
+        const unsigned long timeout = timeoutArg(argc, argv, 4, 10000);
+        const DWORD start = now();
+        for (;;) {
+            for (HWND dialog : messageBoxes(main)) {
+                HWND slots = GetDlgItem(dialog, 32830), name = GetDlgItem(dialog, 32831);
+                if (!slots || !name) continue;
+                SendMessageA(slots, CB_SETCURSEL, WPARAM(std::atoi(argv[2]) - 1), 0);
+                SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3]));
+                return PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0) ? 0 : 1;
+            }
+            if (now() - start > timeout) break;
+            Sleep(20);
+        }
+        std::fprintf(stderr, "panelctl: no snapshot dialog\n");
         return 1;
     }
     if (cmd == "boxes") {

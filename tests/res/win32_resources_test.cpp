@@ -115,15 +115,20 @@ TEST(Win32Resources, TrayMenuFirstPopupOpensThenExits) {
   ASSERT_NE(menu, nullptr);
   HMENU popup = GetSubMenu(menu, 0);
   ASSERT_NE(popup, nullptr);
-  ASSERT_EQ(GetMenuItemCount(popup), 5);
+  ASSERT_EQ(GetMenuItemCount(popup), 6);
   EXPECT_EQ(GetMenuItemID(popup, 0), UINT(ID_OPEN));
   EXPECT_EQ(menuText(popup, 0), "&Open");
   EXPECT_EQ(GetMenuState(popup, 1, MF_BYPOSITION) & MF_SEPARATOR, UINT(MF_SEPARATOR));
-  EXPECT_EQ(GetMenuItemID(popup, 2), UINT(ID_EXIT));
-  EXPECT_EQ(menuText(popup, 2), "E&xit");
-  // After the defined items: the log folder.
-  EXPECT_EQ(GetMenuState(popup, 3, MF_BYPOSITION) & MF_SEPARATOR, UINT(MF_SEPARATOR));
-  EXPECT_EQ(GetMenuItemID(popup, 4), UINT(ID_OPEN_LOG_FOLDER));
+  // The snapshots and the log folder, then Exit last, as Windows users expect.
+  HMENU snapshots = GetSubMenu(popup, 2);
+  ASSERT_NE(snapshots, nullptr);
+  EXPECT_EQ(menuText(popup, 2), "&Snapshots");
+  ASSERT_EQ(GetMenuItemCount(snapshots), 8);
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(GetMenuItemID(snapshots, i), UINT(ID_SNAPSHOT_1 + i));
+  EXPECT_EQ(GetMenuItemID(popup, 3), UINT(ID_OPEN_LOG_FOLDER));
+  EXPECT_EQ(GetMenuState(popup, 4, MF_BYPOSITION) & MF_SEPARATOR, UINT(MF_SEPARATOR));
+  EXPECT_EQ(GetMenuItemID(popup, 5), UINT(ID_EXIT));
+  EXPECT_EQ(menuText(popup, 5), "E&xit");
   DestroyMenu(menu);
 }
 
@@ -135,13 +140,20 @@ TEST(Win32Resources, MainMenuCarriesTheConfigCommandsInTheirSubmenus) {
   EXPECT_EQ(menuText(menu, 1), "&Config");
   HMENU file = GetSubMenu(menu, 0);
   ASSERT_EQ(GetMenuItemCount(file), 4);
-  EXPECT_EQ(GetMenuItemID(file, 0), UINT(ID_EXIT));
-  EXPECT_EQ(GetMenuItemID(file, 2), UINT(ID_SAVE_SETTINGS_AS));
-  EXPECT_EQ(GetMenuItemID(file, 3), UINT(ID_LOAD_SETTINGS));
+  EXPECT_EQ(GetMenuItemID(file, 0), UINT(ID_SAVE_SETTINGS_AS));
+  EXPECT_EQ(GetMenuItemID(file, 1), UINT(ID_LOAD_SETTINGS));
+  EXPECT_EQ(GetMenuState(file, 2, MF_BYPOSITION) & MF_SEPARATOR, UINT(MF_SEPARATOR));
+  EXPECT_EQ(GetMenuItemID(file, 3), UINT(ID_EXIT));
 
   HMENU config = GetSubMenu(menu, 1);
   // The defined items, then a separator, "Peak Hold" (checked) and "Reset Clip Indicators".
-  ASSERT_EQ(GetMenuItemCount(config), 9);
+  ASSERT_EQ(GetMenuItemCount(config), 11);
+  // Last: a separator and the Snapshots: "Store Current As...", a separator, slots 1..8.
+  HMENU snapshots = GetSubMenu(config, 10);
+  ASSERT_NE(snapshots, nullptr);
+  ASSERT_EQ(GetMenuItemCount(snapshots), 10);
+  EXPECT_EQ(GetMenuItemID(snapshots, 0), UINT(ID_SNAPSHOT_STORE));
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(GetMenuItemID(snapshots, i + 2), UINT(ID_SNAPSHOT_1 + i));
   EXPECT_EQ(GetMenuItemID(config, 7), UINT(ID_PEAK_HOLD));
   EXPECT_TRUE(GetMenuState(config, 7, MF_BYPOSITION) & MF_CHECKED);
   EXPECT_EQ(GetMenuItemID(config, 8), UINT(ID_RESET_CLIPS));

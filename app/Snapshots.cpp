@@ -1,0 +1,162 @@
+#include "app/Snapshots.h"
+
+#include "app/PanelCore.h"
+#include "app/RequestWire.h"
+#include "device/USBDevice.h"
+#include "settings/PresetFile.h"
+
+#include <cstring>
+
+namespace velmora {
+
+namespace {
+
+std::string valueName(int slot) { return "Snapshot" + std::to_string(slot); }
+std::string slotText(int slot) { return "Snapshot " + std::to_string(slot); }
+bool isSlot(int slot) { return slot >= 1 && slot <= SNAPSHOT_COUNT; }
+
+SnapshotAnswer answer(int code, std::string text) { return SnapshotAnswer{code, std::move(text)}; }
+
+// The number of characters of well-formed UTF-8, or -1.
+long utf8Characters(const std::string& text) {
+    long count = 0;
+    for (size_t i = 0; i < text.size(); ++count) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+        if (length == 0 || i + length > text.size()) return -1;
+        uint32_t code = length == 1 ? c : c & (0x7F >> length);
+        for (size_t k = 1; k < length; ++k) {
+            const unsigned char next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) return -1;
+            code = (code << 6) | (next & 0x3F);
+        }
+        // Overlong forms, surrogates and values beyond Unicode are no text.
+        static const uint32_t LEAST[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < LEAST[length] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) return -1;
+        i += length;
+    }
+    return count;
+}
+
+} // namespace
+
+std::string snapshotNameProblem(const std::string& name) {
+    const long characters = utf8Characters(name);
+    if (characters < 0) return "The snapshot's name is not readable text.";
+    if (characters < 1 || size_t(characters) > SNAPSHOT_NAME_MAX) return "A snapshot's name is 1 to 24 characters.";
+    for (const char c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return "The snapshot's name holds a control character.";
+    return {};
+}
+
+Snapshots::Read Snapshots::read(int slot, std::string& name, PanelSettings& record, int32_t& clockMode,
+                                std::string& problem) {
+    std::string text;
+    if (!store_ || !store_->readText(valueName(slot).c_str(), text)) return Read::Empty;
+    const size_t lineEnd = text.find('\n');
+    if (lineEnd == std::string::npos) {
+        problem = "it holds no settings";
+        return Read::Damaged;
+    }
+    const std::string storedName = text.substr(0, lineEnd);
+    const std::string nameProblem = snapshotNameProblem(storedName);
+    if (!nameProblem.empty()) {
+        problem = "its name is not 1 to 24 characters of text";
+        return Read::Damaged;
+    }
+    PresetError error;
+    PanelSettings read = core_.settings();
+    int32_t readClock = PRESET_NO_CLOCK_MODE;
+    if (!readPreset(text.substr(lineEnd + 1), core_.settings(), read, readClock, error)) {
+        problem = error.text();
+        return Read::Damaged;
+    }
+    name = storedName;
+    record = read;
+    clockMode = readClock;
+    return Read::Sound;
+}
+
+SnapshotAnswer Snapshots::store(int slot, const std::string& givenName) {
+    if (!isSlot(slot)) return answer(EXIT_USAGE, "The snapshot must be 1 to 8.");
+    if (!store_) return answer(EXIT_FAILED, "Snapshots cannot be kept here.");
+    std::string name = givenName;
+    if (name.empty()) {
+        PanelSettings record;
+        int32_t clockMode = 0;
+        std::string problem;
+        if (read(slot, name, record, clockMode, problem) != Read::Sound) name = slotText(slot);
+    }
+    const std::string problem = snapshotNameProblem(name);
+    if (!problem.empty()) return answer(EXIT_USAGE, problem);
+    const PanelSettings& master = core_.settings();
+    if (isBlank(master) || !isValidSampleRate(master.sampleRate))
+        return answer(EXIT_NO_UNIT, "There are no settings to store until a Velmora has been connected.");
+    if (!store_->writeText(valueName(slot).c_str(), name + "\n" + writePreset(master, core_.unitClockMode())))
+        return answer(EXIT_FAILED, "Could not store " + slotText(slot) + ".");
+    return answer(EXIT_DONE, "The settings are stored as " + slotText(slot) + " \"" + name + "\".");
+}
+
+SnapshotAnswer Snapshots::recall(int slot) {
+    if (!isSlot(slot)) return answer(EXIT_USAGE, "The snapshot must be 1 to 8.");
+    const USBDevice* unit = core_.currentDevice();
+    if (!unit || !unit->isOpen() || core_.leavesUnitAlone()) return answer(EXIT_NO_UNIT, "No Velmora is connected.");
+    std::string name, problem;
+    PanelSettings record;
+    int32_t clockMode = PRESET_NO_CLOCK_MODE;
+    switch (read(slot, name, record, clockMode, problem)) {
+    case Read::Empty: return answer(EXIT_FAILED, slotText(slot) + " is empty.");
+    case Read::Damaged: return answer(EXIT_FAILED, slotText(slot) + " is damaged: " + problem + ". Nothing was changed.");
+    case Read::Sound: break;
+    }
+    const CommandOutcome outcome = commands_.applyRecord(record, clockMode);
+    const std::string called = slotText(slot) + " \"" + name + "\"";
+    switch (outcome.status) {
+    case CommandStatus::Done: return answer(EXIT_DONE, called + " is recalled.");
+    case CommandStatus::NoUnit: return answer(EXIT_NO_UNIT, "No Velmora is connected.");
+    case CommandStatus::BadValue: return answer(EXIT_FAILED, slotText(slot) + " is damaged: " + outcome.badValue);
+    case CommandStatus::BoxOpen: return answer(EXIT_FAILED, describeOutcome(outcome));
+    case CommandStatus::Refused: {
+        std::string text = called + " is recalled, but the unit did not take: ";
+        for (size_t i = 0; i < outcome.refused.size(); ++i) text += (i ? "; " : "") + outcome.refused[i];
+        return answer(EXIT_FAILED, text + ".");
+    }
+    }
+    return answer(EXIT_FAILED, describeOutcome(outcome));
+}
+
+int Snapshots::slotNamed(const std::string& wanted) {
+    const std::array<std::string, SNAPSHOT_COUNT> all = names();
+    for (int i = 0; i < SNAPSHOT_COUNT; ++i)
+        if (!all[i].empty() && all[i] == wanted) return i + 1;
+    return 0;
+}
+
+std::array<std::string, SNAPSHOT_COUNT> Snapshots::names() {
+    std::array<std::string, SNAPSHOT_COUNT> all;
+    for (int slot = 1; slot <= SNAPSHOT_COUNT; ++slot) {
+        std::string name, problem;
+        PanelSettings record;
+        int32_t clockMode = 0;
+        if (read(slot, name, record, clockMode, problem) == Read::Sound) all[slot - 1] = name;
+    }
+    return all;
+}
+
+int Snapshots::currentSlot() {
+    const PanelSettings& master = core_.settings();
+    if (isBlank(master) || !isValidSampleRate(master.sampleRate)) return 0;
+    // Compared as a settings file holds them: the fields the user sets.
+    const int32_t unitClock = core_.unitClockMode();
+    const std::string current = writePreset(master, unitClock);
+    for (int slot = 1; slot <= SNAPSHOT_COUNT; ++slot) {
+        std::string name, problem;
+        PanelSettings record;
+        int32_t clockMode = PRESET_NO_CLOCK_MODE;
+        if (read(slot, name, record, clockMode, problem) != Read::Sound) continue;
+        if (writePreset(record, clockMode == PRESET_NO_CLOCK_MODE ? unitClock : clockMode) == current) return slot;
+    }
+    return 0;
+}
+
+} // namespace velmora

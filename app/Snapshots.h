@@ -1,0 +1,56 @@
+// Eight snapshots of the user's settings, each recalled in one step. A slot
+// is kept beside the record as one text value ("Snapshot1".."Snapshot8"):
+// its name on the first line, then the settings as a settings file holds
+// them, so that the settings-file reader checks both. A slot that does not
+// read back whole is refused by its number and changes nothing.
+#pragma once
+
+#include "app/PanelCommands.h"
+#include "settings/PreferenceStore.h"
+
+#include <array>
+#include <string>
+
+namespace velmora {
+
+class PanelCore;
+
+constexpr int SNAPSHOT_COUNT = 8;
+constexpr size_t SNAPSHOT_NAME_MAX = 24; // characters
+
+struct SnapshotAnswer {
+    int code = 0;     // a RequestExit code
+    std::string text; // one sentence for the user
+};
+
+// "" when `name` is 1..24 characters of UTF-8 text without control
+// characters; otherwise what is wrong.
+std::string snapshotNameProblem(const std::string& name);
+
+class Snapshots {
+public:
+    Snapshots(PanelCore& core, PreferenceStore* store) : core_(core), commands_(core), store_(store) {}
+
+    // The current settings into slot 1..8 under `name` (empty: the slot's
+    // name, or "Snapshot N" for an empty slot).
+    SnapshotAnswer store(int slot, const std::string& name);
+    // Slot 1..8 applied as one change; what the unit refused is named.
+    SnapshotAnswer recall(int slot);
+    // The slot of that name (the first), 0 when none.
+    int slotNamed(const std::string& name);
+    // Each slot's name, empty for an empty or damaged slot.
+    std::array<std::string, SNAPSHOT_COUNT> names();
+    // The slot whose settings equal the current ones, 0 when none.
+    int currentSlot();
+
+private:
+    enum class Read { Empty, Damaged, Sound };
+    // Slot `slot`'s name and settings; `problem` says why a slot is damaged.
+    Read read(int slot, std::string& name, PanelSettings& record, int32_t& clockMode, std::string& problem);
+
+    PanelCore& core_;
+    PanelCommands commands_;
+    PreferenceStore* store_;
+};
+
+} // namespace velmora
