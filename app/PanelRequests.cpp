@@ -132,11 +132,20 @@ std::string PanelRequests::status() {
     USBDevice* unit = core_.currentDevice();
     state["unit"] = unit ? Json(unit->instanceId()) : Json(nullptr);
     state["connected"] = unit != nullptr && unit->isOpen();
+    ChannelNames names;
+    std::string problem;
+    if (names_) loadChannelNames(*names_, names, problem); // a damaged value leaves every name empty
+    state["inputs"] = Json::array();
+    for (int number = 1; number <= NAMED_INPUTS; ++number)
+        state["inputs"].push_back({{"number", number}, {"name", names.name(ChannelKind::Input, number)}});
     const PanelSettings& master = core_.settings();
-    if (!isBlank(master) && isValidSampleRate(master.sampleRate))
+    if (!isBlank(master) && isValidSampleRate(master.sampleRate)) {
         state["settings"] = Json::parse(writePreset(master, core_.unitClockMode()));
-    else
+        for (Json& output : state["settings"]["outputs"])
+            output["name"] = names.name(ChannelKind::Output, output["output"].get<int>());
+    } else {
         state["settings"] = nullptr;
+    }
     return state.dump();
 }
 

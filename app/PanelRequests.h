@@ -6,6 +6,7 @@
 // shown as a change on the pages, and a failed send is told and named).
 #pragma once
 
+#include "app/ChannelNames.h"
 #include "app/PanelCommands.h"
 #include "app/RequestWire.h"
 #include "settings/PresetFile.h"
@@ -23,7 +24,9 @@ struct RequestAnswer {
 
 class PanelRequests {
 public:
-    explicit PanelRequests(PanelCore& core) : core_(core), commands_(core) {}
+    // `names`: where the channel names are kept (none: every channel shows its number).
+    explicit PanelRequests(PanelCore& core, PreferenceStore* names = nullptr)
+        : core_(core), commands_(core), names_(names) {}
 
     // A request as it came: checked, then carried out.
     RequestAnswer run(const PanelRequest& request);
@@ -35,12 +38,14 @@ public:
     // Settings files, also for the File menu.
     RequestAnswer savePreset(const std::string& path);
     RequestAnswer loadPreset(const std::string& path);
-    // The state: the unit (or none) and the settings, as JSON.
+    // The state: the unit (or none), the inputs' names and the settings (each
+    // output with its name), as JSON.
     std::string status();
 
 private:
     PanelCore& core_;
     PanelCommands commands_;
+    PreferenceStore* names_;
 };
 
 } // namespace velmora
