@@ -39,6 +39,7 @@ enum MenuCommand : unsigned {
     CMD_OPEN_LOG_FOLDER = 32792,  // "Open Log Folder"
     CMD_PEAK_HOLD = 32793,        // "Peak Hold" (a check item)
     CMD_RESET_CLIPS = 32794,      // "Reset Clip Indicators"
+    CMD_NAMES = 32840,            // "Names..." (Config menu)
 };
 
 } // namespace velmora

@@ -6,7 +6,7 @@
 // shown as a change on the pages, and a failed send is told and named).
 #pragma once
 
-#include "app/ChannelNames.h"
+#include "settings/ChannelNames.h"
 #include "app/PanelCommands.h"
 #include "app/RequestWire.h"
 #include "settings/PresetFile.h"

@@ -11,6 +11,10 @@
 #define IDD_VELPANEL_DIALOG     102
 #define IDD_PAGE_CONTROL        154
 #define IDD_PAGE_INFO           156
+#define IDD_NAMES               180
+
+/* The Names dialog's edit fields: the 18 inputs', then the 8 outputs'. */
+#define IDC_NAME_FIRST          1800
 
 /* Strings */
 #define IDS_ABOUTBOX            101
@@ -45,5 +49,6 @@
 #define ID_OPEN_LOG_FOLDER      32792
 #define ID_PEAK_HOLD            32793
 #define ID_RESET_CLIPS          32794
+#define ID_NAMES                32840
 
 #endif /* VELPANEL_RES_RESOURCE_H */

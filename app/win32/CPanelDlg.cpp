@@ -73,8 +73,9 @@ private:
 
 CPanelDlg::CPanelDlg(SettingsStore& store, bool inBackground)
     // A store that keeps preferences beside the record keeps the Peak Hold choice.
-    : core_(*this, store), log_(logFilePath()), requests_(core_, log_), settingsMenu_(core_, log_),
-      meterMenu_(dynamic_cast<PreferenceStore*>(&store), *this), inBackground_(inBackground),
+    : core_(*this, store), log_(logFilePath()), requests_(core_, log_, dynamic_cast<PreferenceStore*>(&store)),
+      settingsMenu_(core_, log_), meterMenu_(dynamic_cast<PreferenceStore*>(&store), *this),
+      namesDialog_(core_, dynamic_cast<PreferenceStore*>(&store), log_), inBackground_(inBackground),
       keepHidden_(inBackground) {
     events_.add(&log_);
     core_.setEvents(&events_);
@@ -118,6 +119,8 @@ BOOL CPanelDlg::onInitDialog() {
     // Exit (the installer's) ends the panel from inside such a box.
     requests_.attach(hwnd());
     settingsMenu_.attach(hwnd());
+    namesDialog_.attach(hwnd(), [this](const ChannelNames& names) { showChannelNames(names); });
+    showChannelNames(namesDialog_.stored());
     setAppMainWindow(hwnd());
 
     // With no unit yet the tip says so; each arrival and removal renews it.
@@ -328,8 +331,13 @@ BOOL CPanelDlg::onCommand(WPARAM wParam) {
     }
     if (settingsMenu_.onCommand(id)) return TRUE;
     if (meterMenu_.onCommand(id)) return TRUE;
+    if (namesDialog_.onCommand(id)) return TRUE;
     core_.onCommand(id);
     return TRUE;
+}
+
+void CPanelDlg::showChannelNames(const ChannelNames& names) {
+    if (controlPage_) controlPage_->setChannelNames(names);
 }
 
 void CPanelDlg::runAboutBox() {

@@ -28,7 +28,9 @@ public:
     static constexpr UINT_PTR RESUME_TIMER = 0x5251;
     static constexpr size_t QUEUE_LIMIT = 16;
 
-    RequestHost(PanelCore& core, DiagnosticsLog& log) : core_(core), requests_(core), log_(log) {}
+    // `names`: where the channel names are kept, for --status.
+    RequestHost(PanelCore& core, DiagnosticsLog& log, PreferenceStore* names = nullptr)
+        : core_(core), requests_(core, names), log_(log) {}
 
     void attach(HWND window) { window_ = window; }
 

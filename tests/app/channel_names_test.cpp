@@ -2,7 +2,7 @@
 // and shown by --status.
 #include "PanelHarness.h"
 
-#include "app/ChannelNames.h"
+#include "settings/ChannelNames.h"
 #include "app/PanelRequests.h"
 
 #include <nlohmann/json.hpp>

@@ -1,4 +1,4 @@
-#include "app/ChannelNames.h"
+#include "settings/ChannelNames.h"
 
 #include <nlohmann/json.hpp>
 
