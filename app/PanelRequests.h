@@ -11,6 +11,7 @@
 #include "app/RequestWire.h"
 #include "settings/PresetFile.h"
 
+#include <functional>
 #include <string>
 
 namespace velmora {
@@ -35,7 +36,11 @@ public:
     // request are answered EXIT_USAGE, the verb named.
     RequestAnswer runText(const std::string& wireText);
 
-    // Settings files, also for the File menu.
+    // Who hears the channel names a loaded settings file brought.
+    void onNamesChanged(std::function<void(const ChannelNames&)> changed) { namesChanged_ = std::move(changed); }
+
+    // Settings files, also for the File menu; with the channel names (a
+    // loaded file's are stored and shown with its settings).
     RequestAnswer savePreset(const std::string& path);
     RequestAnswer loadPreset(const std::string& path);
     // The state: the unit (or none), the inputs' names and the settings (each
@@ -46,6 +51,7 @@ private:
     PanelCore& core_;
     PanelCommands commands_;
     PreferenceStore* names_;
+    std::function<void(const ChannelNames&)> namesChanged_;
 };
 
 } // namespace velmora

@@ -74,7 +74,7 @@ private:
 CPanelDlg::CPanelDlg(SettingsStore& store, bool inBackground)
     // A store that keeps preferences beside the record keeps the Peak Hold choice.
     : core_(*this, store), log_(logFilePath()), requests_(core_, log_, dynamic_cast<PreferenceStore*>(&store)),
-      settingsMenu_(core_, log_), meterMenu_(dynamic_cast<PreferenceStore*>(&store), *this),
+      settingsMenu_(core_, log_, dynamic_cast<PreferenceStore*>(&store)), meterMenu_(dynamic_cast<PreferenceStore*>(&store), *this),
       namesDialog_(core_, dynamic_cast<PreferenceStore*>(&store), log_), inBackground_(inBackground),
       keepHidden_(inBackground) {
     events_.add(&log_);
@@ -120,6 +120,8 @@ BOOL CPanelDlg::onInitDialog() {
     requests_.attach(hwnd());
     settingsMenu_.attach(hwnd());
     namesDialog_.attach(hwnd(), [this](const ChannelNames& names) { showChannelNames(names); });
+    requests_.requests().onNamesChanged([this](const ChannelNames& names) { showChannelNames(names); });
+    settingsMenu_.requests().onNamesChanged([this](const ChannelNames& names) { showChannelNames(names); });
     showChannelNames(namesDialog_.stored());
     setAppMainWindow(hwnd());
 

@@ -33,6 +33,7 @@ public:
         : core_(core), requests_(core, names), log_(log) {}
 
     void attach(HWND window) { window_ = window; }
+    PanelRequests& requests() { return requests_; }
 
     // WM_COPYDATA, WM_RUN_REQUESTS and the resume timer; false for anything else.
     bool handleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);

@@ -4,6 +4,7 @@
 
 #include "settings/ChannelNames.h"
 #include "app/PanelRequests.h"
+#include "app/RegularFile.h"
 
 #include <nlohmann/json.hpp>
 
@@ -88,6 +89,49 @@ TEST(ChannelNames, StatusShowsEachInputAndOutputWithItsName) {
     EXPECT_EQ(outputs[2]["output"], 3);
     EXPECT_TRUE(outputs[2].contains("volume"));
     EXPECT_EQ(outputs[7]["name"], "");
+}
+
+TEST(ChannelNames, ASettingsFileCarriesTheNamesAndAnOldOneLeavesThem) {
+    Unit unit;
+    Panel panel;
+    panel.arrive(unit);
+    ChannelNames names;
+    names.set(ChannelKind::Input, 1, "Kick");
+    names.set(ChannelKind::Output, 8, "Cue \xE2\x80\x93 Drums");
+    saveChannelNames(panel.store, names);
+    PanelRequests requests(panel.core, &panel.store);
+    ChannelNames heard;
+    requests.onNamesChanged([&heard](const ChannelNames& n) { heard = n; });
+    const std::string path = ::testing::TempDir() + "names.velpanel";
+    ASSERT_EQ(requests.savePreset(path).code, EXIT_DONE);
+
+    // Other names now; the file brings its own back, stored and told.
+    ChannelNames other;
+    other.set(ChannelKind::Input, 1, "Snare");
+    saveChannelNames(panel.store, other);
+    ASSERT_EQ(requests.loadPreset(path).code, EXIT_DONE);
+    ChannelNames stored;
+    std::string problem;
+    ASSERT_TRUE(loadChannelNames(panel.store, stored, problem));
+    EXPECT_EQ(stored, names);
+    EXPECT_EQ(heard, names);
+
+    // A version 1 file leaves the names as they are.
+    std::string text;
+    ASSERT_EQ(readRegularFile(path, PRESET_MAX_BYTES, text), FileOutcome::Done);
+    auto v1 = nlohmann::ordered_json::parse(text);
+    v1["version"] = 1;
+    v1.erase("inputs");
+    for (auto& output : v1["outputs"]) output.erase("name");
+    text = v1.dump(2);
+    ASSERT_EQ(replaceRegularFile(path, text), FileOutcome::Done);
+    saveChannelNames(panel.store, other);
+    heard = ChannelNames();
+    const RequestAnswer old = requests.loadPreset(path);
+    ASSERT_EQ(old.code, EXIT_DONE) << old.text;
+    ASSERT_TRUE(loadChannelNames(panel.store, stored, problem));
+    EXPECT_EQ(stored, other);
+    EXPECT_EQ(heard, ChannelNames());
 }
 
 } // namespace
