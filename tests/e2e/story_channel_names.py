@@ -7,6 +7,7 @@ naming its channel, and nothing is stored. The names are read back from the
 registry with Wine's `reg` as one text value beside the 352-byte record, and
 after a restart --status and the Control page's accessible names carry them.
 """
+import shutil
 from urllib.parse import quote
 
 from e2elib import *
@@ -94,4 +95,32 @@ def names_after_a_restart():
     ctl("acc-value", "Output 3 mute, Headphones")
 
 
-story.run([refused_then_named_in_the_dialog, names_after_a_restart])
+def names_from_settings_files():
+    """a version 2 file's names are applied with its settings; a version 1 file leaves the names"""
+    folder = os.path.join(PREFIX, "drive_c", "velpanel-e2e-names")
+    os.makedirs(folder, exist_ok=True)
+    code, _ = velpanel("--save", r"C:\velpanel-e2e-names\v2.velpanel")
+    expect_equal(code, 0, "--save")
+    saved = json.load(open(os.path.join(folder, "v2.velpanel"), encoding="utf-8"))
+    expect_equal(saved["version"], 2, "version of a saved file")
+    expect_equal(saved["outputs"][7]["name"], JAPANESE, "output 8 in the saved file")
+    saved["inputs"][1]["name"] = "Synth"
+    saved["outputs"][2]["name"] = ""
+    json.dump(saved, open(os.path.join(folder, "v2.velpanel"), "w", encoding="utf-8"), ensure_ascii=False)
+    old = dict(saved, version=1)
+    del old["inputs"]
+    old["outputs"] = [{k: v for k, v in o.items() if k != "name"} for o in saved["outputs"]]
+    json.dump(old, open(os.path.join(folder, "v1.velpanel"), "w", encoding="utf-8"))
+
+    expect_equal(velpanel("--load", r"C:\velpanel-e2e-names\v2.velpanel")[0], 0, "--load of version 2")
+    names = stored_names()
+    expect_equal((names["inputs"][1], names["outputs"][2], names["outputs"][7]), ("Synth", "", JAPANESE),
+                 "names stored from the version 2 file")
+    ctl("acc-value", "Input 2 meter, Synth")
+    ctl("acc-value", "Output 3 volume")
+    expect_equal(velpanel("--load", r"C:\velpanel-e2e-names\v1.velpanel")[0], 0, "--load of version 1")
+    expect_equal(stored_names(), names, "names after the version 1 file")
+
+
+story.cleanups.append(lambda: shutil.rmtree(os.path.join(PREFIX, "drive_c", "velpanel-e2e-names"), ignore_errors=True))
+story.run([refused_then_named_in_the_dialog, names_after_a_restart, names_from_settings_files])
