@@ -140,8 +140,11 @@ TEST(Win32Resources, MainMenuCarriesTheConfigCommandsInTheirSubmenus) {
   EXPECT_EQ(GetMenuItemID(file, 3), UINT(ID_LOAD_SETTINGS));
 
   HMENU config = GetSubMenu(menu, 1);
-  // The defined items, then a separator, "Peak Hold" (checked) and "Reset Clip Indicators".
-  ASSERT_EQ(GetMenuItemCount(config), 9);
+  // The defined items, then a separator, "Peak Hold" (checked) and "Reset
+  // Clip Indicators", a separator and "Names...".
+  ASSERT_EQ(GetMenuItemCount(config), 11);
+  EXPECT_EQ(GetMenuItemID(config, 10), UINT(ID_NAMES));
+  EXPECT_EQ(menuText(config, 10), "&Names...");
   EXPECT_EQ(GetMenuItemID(config, 7), UINT(ID_PEAK_HOLD));
   EXPECT_TRUE(GetMenuState(config, 7, MF_BYPOSITION) & MF_CHECKED);
   EXPECT_EQ(GetMenuItemID(config, 8), UINT(ID_RESET_CLIPS));
@@ -210,6 +213,25 @@ TEST(Win32Resources, MainWindowTemplateIsAFixedFrameAppWindowWithTheMainMenu) {
     EXPECT_EQ(GetWindow(page, GW_CHILD), nullptr);
     DestroyWindow(page);
   }
+  DestroyWindow(w);
+}
+
+TEST(Win32Resources, NamesDialogLabelsEveryFieldWithItsChannelInTabOrder) {
+  HWND w = makeDialog(IDD_NAMES, nullptr);
+  ASSERT_NE(w, nullptr);
+  // Each field comes right after its label (a screen reader names a field by
+  // the text before it), and Tab walks the fields in the channels' order.
+  HWND field = GetDlgItem(w, IDC_NAME_FIRST);
+  ASSERT_NE(field, nullptr);
+  for (int i = 0; i < 26; ++i) {
+    const std::string channel = i < 18 ? "Input " + std::to_string(i + 1) : "Output " + std::to_string(i - 17);
+    ASSERT_EQ(GetDlgCtrlID(field), IDC_NAME_FIRST + i) << channel;
+    EXPECT_EQ(windowText(GetWindow(field, GW_HWNDPREV)), channel);
+    EXPECT_TRUE(GetWindowLongA(field, GWL_STYLE) & WS_TABSTOP) << channel;
+    field = GetNextDlgTabItem(w, field, FALSE);
+  }
+  EXPECT_EQ(GetDlgCtrlID(field), IDOK);
+  EXPECT_EQ(GetDlgCtrlID(GetNextDlgTabItem(w, field, FALSE)), IDCANCEL);
   DestroyWindow(w);
 }
 
