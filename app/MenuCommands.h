@@ -42,6 +42,7 @@ enum MenuCommand : unsigned {
     CMD_SNAPSHOT_STORE = 32800,   // Config > Snapshots > "Store Current As..."
     CMD_SNAPSHOT_FIRST = 32801,   // 32801..32808: recall snapshot 1..8 (Config and tray menus)
     CMD_SNAPSHOT_LAST = 32808,
+    CMD_NAMES = 32840,            // "Names..." (Config menu)
 };
 
 } // namespace velmora

@@ -110,7 +110,10 @@ RequestAnswer PanelRequests::savePreset(const std::string& path) {
     const PanelSettings& master = core_.settings();
     if (isBlank(master) || !isValidSampleRate(master.sampleRate))
         return answer(EXIT_NO_UNIT, "There are no settings to save until a Velmora has been connected.");
-    const std::string text = writePreset(master, core_.unitClockMode());
+    ChannelNames names;
+    std::string problem;
+    if (names_) loadChannelNames(*names_, names, problem);
+    const std::string text = writePreset(master, core_.unitClockMode(), names_ ? &names : nullptr);
     // Written beside the file and then put in its place, so that a write that
     // fails half-way (a full disk) leaves an earlier file of that name whole.
     const FileOutcome written = replaceRegularFile(path, text);
@@ -129,8 +132,15 @@ RequestAnswer PanelRequests::loadPreset(const std::string& path) {
     PanelSettings record;
     int32_t clockMode = PRESET_NO_CLOCK_MODE;
     PresetError error;
-    if (!readPreset(text, core_.settings(), record, clockMode, error))
+    PresetNames names;
+    if (!readPreset(text, core_.settings(), record, clockMode, error, &names))
         return answer(EXIT_FAILED, path + ": " + error.text() + ". Nothing was changed.");
+    // The names are the panel's, not the unit's: kept whatever the unit takes.
+    if (names.present && names_) {
+        if (!saveChannelNames(*names_, names.names))
+            return answer(EXIT_FAILED, "Could not store the channel names of " + path + ". Nothing was changed.");
+        if (namesChanged_) namesChanged_(names.names);
+    }
     // Every part the unit refused is named, the clock mode included.
     const CommandOutcome outcome = commands_.applyRecord(record, clockMode);
     return answerFor(outcome, "Settings loaded from " + path + ".", "every setting of " + path);
@@ -142,11 +152,20 @@ std::string PanelRequests::status() {
     USBDevice* unit = core_.currentDevice();
     state["unit"] = unit ? Json(unit->instanceId()) : Json(nullptr);
     state["connected"] = unit != nullptr && unit->isOpen();
+    ChannelNames names;
+    std::string problem;
+    if (names_) loadChannelNames(*names_, names, problem); // a damaged value leaves every name empty
+    state["inputs"] = Json::array();
+    for (int number = 1; number <= NAMED_INPUTS; ++number)
+        state["inputs"].push_back({{"number", number}, {"name", names.name(ChannelKind::Input, number)}});
     const PanelSettings& master = core_.settings();
-    if (!isBlank(master) && isValidSampleRate(master.sampleRate))
+    if (!isBlank(master) && isValidSampleRate(master.sampleRate)) {
         state["settings"] = Json::parse(writePreset(master, core_.unitClockMode()));
-    else
+        for (Json& output : state["settings"]["outputs"])
+            output["name"] = names.name(ChannelKind::Output, output["output"].get<int>());
+    } else {
         state["settings"] = nullptr;
+    }
     return state.dump();
 }
 

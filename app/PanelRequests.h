@@ -6,12 +6,14 @@
 // shown as a change on the pages, and a failed send is told and named).
 #pragma once
 
+#include "settings/ChannelNames.h"
 #include "app/PanelCommands.h"
 #include "app/RequestWire.h"
 #include "app/Snapshots.h"
 #include "settings/PreferenceStore.h"
 #include "settings/PresetFile.h"
 
+#include <functional>
 #include <string>
 
 namespace velmora {
@@ -25,9 +27,10 @@ struct RequestAnswer {
 
 class PanelRequests {
 public:
-    // `preferences` keeps the snapshots (none: they cannot be kept).
+    // `preferences` keeps the snapshots and the channel names (none: they
+    // cannot be kept, and every channel shows its number).
     explicit PanelRequests(PanelCore& core, PreferenceStore* preferences = nullptr)
-        : core_(core), commands_(core), snapshots_(core, preferences) {}
+        : core_(core), commands_(core), snapshots_(core, preferences), names_(preferences) {}
 
     // A request as it came: checked, then carried out.
     RequestAnswer run(const PanelRequest& request);
@@ -36,16 +39,23 @@ public:
     // request are answered EXIT_USAGE, the verb named.
     RequestAnswer runText(const std::string& wireText);
 
-    // Settings files, also for the File menu.
+    // Who hears the channel names a loaded settings file brought.
+    void onNamesChanged(std::function<void(const ChannelNames&)> changed) { namesChanged_ = std::move(changed); }
+
+    // Settings files, also for the File menu; with the channel names (a
+    // loaded file's are stored and shown with its settings).
     RequestAnswer savePreset(const std::string& path);
     RequestAnswer loadPreset(const std::string& path);
-    // The state: the unit (or none) and the settings, as JSON.
+    // The state: the unit (or none), the inputs' names and the settings (each
+    // output with its name), as JSON.
     std::string status();
 
 private:
     PanelCore& core_;
     PanelCommands commands_;
     Snapshots snapshots_;
+    PreferenceStore* names_;
+    std::function<void(const ChannelNames&)> namesChanged_;
 };
 
 } // namespace velmora

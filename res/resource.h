@@ -11,6 +11,10 @@
 #define IDD_VELPANEL_DIALOG     102
 #define IDD_PAGE_CONTROL        154
 #define IDD_PAGE_INFO           156
+#define IDD_NAMES               180
+
+/* The Names dialog's edit fields: the 18 inputs', then the 8 outputs'. */
+#define IDC_NAME_FIRST          1800
 
 /* Strings */
 #define IDS_ABOUTBOX            101
@@ -57,5 +61,6 @@
 #define IDC_SNAPSHOT_SLOT       32830
 #define IDC_SNAPSHOT_NAME       32831
 #define IDD_SNAPSHOT_STORE      170
+#define ID_NAMES                32840
 
 #endif /* VELPANEL_RES_RESOURCE_H */

@@ -131,14 +131,48 @@ bool readLinks(Reader& r, const Json& root, PanelSettings& record) {
     return true;
 }
 
-bool readAll(Reader& r, const Json& root, PanelSettings& record, int32_t& clockMode) {
+// The names of a version 2 file: "inputs" and every output's "name", or neither.
+bool readNames(Reader& r, const Json& root, PresetNames& names) {
+    names = PresetNames();
+    auto inputs = root.find("inputs");
+    if (inputs == root.end()) return true;
+    if (!inputs->is_array() || inputs->size() != size_t(NAMED_INPUTS))
+        return r.fail("inputs", "must be a list of the 18 inputs");
+    auto name = [&r](const Json& channel, const std::string& at, ChannelKind kind, int number,
+                     ChannelNames& into) {
+        if (!channel.is_object()) return r.fail(at.substr(0, at.size() - 1), "must be an object");
+        const Json* text = r.member(channel, at, "name");
+        if (!text) return false;
+        if (!text->is_string()) return r.fail(at + "name", "must be text");
+        const std::string why = checkChannelName(text->get<std::string>());
+        if (!why.empty()) return r.fail(at + "name", why);
+        into.set(kind, number, text->get<std::string>());
+        return true;
+    };
+    for (int i = 0; i < NAMED_INPUTS; ++i) {
+        const std::string at = "inputs[" + std::to_string(i) + "].";
+        long long number = 0;
+        if (!name((*inputs)[size_t(i)], at, ChannelKind::Input, i + 1, names.names)) return false;
+        if (!r.integer((*inputs)[size_t(i)], at, "input", i + 1, i + 1, number)) return false;
+    }
+    const Json& outputs = root["outputs"]; // checked before
+    for (int i = 0; i < NAMED_OUTPUTS; ++i)
+        if (!name(outputs[size_t(i)], "outputs[" + std::to_string(i) + "].", ChannelKind::Output, i + 1,
+                  names.names))
+            return false;
+    names.present = true;
+    return true;
+}
+
+bool readAll(Reader& r, const Json& root, PanelSettings& record, int32_t& clockMode, PresetNames& names) {
     if (!root.is_object()) return r.fail("file", "must hold one JSON object");
     const Json* format = r.member(root, "", "format");
     if (!format) return false;
     if (!format->is_string() || format->get<std::string>() != PRESET_FORMAT_NAME)
         return r.fail("format", std::string("must be \"") + PRESET_FORMAT_NAME + "\"");
     long long number = 0;
-    if (!r.integer(root, "", "version", PRESET_FORMAT_VERSION, PRESET_FORMAT_VERSION, number)) return false;
+    if (!r.integer(root, "", "version", PRESET_OLDEST_VERSION, PRESET_FORMAT_VERSION, number)) return false;
+    const bool carriesNames = number >= 2;
 
     const Json* rate = r.member(root, "", "sampleRate");
     if (!rate) return false;
@@ -166,14 +200,16 @@ bool readAll(Reader& r, const Json& root, PanelSettings& record, int32_t& clockM
     if (!r.flag(root, "", "monitor", monitor) || !r.flag(root, "", "mix", mix)) return false;
     record.cpldDigitalMon = monitor ? 1 : 0;
     record.cpldMixOutSel = mix ? 0 : 1; // MIX on is the bit at 0
-    return readOutputs(r, root, record) && readLinks(r, root, record);
+    if (!readOutputs(r, root, record) || !readLinks(r, root, record)) return false;
+    names = PresetNames();
+    return !carriesNames || readNames(r, root, names);
 }
 
 } // namespace
 
 std::string PresetError::text() const { return field == "file" ? "The file " + reason : field + " " + reason; }
 
-std::string writePreset(const PanelSettings& record, int32_t clockMode) {
+std::string writePreset(const PanelSettings& record, int32_t clockMode, const ChannelNames* names) {
     Json root;
     root["format"] = PRESET_FORMAT_NAME;
     root["version"] = PRESET_FORMAT_VERSION;
@@ -192,9 +228,16 @@ std::string writePreset(const PanelSettings& record, int32_t clockMode) {
         output["volume"] = int(record.outVolume[i]);
         output["volumeDb"] = volumeDb(record.outVolume[i]);
         output["mute"] = record.outMute[i] == 1;
+        if (names) output["name"] = names->name(ChannelKind::Output, i + 1);
         outputs.push_back(output);
     }
     root["outputs"] = outputs;
+    if (names) {
+        Json inputs = Json::array();
+        for (int i = 0; i < NAMED_INPUTS; ++i)
+            inputs.push_back({{"input", i + 1}, {"name", names->name(ChannelKind::Input, i + 1)}});
+        root["inputs"] = inputs;
+    }
     Json linked;
     for (int k = 0; k < OUTPUT_PAIRS; ++k) linked[PAIR_NAME[k]] = record.outLink[k] == 1;
     root["linked"] = linked;
@@ -202,7 +245,7 @@ std::string writePreset(const PanelSettings& record, int32_t clockMode) {
 }
 
 bool readPreset(const std::string& text, const PanelSettings& base, PanelSettings& record, int32_t& clockMode,
-                PresetError& error) {
+                PresetError& error, PresetNames* names) {
     if (text.size() > PRESET_MAX_BYTES) {
         error = {"file", "is larger than " + std::to_string(PRESET_MAX_BYTES / 1024) + " KiB"};
         return false;
@@ -216,12 +259,14 @@ bool readPreset(const std::string& text, const PanelSettings& base, PanelSetting
     Reader reader(broken);
     PanelSettings read = base;
     int32_t clock = PRESET_NO_CLOCK_MODE;
-    if (!readAll(reader, root, read, clock)) {
+    PresetNames readNames;
+    if (!readAll(reader, root, read, clock, readNames)) {
         error = {broken.field, broken.reason};
         return false;
     }
     record = read;
     clockMode = clock;
+    if (names) *names = readNames;
     return true;
 }
 

@@ -52,6 +52,11 @@ AccessibleInfo fader(int output, int32_t position) {
     return info;
 }
 
+AccessibleInfo withChannelName(AccessibleInfo info, const std::string& channelName) {
+    if (!channelName.empty()) info.name += ", " + channelName;
+    return info;
+}
+
 AccessibleInfo mute(int output, int32_t checkState) {
     return checkButton(numbered("Output", output) + " mute", checkState);
 }

@@ -51,6 +51,10 @@ AccessibleInfo volumeText(int output, const std::string& text);
 // "Digital format: Consumer".
 AccessibleInfo radio(const char* group, const char* text, bool checked);
 
+// The description with the channel's name after its own: "Output 3 volume,
+// Headphones" (unchanged for an empty name).
+AccessibleInfo withChannelName(AccessibleInfo info, const std::string& channelName);
+
 // The status column's captions, top to bottom, as painted beside it.
 const char* statusCaption(int index);
 

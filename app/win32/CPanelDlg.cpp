@@ -73,9 +73,11 @@ private:
 
 CPanelDlg::CPanelDlg(SettingsStore& store, bool inBackground)
     // A store that keeps preferences beside the record keeps the Peak Hold choice.
-    : core_(*this, store), log_(logFilePath()), requests_(core_, log_, dynamic_cast<PreferenceStore*>(&store)), settingsMenu_(core_, log_),
+    : core_(*this, store), log_(logFilePath()), requests_(core_, log_, dynamic_cast<PreferenceStore*>(&store)),
+      settingsMenu_(core_, log_, dynamic_cast<PreferenceStore*>(&store)),
       snapshotMenu_(core_, dynamic_cast<PreferenceStore*>(&store), log_),
-      meterMenu_(dynamic_cast<PreferenceStore*>(&store), *this), inBackground_(inBackground),
+      meterMenu_(dynamic_cast<PreferenceStore*>(&store), *this),
+      namesDialog_(core_, dynamic_cast<PreferenceStore*>(&store), log_), inBackground_(inBackground),
       keepHidden_(inBackground) {
     events_.add(&log_);
     core_.setEvents(&events_);
@@ -120,6 +122,10 @@ BOOL CPanelDlg::onInitDialog() {
     requests_.attach(hwnd());
     settingsMenu_.attach(hwnd());
     snapshotMenu_.attach(hwnd());
+    namesDialog_.attach(hwnd(), [this](const ChannelNames& names) { showChannelNames(names); });
+    requests_.requests().onNamesChanged([this](const ChannelNames& names) { showChannelNames(names); });
+    settingsMenu_.requests().onNamesChanged([this](const ChannelNames& names) { showChannelNames(names); });
+    showChannelNames(namesDialog_.stored());
     setAppMainWindow(hwnd());
 
     // With no unit yet the tip says so; each arrival and removal renews it.
@@ -331,8 +337,13 @@ BOOL CPanelDlg::onCommand(WPARAM wParam) {
     if (settingsMenu_.onCommand(id)) return TRUE;
     if (snapshotMenu_.onCommand(id)) return TRUE;
     if (meterMenu_.onCommand(id)) return TRUE;
+    if (namesDialog_.onCommand(id)) return TRUE;
     core_.onCommand(id);
     return TRUE;
+}
+
+void CPanelDlg::showChannelNames(const ChannelNames& names) {
+    if (controlPage_) controlPage_->setChannelNames(names);
 }
 
 void CPanelDlg::runAboutBox() {

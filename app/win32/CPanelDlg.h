@@ -13,6 +13,7 @@
 #include "app/PanelView.h"
 #include "app/win32/CSystemTray.h"
 #include "app/win32/DialogMessageFilter.h"
+#include "app/win32/NamesDialog.h"
 #include "app/win32/RequestHost.h"
 #include "app/win32/SettingsFileMenu.h"
 #include "app/win32/SnapshotMenu.h"
@@ -87,6 +88,8 @@ private:
     INT_PTR onControlColor(HDC dc, HWND control);
     BOOL onCommand(WPARAM wParam);
     void runAboutBox();
+    // The channel names reach the pages that name channels.
+    void showChannelNames(const ChannelNames& names);
 
     // Members in the order of construction; the tray goes last.
     CSystemTray tray_;
@@ -97,6 +100,7 @@ private:
     SnapshotMenu snapshotMenu_; // Config > Snapshots and the tray's Snapshots
     PanelEventsFanout events_;
     MeterMenu meterMenu_; // Peak Hold and Reset Clip Indicators
+    NamesDialog namesDialog_; // Config > Names...
     SkinImage background_; // loaded at the first paint, then held for the run
     SkinBrush panelBrush_;
     CSkinButton tabControl_;

@@ -28,10 +28,12 @@ public:
     static constexpr UINT_PTR RESUME_TIMER = 0x5251;
     static constexpr size_t QUEUE_LIMIT = 16;
 
-    RequestHost(PanelCore& core, DiagnosticsLog& log, PreferenceStore* preferences)
+    // `preferences` keeps the snapshots and the channel names.
+    RequestHost(PanelCore& core, DiagnosticsLog& log, PreferenceStore* preferences = nullptr)
         : core_(core), requests_(core, preferences), log_(log) {}
 
     void attach(HWND window) { window_ = window; }
+    PanelRequests& requests() { return requests_; }
 
     // WM_COPYDATA, WM_RUN_REQUESTS and the resume timer; false for anything else.
     bool handleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);

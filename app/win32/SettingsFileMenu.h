@@ -14,9 +14,12 @@ class PanelCore;
 
 class SettingsFileMenu {
 public:
-    SettingsFileMenu(PanelCore& core, DiagnosticsLog& log) : core_(core), requests_(core), log_(log) {}
+    // `names`: where the channel names are kept, written to and read from files.
+    SettingsFileMenu(PanelCore& core, DiagnosticsLog& log, PreferenceStore* names = nullptr)
+        : core_(core), requests_(core, names), log_(log) {}
 
     void attach(HWND window) { window_ = window; }
+    PanelRequests& requests() { return requests_; }
     // The two commands; false for any other.
     bool onCommand(unsigned id);
 

@@ -57,6 +57,7 @@
 #include <winternl.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -491,6 +492,83 @@ int fakePanel(const std::string& mode, unsigned long ms) {
 }
 
 
+// The channel names dialog: the panel's dialog with the first name field.
+constexpr int kFirstNameFieldId = 1800;
+
+HWND namesDialog(HWND main) {
+    for (HWND dialog : messageBoxes(main))
+        if (GetDlgItem(dialog, kFirstNameFieldId)) return dialog;
+    return nullptr;
+}
+
+// "%E3%81%82" -> the UTF-8 bytes, as wide text (the command line carries
+// only the narrow code page).
+std::wstring percentDecoded(const char* text) {
+    std::string bytes;
+    for (const char* p = text; *p; ++p) {
+        if (p[0] == '%' && std::isxdigit(static_cast<unsigned char>(p[1])) &&
+            std::isxdigit(static_cast<unsigned char>(p[2]))) {
+            bytes += static_cast<char>(std::strtoul(std::string(p + 1, 2).c_str(), nullptr, 16));
+            p += 2;
+        } else {
+            bytes += *p;
+        }
+    }
+    const int length = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), int(bytes.size()), nullptr, 0);
+    std::wstring wide(size_t(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), int(bytes.size()), &wide[0], length);
+    return wide;
+}
+
+int namesDialogCommand(HWND main, int argc, char** argv) {
+    const DWORD start = now();
+    HWND dialog = nullptr;
+    while (!(dialog = namesDialog(main)) && now() - start < 10000) Sleep(20);
+    if (!dialog) {
+        std::fprintf(stderr, "panelctl: no names dialog\n");
+        return 1;
+    }
+    const std::string action = argv[2];
+    if (action == "set") {
+        // Pairs of field index (inputs 0..17, outputs 18..25) and text.
+        for (int i = 3; i + 1 < argc; i += 2) {
+            HWND field = GetDlgItem(dialog, kFirstNameFieldId + std::atoi(argv[i]));
+            if (!field) return 1;
+            SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(percentDecoded(argv[i + 1]).c_str()));
+        }
+        return 0;
+    }
+    if (action == "ok" || action == "cancel") {
+        const int id = action == "ok" ? IDOK : IDCANCEL;
+        return PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0) ? 0 : 1;
+    }
+    if (action == "tab-order") {
+        // The control ids as Tab walks them from the first field.
+        HWND at = GetDlgItem(dialog, kFirstNameFieldId);
+        HWND first = at;
+        do {
+            std::printf("%d\n", GetDlgCtrlID(at));
+            at = GetNextDlgTabItem(dialog, at, FALSE);
+        } while (at && at != first);
+        return 0;
+    }
+    if (action == "box") {
+        // The box the dialog shows (a refused name): its text, then OK.
+        for (;;) {
+            std::vector<HWND> boxes = messageBoxes(dialog);
+            if (!boxes.empty() && !boxText(boxes.front()).empty()) {
+                std::printf("%s\n", boxText(boxes.front()).c_str());
+                return PostMessageA(boxes.front(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0) ? 0 : 1;
+            }
+            if (now() - start > 10000) break;
+            Sleep(20);
+        }
+        std::fprintf(stderr, "panelctl: no box over the names dialog\n");
+        return 1;
+    }
+    return usage();
+}
+
 int usage() {
     std::fprintf(stderr,
                  "usage: panelctl find [ms] | title | wait-title <text> [ms] | visible | wait-visible <0|1> [ms]\n"
@@ -500,6 +578,7 @@ int usage() {
                  "       | key-access <key> read-only|full | pid | resources | wait-gone [ms] | window <title> [ms]\n"
                  "       | key <vk> | acc-value <name> | file-dialog <path> [ms] | resources-of <title>\n"
                  "       | meter-rect <meter> | click-meter <meter>\n"
+                 "       | names-dialog set <field> <%%-encoded text>... | ok | cancel | box | tab-order\n"
                  "       | raw-request <class> <count> <hang-ms> <text> [gone] | fake-panel <refuse|garbage|hang> <ms>\n");
     return 2;
 }
@@ -839,6 +918,10 @@ int run(int argc, char** argv) {
         }
         std::printf("%s\n", search.found.value.c_str());
         return 0;
+    }
+    if (cmd == "names-dialog") {
+        if (argc < 3) return usage();
+        return namesDialogCommand(main, argc, argv);
     }
     if (cmd == "pid") {
         DWORD pid = 0;

@@ -80,7 +80,7 @@ def status_and_save():
         f.write("an earlier file, replaced whole")
     expect_code(["--save", PRESET], 0)
     preset = json.load(open(host_path(PRESET)))
-    expect_equal((preset["format"], preset["version"]), ("VelPanel settings", 1), "file format")
+    expect_equal((preset["format"], preset["version"]), ("VelPanel settings", 2), "file format")
     expect_equal(preset["outputs"][6]["volumeDb"], -33.5, "output 7 in dB")
 
 

@@ -146,10 +146,13 @@ TEST(Win32Resources, MainMenuCarriesTheConfigCommandsInTheirSubmenus) {
   EXPECT_EQ(GetMenuItemID(file, 3), UINT(ID_EXIT));
 
   HMENU config = GetSubMenu(menu, 1);
-  // The defined items, then a separator, "Peak Hold" (checked) and "Reset Clip Indicators".
-  ASSERT_EQ(GetMenuItemCount(config), 11);
-  // Last: a separator and the Snapshots: "Store Current As...", a separator, slots 1..8.
-  HMENU snapshots = GetSubMenu(config, 10);
+  // The defined items, then a separator, "Peak Hold" (checked) and "Reset
+  // Clip Indicators", a separator, "Names..." and the Snapshots:
+  // "Store Current As...", a separator, slots 1..8.
+  ASSERT_EQ(GetMenuItemCount(config), 12);
+  EXPECT_EQ(GetMenuItemID(config, 10), UINT(ID_NAMES));
+  EXPECT_EQ(menuText(config, 10), "&Names...");
+  HMENU snapshots = GetSubMenu(config, 11);
   ASSERT_NE(snapshots, nullptr);
   ASSERT_EQ(GetMenuItemCount(snapshots), 10);
   EXPECT_EQ(GetMenuItemID(snapshots, 0), UINT(ID_SNAPSHOT_STORE));
@@ -222,6 +225,25 @@ TEST(Win32Resources, MainWindowTemplateIsAFixedFrameAppWindowWithTheMainMenu) {
     EXPECT_EQ(GetWindow(page, GW_CHILD), nullptr);
     DestroyWindow(page);
   }
+  DestroyWindow(w);
+}
+
+TEST(Win32Resources, NamesDialogLabelsEveryFieldWithItsChannelInTabOrder) {
+  HWND w = makeDialog(IDD_NAMES, nullptr);
+  ASSERT_NE(w, nullptr);
+  // Each field comes right after its label (a screen reader names a field by
+  // the text before it), and Tab walks the fields in the channels' order.
+  HWND field = GetDlgItem(w, IDC_NAME_FIRST);
+  ASSERT_NE(field, nullptr);
+  for (int i = 0; i < 26; ++i) {
+    const std::string channel = i < 18 ? "Input " + std::to_string(i + 1) : "Output " + std::to_string(i - 17);
+    ASSERT_EQ(GetDlgCtrlID(field), IDC_NAME_FIRST + i) << channel;
+    EXPECT_EQ(windowText(GetWindow(field, GW_HWNDPREV)), channel);
+    EXPECT_TRUE(GetWindowLongA(field, GWL_STYLE) & WS_TABSTOP) << channel;
+    field = GetNextDlgTabItem(w, field, FALSE);
+  }
+  EXPECT_EQ(GetDlgCtrlID(field), IDOK);
+  EXPECT_EQ(GetDlgCtrlID(GetNextDlgTabItem(w, field, FALSE)), IDCANCEL);
   DestroyWindow(w);
 }
 

@@ -59,6 +59,48 @@ TEST(Preset, WrittenAndReadBackByNameOverTheUnitsOwnFields) {
     EXPECT_EQ(clock, PRESET_NO_CLOCK_MODE);
 }
 
+TEST(Preset, VersionTwoCarriesTheNamesAndVersionOneLeavesThem) {
+    ChannelNames names;
+    names.set(ChannelKind::Input, 18, "\xE3\x83\x9E\xE3\x82\xA4\xE3\x82\xAF"); // three characters
+    names.set(ChannelKind::Output, 4, "Monitors \"L/R\"");
+    PanelSettings read;
+    int32_t clock = 0;
+    PresetError error;
+    PresetNames got;
+    const std::string withNames = writePreset(userRecord(), 0, &names);
+    ASSERT_TRUE(readPreset(withNames, unitBase(), read, clock, error, &got)) << error.text();
+    EXPECT_TRUE(got.present);
+    EXPECT_EQ(got.names, names);
+    EXPECT_EQ(read.outVolume[3], 100);
+
+    // Written without names: version 2 carrying none.
+    got.present = true;
+    ASSERT_TRUE(readPreset(writePreset(userRecord(), 0), unitBase(), read, clock, error, &got));
+    EXPECT_FALSE(got.present);
+
+    // A version 1 file (as older panels wrote it) loads and carries no names.
+    std::string v1 = writePreset(userRecord(), 0);
+    v1.replace(v1.find("\"version\": 2"), 12, "\"version\": 1");
+    got.present = true;
+    ASSERT_TRUE(readPreset(v1, unitBase(), read, clock, error, &got)) << error.text();
+    EXPECT_FALSE(got.present);
+    EXPECT_EQ(read.outVolume[3], 100);
+
+    // A name that is no channel name refuses the whole file, naming the field.
+    for (const auto& bad : {std::make_pair(std::string("Monitors \\\"L/R\\\""), std::string("Monitors\\u0007")),
+                            std::make_pair(std::string("\"input\": 2"), std::string("\"input\": 3"))}) {
+        std::string text = withNames;
+        ASSERT_NE(text.find(bad.first), std::string::npos) << bad.first;
+        text.replace(text.find(bad.first), bad.first.size(), bad.second);
+        EXPECT_FALSE(readPreset(text, unitBase(), read, clock, error, &got));
+        EXPECT_TRUE(error.field == "outputs[3].name" || error.field == "inputs[1].input") << error.text();
+    }
+    std::string tooLong = withNames;
+    tooLong.replace(tooLong.find("Monitors"), 8, std::string(20, 'M'));
+    EXPECT_FALSE(readPreset(tooLong, unitBase(), read, clock, error, &got));
+    EXPECT_EQ(error.field, "outputs[3].name");
+}
+
 TEST(Preset, ABadFileIsRefusedNamingTheFieldAndNothingIsRead) {
     const std::string good = writePreset(userRecord(), 0);
     auto edit = [&](const std::string& from, const std::string& to) {
@@ -75,7 +117,7 @@ TEST(Preset, ABadFileIsRefusedNamingTheFieldAndNothingIsRead) {
         {"{\"format\": ", "file"},
         {"[1, 2]", "file"},
         {std::string(PRESET_MAX_BYTES + 1, ' '), "file"},
-        {edit("\"version\": 1", "\"version\": 2"), "version"},
+        {edit("\"version\": 2", "\"version\": 3"), "version"},
         {edit("\"VelPanel settings\"", "\"Other\""), "format"},
         {edit("88200", "22050"), "sampleRate"},
         {edit("\"latency\": 6", "\"latency\": 0"), "latency"},

@@ -106,14 +106,21 @@ void CControlPage::describeControls()
     mixButton_.accessible().describeWith([this] { return access::mix(mixButton_.getCheckState()); });
     for (int output = 0; output < OUTPUTS; ++output) {
         CSkinButton& mute = muteButtons_[output];
-        mute.accessible().describeWith([output, &mute] { return access::mute(output, mute.getCheckState()); });
+        mute.accessible().describeWith([this, output, &mute] {
+            return access::withChannelName(access::mute(output, mute.getCheckState()), outputName(output));
+        });
         CFader& fader = faders_[output];
-        fader.accessible().describeWith([output, &fader] { return access::fader(output, fader.getPos()); });
+        fader.accessible().describeWith([this, output, &fader] {
+            return access::withChannelName(access::fader(output, fader.getPos()), outputName(output));
+        });
         CSkinText& label = dbLabels_[output];
         label.accessible().describeWith([output, &label] { return access::volumeText(output, label.text()); });
         CPeakMeter& meter = meters_.meter(MeterBank::FIRST_OUTPUT + output);
         meter.accessible().describeWith(
-            [output, &meter] { return access::meter(false, output, meter.level(), METER_UPPER); });
+            [this, output, &meter] {
+                return access::withChannelName(access::meter(false, output, meter.level(), METER_UPPER),
+                                               outputName(output));
+            });
     }
     for (int pair = 0; pair < PAIRS; ++pair) {
         CSkinButton& link = linkButtons_[pair];
@@ -125,8 +132,21 @@ void CControlPage::describeControls()
     }
     for (int i = 0; i < INPUT_METERS; ++i) {
         CPeakMeter& meter = meters_.meter(i);
-        meter.accessible().describeWith([i, &meter] { return access::meter(true, i, meter.level(), METER_UPPER); });
+        meter.accessible().describeWith([this, i, &meter] {
+            return access::withChannelName(access::meter(true, i, meter.level(), METER_UPPER),
+                                           names_.name(ChannelKind::Input, i + 1));
+        });
     }
+}
+
+const std::string& CControlPage::outputName(int output) const
+{
+    return names_.name(ChannelKind::Output, output + 1);
+}
+
+void CControlPage::setChannelNames(const ChannelNames& names)
+{
+    names_ = names;
 }
 
 // ------------------------------------------------------- ControlPageView

@@ -6,6 +6,7 @@
 // in the Tab key's order and tells each what screen readers should hear.
 #pragma once
 
+#include "settings/ChannelNames.h"
 #include "ui/ControlPageLogic.h"
 #include "ui/ControlPageLayout.h"
 #include "ui/ControlPageView.h"
@@ -37,6 +38,10 @@ public:
 
     const ControlPageLogic& logic() const { return logic_; }
 
+    // The user's channel names: a screen reader hears each fader, mute button
+    // and meter with its channel's name after its number.
+    void setChannelNames(const ChannelNames& names);
+
 protected:
     INT_PTR handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -55,6 +60,7 @@ private:
     void buildControls();
     void arrangeKeyboardOrder();
     void describeControls();
+    const std::string& outputName(int output) const; // output from 0
     HWND controlById(int controlId) const;
     void createSkinButton(CSkinButton& button, int id, controlpage::Point at, const char* off,
                           const char* on);
@@ -72,6 +78,7 @@ private:
     CFader faders_[controlpage::OUTPUTS];
     CSkinText dbLabels_[controlpage::OUTPUTS];
     ControlPageLogic logic_;
+    ChannelNames names_;
 };
 
 } // namespace velmora
