@@ -1,6 +1,6 @@
 #include "app/RequestWire.h"
 
-#include "app/Snapshots.h"
+#include "app/SnapshotName.h"
 #include "app/VolumeSteps.h"
 #include "settings/PanelSettings.h"
 #include "settings/SampleRates.h"

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/PanelCommands.h"
+#include "app/SnapshotName.h"
 #include "settings/PreferenceStore.h"
 
 #include <array>
@@ -15,17 +16,12 @@ namespace velmora {
 
 class PanelCore;
 
-constexpr int SNAPSHOT_COUNT = 8;
-constexpr size_t SNAPSHOT_NAME_MAX = 24; // characters
 
 struct SnapshotAnswer {
     int code = 0;     // a RequestExit code
     std::string text; // one sentence for the user
 };
 
-// "" when `name` is 1..24 characters of UTF-8 text without control
-// characters; otherwise what is wrong.
-std::string snapshotNameProblem(const std::string& name);
 
 class Snapshots {
 public:

@@ -4,6 +4,7 @@
 // values the unit can take (the volume on a step within 0.25 dB of what was
 // asked), and sent on again it reads back the same.
 #include "app/RequestWire.h"
+#include "app/SnapshotName.h"
 #include "app/VolumeSteps.h"
 #include "settings/SampleRates.h"
 
@@ -53,6 +54,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case RequestVerb::Save:
         require(!r.file.empty());
         for (const char c : r.file) require(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
+        break;
+    case RequestVerb::Store:
+        require(r.value >= 1 && r.value <= SNAPSHOT_COUNT);
+        require(r.file.empty() || snapshotNameProblem(r.file).empty());
+        break;
+    case RequestVerb::Recall:
+        require((r.value >= 1 && r.value <= SNAPSHOT_COUNT) || (r.value == 0 && snapshotNameProblem(r.file).empty()));
         break;
     case RequestVerb::Show:
     case RequestVerb::Exit:
