@@ -89,17 +89,10 @@ SnapshotAnswer Snapshots::recall(int slot) {
     case Read::Sound: break;
     }
     // The names are the panel's, not the unit's: kept whatever the unit takes.
-    if (names.present) {
-        ChannelNames before;
-        std::string namesProblem;
-        const bool beforeRead = loadChannelNames(*store_, before, namesProblem);
-        if (!beforeRead || before != names.names) {
-            if (!saveChannelNames(*store_, names.names))
-                return answer(EXIT_FAILED, "Could not store the channel names of " + slotText(slot) +
-                                               ". Nothing was changed.");
-            if (namesChanged_) namesChanged_(names.names);
-        }
-    }
+    bool renamed = false;
+    if (names.present && !replaceChannelNames(*store_, names.names, renamed))
+        return answer(EXIT_FAILED, "Could not store the channel names of " + slotText(slot) + ". Nothing was changed.");
+    if (renamed && namesChanged_) namesChanged_(names.names);
     const CommandOutcome outcome = commands_.applyRecord(record, clockMode);
     const std::string called = slotText(slot) + " \"" + name + "\"";
     switch (outcome.status) {
