@@ -6,6 +6,7 @@
 // thread, never from the meter tick.
 #pragma once
 
+#include "settings/ChannelNames.h"
 #include "settings/PanelSettings.h"
 
 #include <cstdint>
@@ -47,6 +48,9 @@ public:
         (void)unit;
         (void)record;
     }
+    // The user's channel names changed (the Names dialog, a settings file, a
+    // snapshot, a request): `names` are the names now stored.
+    virtual void namesChanged(const ChannelNames& names) { (void)names; }
 
 protected:
     ~PanelEvents() = default;

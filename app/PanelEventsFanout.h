@@ -41,6 +41,9 @@ public:
     void recordReapplied(const USBDevice& unit, const PanelSettings& record) override {
         for (PanelEvents* l : listeners_) l->recordReapplied(unit, record);
     }
+    void namesChanged(const ChannelNames& names) override {
+        for (PanelEvents* l : listeners_) l->namesChanged(names);
+    }
 
 private:
     std::vector<PanelEvents*> listeners_;

@@ -136,11 +136,10 @@ RequestAnswer PanelRequests::loadPreset(const std::string& path) {
     if (!readPreset(text, core_.settings(), record, clockMode, error, &names))
         return answer(EXIT_FAILED, path + ": " + error.text() + ". Nothing was changed.");
     // The names are the panel's, not the unit's: kept whatever the unit takes.
-    if (names.present && names_) {
-        if (!saveChannelNames(*names_, names.names))
-            return answer(EXIT_FAILED, "Could not store the channel names of " + path + ". Nothing was changed.");
-        if (namesChanged_) namesChanged_(names.names);
-    }
+    bool renamed = false;
+    if (names.present && names_ && !replaceChannelNames(*names_, names.names, renamed))
+        return answer(EXIT_FAILED, "Could not store the channel names of " + path + ". Nothing was changed.");
+    if (renamed && namesChanged_) namesChanged_(names.names);
     // Every part the unit refused is named, the clock mode included.
     const CommandOutcome outcome = commands_.applyRecord(record, clockMode);
     return answerFor(outcome, "Settings loaded from " + path + ".", "every setting of " + path);

@@ -39,8 +39,12 @@ public:
     // request are answered EXIT_USAGE, the verb named.
     RequestAnswer runText(const std::string& wireText);
 
-    // Who hears the channel names a loaded settings file brought.
-    void onNamesChanged(std::function<void(const ChannelNames&)> changed) { namesChanged_ = std::move(changed); }
+    // Who hears the channel names a loaded settings file or a recalled
+    // snapshot brought.
+    void onNamesChanged(std::function<void(const ChannelNames&)> changed) {
+        snapshots_.onNamesChanged(changed);
+        namesChanged_ = std::move(changed);
+    }
 
     // Settings files, also for the File menu; with the channel names (a
     // loaded file's are stored and shown with its settings).

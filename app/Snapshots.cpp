@@ -20,7 +20,7 @@ SnapshotAnswer answer(int code, std::string text) { return SnapshotAnswer{code, 
 } // namespace
 
 Snapshots::Read Snapshots::read(int slot, std::string& name, PanelSettings& record, int32_t& clockMode,
-                                std::string& problem) {
+                                std::string& problem, PresetNames* names) {
     std::string text;
     if (!store_ || !store_->readText(valueName(slot).c_str(), text)) return Read::Empty;
     const size_t lineEnd = text.find('\n');
@@ -37,13 +37,15 @@ Snapshots::Read Snapshots::read(int slot, std::string& name, PanelSettings& reco
     PresetError error;
     PanelSettings read = core_.settings();
     int32_t readClock = PRESET_NO_CLOCK_MODE;
-    if (!readPreset(text.substr(lineEnd + 1), core_.settings(), read, readClock, error)) {
+    PresetNames readNames;
+    if (!readPreset(text.substr(lineEnd + 1), core_.settings(), read, readClock, error, &readNames)) {
         problem = error.text();
         return Read::Damaged;
     }
     name = storedName;
     record = read;
     clockMode = readClock;
+    if (names) *names = readNames;
     return Read::Sound;
 }
 
@@ -62,7 +64,13 @@ SnapshotAnswer Snapshots::store(int slot, const std::string& givenName) {
     const PanelSettings& master = core_.settings();
     if (isBlank(master) || !isValidSampleRate(master.sampleRate))
         return answer(EXIT_NO_UNIT, "There are no settings to store until a Velmora has been connected.");
-    if (!store_->writeText(valueName(slot).c_str(), name + "\n" + writePreset(master, core_.unitClockMode())))
+    // The names go with the settings; stored names that do not read back are
+    // left out, so that a recall leaves the names as they are then.
+    ChannelNames names;
+    std::string namesProblem;
+    const bool namesRead = loadChannelNames(*store_, names, namesProblem);
+    const std::string settings = writePreset(master, core_.unitClockMode(), namesRead ? &names : nullptr);
+    if (!store_->writeText(valueName(slot).c_str(), name + "\n" + settings))
         return answer(EXIT_FAILED, "Could not store " + slotText(slot) + ".");
     return answer(EXIT_DONE, "The settings are stored as " + slotText(slot) + " \"" + name + "\".");
 }
@@ -74,11 +82,17 @@ SnapshotAnswer Snapshots::recall(int slot) {
     std::string name, problem;
     PanelSettings record;
     int32_t clockMode = PRESET_NO_CLOCK_MODE;
-    switch (read(slot, name, record, clockMode, problem)) {
+    PresetNames names;
+    switch (read(slot, name, record, clockMode, problem, &names)) {
     case Read::Empty: return answer(EXIT_FAILED, slotText(slot) + " is empty.");
     case Read::Damaged: return answer(EXIT_FAILED, slotText(slot) + " is damaged: " + problem + ". Nothing was changed.");
     case Read::Sound: break;
     }
+    // The names are the panel's, not the unit's: kept whatever the unit takes.
+    bool renamed = false;
+    if (names.present && !replaceChannelNames(*store_, names.names, renamed))
+        return answer(EXIT_FAILED, "Could not store the channel names of " + slotText(slot) + ". Nothing was changed.");
+    if (renamed && namesChanged_) namesChanged_(names.names);
     const CommandOutcome outcome = commands_.applyRecord(record, clockMode);
     const std::string called = slotText(slot) + " \"" + name + "\"";
     switch (outcome.status) {

@@ -1,15 +1,19 @@
 // Eight snapshots of the user's settings, each recalled in one step. A slot
 // is kept beside the record as one text value ("Snapshot1".."Snapshot8"):
 // its name on the first line, then the settings as a settings file holds
-// them, so that the settings-file reader checks both. A slot that does not
-// read back whole is refused by its number and changes nothing.
+// them, the channel names included, so that the settings-file reader checks
+// both. A recall applies the names as loading that file does; a slot stored
+// without names leaves them as they are. A slot that does not read back whole
+// is refused by its number and changes nothing.
 #pragma once
 
 #include "app/PanelCommands.h"
 #include "app/SnapshotName.h"
 #include "settings/PreferenceStore.h"
+#include "settings/PresetFile.h"
 
 #include <array>
+#include <functional>
 #include <string>
 
 namespace velmora {
@@ -38,15 +42,19 @@ public:
     std::array<std::string, SNAPSHOT_COUNT> names();
     // The slot whose settings equal the current ones, 0 when none.
     int currentSlot();
+    // Who hears the channel names a recall brought.
+    void onNamesChanged(std::function<void(const ChannelNames&)> changed) { namesChanged_ = std::move(changed); }
 
 private:
     enum class Read { Empty, Damaged, Sound };
     // Slot `slot`'s name and settings; `problem` says why a slot is damaged.
-    Read read(int slot, std::string& name, PanelSettings& record, int32_t& clockMode, std::string& problem);
+    Read read(int slot, std::string& name, PanelSettings& record, int32_t& clockMode, std::string& problem,
+              PresetNames* names = nullptr);
 
     PanelCore& core_;
     PanelCommands commands_;
     PreferenceStore* store_;
+    std::function<void(const ChannelNames&)> namesChanged_;
 };
 
 } // namespace velmora

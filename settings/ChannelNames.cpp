@@ -133,4 +133,11 @@ bool saveChannelNames(PreferenceStore& store, const ChannelNames& names) {
     return store.writeText(PREFERENCE_CHANNEL_NAMES, names.toText());
 }
 
+bool replaceChannelNames(PreferenceStore& store, const ChannelNames& names, bool& changed) {
+    ChannelNames before;
+    std::string problem;
+    changed = !loadChannelNames(store, before, problem) || before != names;
+    return !changed || saveChannelNames(store, names);
+}
+
 } // namespace velmora

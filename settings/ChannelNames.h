@@ -55,5 +55,9 @@ private:
 bool loadChannelNames(PreferenceStore& store, ChannelNames& names, std::string& problem);
 // False when the store could not take them.
 bool saveChannelNames(PreferenceStore& store, const ChannelNames& names);
+// Stores `names` unless the store holds them already (a damaged value is
+// replaced); `changed` says whether they differ from what it held. False
+// when the store could not take them.
+bool replaceChannelNames(PreferenceStore& store, const ChannelNames& names, bool& changed);
 
 } // namespace velmora

@@ -80,6 +80,7 @@ CPanelDlg::CPanelDlg(SettingsStore& store, bool inBackground)
       namesDialog_(core_, dynamic_cast<PreferenceStore*>(&store), log_), inBackground_(inBackground),
       keepHidden_(inBackground) {
     events_.add(&log_);
+    events_.add(&namesShown_);
     core_.setEvents(&events_);
     HINSTANCE instance = GetModuleHandleA(nullptr);
     icon_ = LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME));
@@ -122,10 +123,14 @@ BOOL CPanelDlg::onInitDialog() {
     requests_.attach(hwnd());
     settingsMenu_.attach(hwnd());
     snapshotMenu_.attach(hwnd());
-    namesDialog_.attach(hwnd(), [this](const ChannelNames& names) { showChannelNames(names); });
-    requests_.requests().onNamesChanged([this](const ChannelNames& names) { showChannelNames(names); });
-    settingsMenu_.requests().onNamesChanged([this](const ChannelNames& names) { showChannelNames(names); });
-    showChannelNames(namesDialog_.stored());
+    // Every change of the names goes through the panel's events; the page's
+    // tooltips and accessible names are one of their listeners.
+    const auto namesChanged = [this](const ChannelNames& names) { tellNamesChanged(names); };
+    namesDialog_.attach(hwnd(), namesChanged);
+    requests_.requests().onNamesChanged(namesChanged);
+    settingsMenu_.requests().onNamesChanged(namesChanged);
+    snapshotMenu_.onNamesChanged(namesChanged);
+    namesShown_.attach(controlPage_, hwnd(), namesDialog_.stored());
     setAppMainWindow(hwnd());
 
     // With no unit yet the tip says so; each arrival and removal renews it.
@@ -342,8 +347,8 @@ BOOL CPanelDlg::onCommand(WPARAM wParam) {
     return TRUE;
 }
 
-void CPanelDlg::showChannelNames(const ChannelNames& names) {
-    if (controlPage_) controlPage_->setChannelNames(names);
+void CPanelDlg::tellNamesChanged(const ChannelNames& names) {
+    events_.namesChanged(names);
 }
 
 void CPanelDlg::runAboutBox() {

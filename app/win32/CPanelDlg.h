@@ -12,6 +12,7 @@
 #include "app/PanelEventsFanout.h"
 #include "app/PanelView.h"
 #include "app/win32/CSystemTray.h"
+#include "app/win32/ChannelNamesShown.h"
 #include "app/win32/DialogMessageFilter.h"
 #include "app/win32/NamesDialog.h"
 #include "app/win32/RequestHost.h"
@@ -88,8 +89,8 @@ private:
     INT_PTR onControlColor(HDC dc, HWND control);
     BOOL onCommand(WPARAM wParam);
     void runAboutBox();
-    // The channel names reach the pages that name channels.
-    void showChannelNames(const ChannelNames& names);
+    // Names changed from anywhere: told once to every listener of the panel.
+    void tellNamesChanged(const ChannelNames& names);
 
     // Members in the order of construction; the tray goes last.
     CSystemTray tray_;
@@ -101,6 +102,7 @@ private:
     PanelEventsFanout events_;
     MeterMenu meterMenu_; // Peak Hold and Reset Clip Indicators
     NamesDialog namesDialog_; // Config > Names...
+    ChannelNamesShown namesShown_; // the names in the Control page's tooltips and accessible names
     SkinImage background_; // loaded at the first paint, then held for the run
     SkinBrush panelBrush_;
     CSkinButton tabControl_;

@@ -46,13 +46,15 @@ bool NamesDialog::onCommand(unsigned id) {
                                  reinterpret_cast<LPARAM>(this));
     }
     if (chosen != IDOK) return true;
-    if (!saveChannelNames(*store_, names_)) {
+    bool renamed = false;
+    if (!replaceChannelNames(*store_, names_, renamed)) {
         log_.write("the channel names could not be saved");
         PanelCore::BoxScope box(core_);
         messageBox(window_, "The channel names could not be saved.", CPanelApp::applicationName(),
                    MB_OK | MB_ICONSTOP);
         return true;
     }
+    if (!renamed) return true; // OK with the names as they were
     log_.write("channel names saved");
     if (changed_) changed_(names_);
     return true;

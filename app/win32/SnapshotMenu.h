@@ -21,6 +21,10 @@ public:
         : core_(core), snapshots_(core, store), log_(log) {}
 
     void attach(HWND window) { window_ = window; }
+    // Who hears the channel names a recalled snapshot brought.
+    void onNamesChanged(std::function<void(const ChannelNames&)> changed) {
+        snapshots_.onNamesChanged(std::move(changed));
+    }
     // The store and recall commands; false for any other.
     bool onCommand(unsigned id);
     // WM_INITMENUPOPUP: a menu holding the slots gets their names and checks.

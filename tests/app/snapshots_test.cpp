@@ -56,6 +56,39 @@ TEST(Snapshots, AStoredSnapshotRecalledGivesTheUnitItsSettingsAndIsSavedAsTheRec
     EXPECT_FALSE(panel.store.readText("Snapshot1", text));
 }
 
+TEST(Snapshots, TheChannelNamesTravelWithASnapshotAndAnOlderSlotLeavesThem) {
+    Panel panel;
+    Unit unit;
+    panel.arrive(unit);
+    PanelRequests requests(panel.core, &panel.store);
+    int told = 0;
+    requests.onNamesChanged([&](const ChannelNames&) { ++told; });
+    ChannelNames named;
+    ASSERT_TRUE(named.set(ChannelKind::Output, 3, "Kopfhörer"));
+    ASSERT_TRUE(named.set(ChannelKind::Input, 1, "Kick"));
+    ASSERT_TRUE(saveChannelNames(panel.store, named));
+    ASSERT_EQ(requests.run(snapshotRequest(RequestVerb::Store, 4, "Mix")).code, EXIT_DONE);
+    // A slot written before snapshots carried names: the settings alone.
+    ASSERT_TRUE(panel.store.writeText("Snapshot5", "Old\n" + writePreset(panel.core.settings(), PRESET_NO_CLOCK_MODE)));
+
+    const ChannelNames renamed;
+    ASSERT_TRUE(saveChannelNames(panel.store, renamed));
+    ASSERT_EQ(requests.run(snapshotRequest(RequestVerb::Recall, 4)).code, EXIT_DONE);
+    ChannelNames stored;
+    std::string problem;
+    ASSERT_TRUE(loadChannelNames(panel.store, stored, problem));
+    EXPECT_EQ(stored, named);
+    EXPECT_EQ(told, 1);
+    ASSERT_EQ(requests.run(snapshotRequest(RequestVerb::Recall, 4)).code, EXIT_DONE);
+    EXPECT_EQ(told, 1) << "the same names again are no change";
+
+    ASSERT_TRUE(saveChannelNames(panel.store, renamed));
+    ASSERT_EQ(requests.run(snapshotRequest(RequestVerb::Recall, 5)).code, EXIT_DONE);
+    ASSERT_TRUE(loadChannelNames(panel.store, stored, problem));
+    EXPECT_EQ(stored, renamed);
+    EXPECT_EQ(told, 1);
+}
+
 TEST(Snapshots, ADamagedSlotIsRefusedByNumberAndChangesNothing) {
     Panel panel;
     Unit unit;

@@ -17,9 +17,14 @@ struct AccessibleReading {
     long role = 0, state = 0;
 };
 
+// The text as UTF-8 (freed).
 inline std::string narrow(BSTR text) {
     std::string out;
-    for (UINT i = 0; text && i < SysStringLen(text); ++i) out += static_cast<char>(text[i] < 0x80 ? text[i] : '?');
+    const int length = text ? static_cast<int>(SysStringLen(text)) : 0;
+    if (length > 0) {
+        out.resize(size_t(WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr)));
+        WideCharToMultiByte(CP_UTF8, 0, text, length, &out[0], static_cast<int>(out.size()), nullptr, nullptr);
+    }
     SysFreeString(text);
     return out;
 }

@@ -46,6 +46,10 @@
 //                                     for <ms>, a window marked as a panel's main window that refuses
 //                                     every request (an older panel), takes it and answers what cannot
 //                                     be read, or never looks at its messages; prints "ready" when found
+//   panelctl names-dialog read       walk the names dialog by Tab from its first field; per stop
+//                                     "id<tab>accessible name<tab>accessible value" as a screen reader hears them
+//   panelctl tooltips                 "id<tab>text" of every tool of the panel's tooltips (the id of
+//                                     the control it belongs to), read from the panel's own memory
 //   panelctl acc-value <name>         the accessible value of the panel's control with that accessible
 //                                     name, read as a screen reader does (through oleacc, across processes)
 //
@@ -53,6 +57,7 @@
 #include "tests/app_win32/AccessibleProbe.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <sddl.h>
 #include <winternl.h>
 
@@ -78,6 +83,14 @@ bool isDialogClass(HWND window) {
 std::string windowText(HWND window) {
     char text[512] = {};
     GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string utf8(const wchar_t* wide) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    std::string text(size_t(length > 0 ? length : 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, &text[0], length, nullptr, nullptr);
+    text.resize(std::strlen(text.c_str()));
     return text;
 }
 
@@ -492,6 +505,49 @@ int fakePanel(const std::string& mode, unsigned long ms) {
 }
 
 
+// The texts of the panel's tooltips, read from the tooltip windows its
+// process holds: each tool's text is copied by the tooltip into a buffer
+// placed in the panel's memory, then read back from there. One line per
+// tool: the control id of the window it belongs to, a tab, its text (UTF-8).
+int printTooltips(HWND main) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(main, &pid);
+    HANDLE process = openPanelProcess(main, PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE);
+    if (!process) return 1;
+    const size_t textChars = 1024;
+    const size_t bytes = sizeof(TTTOOLINFOW) + textChars * sizeof(wchar_t);
+    auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE));
+    int tools = 0;
+    HWND tip = nullptr;
+    while (remote && (tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr))) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(tip, &owner);
+        if (owner != pid) continue;
+        const LRESULT count = SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            TTTOOLINFOW tool = {};
+            tool.cbSize = sizeof tool;
+            tool.lpszText = reinterpret_cast<wchar_t*>(remote + sizeof tool);
+            const wchar_t none = L'\0';
+            if (!WriteProcessMemory(process, remote, &tool, sizeof tool, nullptr) ||
+                !WriteProcessMemory(process, remote + sizeof tool, &none, sizeof none, nullptr) ||
+                !SendMessageW(tip, TTM_ENUMTOOLSW, WPARAM(i), reinterpret_cast<LPARAM>(remote)))
+                continue;
+            std::vector<wchar_t> text(textChars, L'\0');
+            if (!ReadProcessMemory(process, remote, &tool, sizeof tool, nullptr) ||
+                !ReadProcessMemory(process, remote + sizeof tool, text.data(), (textChars - 1) * sizeof(wchar_t),
+                                   nullptr))
+                continue;
+            const int id = (tool.uFlags & TTF_IDISHWND) ? GetDlgCtrlID(reinterpret_cast<HWND>(tool.uId)) : 0;
+            std::printf("%d\t%s\n", id, utf8(text.data()).c_str());
+            ++tools;
+        }
+    }
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return tools ? 0 : 1;
+}
+
 // The channel names dialog: the panel's dialog with the first name field.
 constexpr int kFirstNameFieldId = 1800;
 
@@ -552,6 +608,39 @@ int namesDialogCommand(HWND main, int argc, char** argv) {
         } while (at && at != first);
         return 0;
     }
+    if (action == "read") {
+        // Walks the dialog by the Tab key from its first field, as a user
+        // does, and reads each control that has the focus as a screen reader
+        // does: "id<tab>accessible name<tab>accessible value" per stop.
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
+        auto focus = [thread]() -> HWND {
+            GUITHREADINFO info = {};
+            info.cbSize = sizeof info;
+            return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+        };
+        HWND first = GetDlgItem(dialog, kFirstNameFieldId);
+        SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+        HWND at = first;
+        int result = 0;
+        do {
+            const velmora::testing::AccessibleReading heard = velmora::testing::readAccessible(at);
+            std::printf("%d\t%s\t%s\n", GetDlgCtrlID(at), heard.name.c_str(), heard.value.c_str());
+            PostMessageW(at, WM_KEYDOWN, VK_TAB, 1);
+            PostMessageW(at, WM_KEYUP, VK_TAB, 0xC0000001);
+            const DWORD pressed = now();
+            HWND next = at;
+            while ((next = focus()) == at && now() - pressed < 5000) Sleep(10);
+            if (next == at || !next) {
+                std::fprintf(stderr, "panelctl: Tab did not move the focus\n");
+                result = 1;
+                break;
+            }
+            at = next;
+        } while (at != first);
+        CoUninitialize();
+        return result;
+    }
     if (action == "box") {
         // The box the dialog shows (a refused name): its text, then OK.
         for (;;) {
@@ -578,7 +667,8 @@ int usage() {
                  "       | key-access <key> read-only|full | pid | resources | wait-gone [ms] | window <title> [ms]\n"
                  "       | key <vk> | acc-value <name> | file-dialog <path> [ms] | resources-of <title>\n"
                  "       | meter-rect <meter> | click-meter <meter>\n"
-                 "       | names-dialog set <field> <%%-encoded text>... | ok | cancel | box | tab-order\n"
+                 "       | names-dialog set <field> <%%-encoded text>... | ok | cancel | box | tab-order | read\n"
+                 "       | tooltips\n"
                  "       | raw-request <class> <count> <hang-ms> <text> [gone] | fake-panel <refuse|garbage|hang> <ms>\n");
     return 2;
 }
@@ -919,6 +1009,7 @@ int run(int argc, char** argv) {
         std::printf("%s\n", search.found.value.c_str());
         return 0;
     }
+    if (cmd == "tooltips") return printTooltips(main);
     if (cmd == "names-dialog") {
         if (argc < 3) return usage();
         return namesDialogCommand(main, argc, argv);

@@ -1,11 +1,14 @@
 #!/usr/bin/python3
-"""Channel names set in Config > Names... survive a restart and reach --status and the screen reader.
+"""Channel names set in Config > Names... survive a restart and reach the tooltips, --status and the screen reader.
 
 Names are typed into the dialog's fields (one in Japanese, 24 characters)
 and taken with OK; a name one character too long is refused with a box
 naming its channel, and nothing is stored. The names are read back from the
-registry with Wine's `reg` as one text value beside the 352-byte record, and
-after a restart --status and the Control page's accessible names carry them.
+registry with Wine's `reg` as one text value beside the 352-byte record; the
+tooltips the panel holds over meters, faders and mute buttons are read from
+its memory, at once after each rename (dialog, settings file, snapshot) and
+after a restart; the dialog is walked by Tab and each field heard as a
+screen reader hears it.
 """
 import shutil
 from urllib.parse import quote
@@ -20,6 +23,9 @@ CMD_NAMES = 32840
 NAMES_VALUE = "ChannelNames"
 JAPANESE = "ヘッドホン" * 4 + "モニタ一"  # 24 characters
 OUTPUT_FIELD = 18  # the dialog's fields: inputs 0..17, then outputs
+FIRST_FIELD_ID, FIRST_MUTE_ID, FIRST_FADER_ID = 1800, 12304, 12384
+INPUT_METERS_ID, OUTPUT_METERS_ID = 12352, 12368  # shared by all meters of a kind
+IDOK, IDCANCEL = 1, 2
 
 
 def velpanel(*args):
@@ -45,6 +51,38 @@ def stored_names():
 
 def names_dialog(*args):
     return ctl("names-dialog", *args)
+
+
+def tooltips():
+    """{control id: [tooltip texts]} as the panel's tooltip windows hold them"""
+    tips = {}
+    for line in ctl("tooltips").splitlines():
+        control, text = line.split("\t", 1)
+        tips.setdefault(int(control), []).append(text)
+    return tips
+
+
+def expect_tooltips(inputs, outputs):
+    """every channel's meter, fader and mute button carry "Output 3, Headphones" (the number alone unnamed)"""
+    def text(kind, number, name):
+        return "%s %d, %s" % (kind, number, name) if name else "%s %d" % (kind, number)
+    tips = tooltips()
+    expect_equal(tips.get(INPUT_METERS_ID), [text("Input", n + 1, inputs.get(n + 1)) for n in range(18)],
+                 "input meters' tooltips")
+    expected = [text("Output", n + 1, outputs.get(n + 1)) for n in range(8)]
+    expect_equal(tips.get(OUTPUT_METERS_ID), expected, "output meters' tooltips")
+    expect_equal([tips.get(FIRST_FADER_ID + n) for n in range(8)], [[t] for t in expected], "faders' tooltips")
+    expect_equal([tips.get(FIRST_MUTE_ID + n) for n in range(8)], [[t] for t in expected], "mute buttons' tooltips")
+
+
+def heard_in_the_dialog(inputs, outputs):
+    """the names dialog walked by Tab: each field heard as its channel, its name as the value"""
+    stops = [line.split("\t") for line in names_dialog("read").splitlines()]
+    expect_equal([int(stop[0]) for stop in stops], list(range(FIRST_FIELD_ID, FIRST_FIELD_ID + 26)) + [IDOK, IDCANCEL],
+                 "the stops of the Tab key, round to the first field")
+    wanted = [["Input %d" % (n + 1), inputs.get(n + 1, "")] for n in range(18)] + \
+             [["Output %d" % (n + 1), outputs.get(n + 1, "")] for n in range(8)]
+    expect_equal([stop[1:] for stop in stops[:26]], wanted, "what a screen reader hears at each field")
 
 
 def refused_then_named_in_the_dialog():
@@ -73,8 +111,13 @@ def refused_then_named_in_the_dialog():
     expect_equal(names["outputs"][2], "Headphones", "output 3")
     expect_equal(names["outputs"][7], JAPANESE, "output 8")
     expect_equal(len(reg_read().raw), RECORD_SIZE, "the record beside the names")
-    # At once the screen reader hears the name with the fader.
+    # At once the screen reader hears the name with the fader, and the tooltips show it.
     expect(ctl("acc-value", "Output 3 volume, Headphones"), "the fader's value under its new name")
+    expect_tooltips({2: "Bass DI"}, {3: "Headphones", 8: JAPANESE})
+    panel.command(CMD_NAMES)
+    heard_in_the_dialog({2: "Bass DI"}, {3: "Headphones", 8: JAPANESE})
+    names_dialog("cancel")
+    wait_for("the dialog to close", lambda: ctl("boxes") == "0")
     expect_equal(panel.exit(), 0, "exit code")
 
 
@@ -93,12 +136,14 @@ def names_after_a_restart():
     ctl("acc-value", "Output 3 volume, Headphones")
     ctl("acc-value", "Input 2 meter, Bass DI")
     ctl("acc-value", "Output 3 mute, Headphones")
+    expect_tooltips({2: "Bass DI"}, {3: "Headphones", 8: JAPANESE})
 
 
 def names_from_settings_files():
     """a version 2 file's names are applied with its settings; a version 1 file leaves the names"""
     folder = os.path.join(PREFIX, "drive_c", "velpanel-e2e-names")
     os.makedirs(folder, exist_ok=True)
+    expect_equal(velpanel("--store", "3", "Named")[0], 0, "--store of the names as they were")
     code, _ = velpanel("--save", r"C:\velpanel-e2e-names\v2.velpanel")
     expect_equal(code, 0, "--save")
     saved = json.load(open(os.path.join(folder, "v2.velpanel"), encoding="utf-8"))
@@ -118,9 +163,18 @@ def names_from_settings_files():
                  "names stored from the version 2 file")
     ctl("acc-value", "Input 2 meter, Synth")
     ctl("acc-value", "Output 3 volume")
+    expect_tooltips({2: "Synth"}, {8: JAPANESE})
     expect_equal(velpanel("--load", r"C:\velpanel-e2e-names\v1.velpanel")[0], 0, "--load of version 1")
     expect_equal(stored_names(), names, "names after the version 1 file")
 
 
+def names_in_a_snapshot():
+    """a snapshot keeps the names; its recall brings them back to the tooltips at once"""
+    expect_equal(velpanel("--recall", "3")[0], 0, "--recall")
+    names = stored_names()
+    expect_equal((names["inputs"][1], names["outputs"][2]), ("Bass DI", "Headphones"), "names after the recall")
+    expect_tooltips({2: "Bass DI"}, {3: "Headphones", 8: JAPANESE})
+
+
 story.cleanups.append(lambda: shutil.rmtree(os.path.join(PREFIX, "drive_c", "velpanel-e2e-names"), ignore_errors=True))
-story.run([refused_then_named_in_the_dialog, names_after_a_restart, names_from_settings_files])
+story.run([refused_then_named_in_the_dialog, names_after_a_restart, names_from_settings_files, names_in_a_snapshot])

@@ -1,7 +1,8 @@
 // What screen readers hear where the windows cannot show it (the ends of the
 // ranges, damaged check states), and the keyboard's rules for radio groups
-// and pages.
+// and pages; what the tooltips over a channel's controls say.
 #include "ui/AccessibleText.h"
+#include "ui/ChannelTooltip.h"
 #include "ui/KeyboardOrder.h"
 
 #include <gtest/gtest.h>
@@ -30,4 +31,15 @@ TEST(KeyboardOrder, RadioGroupsStopAtTheirCheckMarkAndPagesGoRound) {
     EXPECT_EQ(nextPageIndex(0, 2, true), 1);
     EXPECT_EQ(nextPageIndex(-1, 2, true), 0);
     EXPECT_EQ(nextPageIndex(0, 0, false), -1);
+}
+
+TEST(ChannelTooltip, TheChannelThenItsNameWhole) {
+    ChannelNames names;
+    ASSERT_TRUE(names.set(ChannelKind::Output, 3, "Headphones"));
+    ASSERT_TRUE(names.set(ChannelKind::Input, 18, "ヘッドホン"));
+    EXPECT_EQ(channelTooltip(names, ChannelKind::Output, 3), "Output 3, Headphones");
+    EXPECT_EQ(channelTooltip(names, ChannelKind::Input, 3), "Input 3")
+        << "the input of the same number has no name";
+    EXPECT_EQ(channelTooltip(names, ChannelKind::Input, 18), "Input 18, ヘッドホン");
+    EXPECT_EQ(channelTooltip(names, ChannelKind::Output, 9), "Output 9") << "no channel, no name";
 }

@@ -149,6 +149,19 @@ void CControlPage::setChannelNames(const ChannelNames& names)
     names_ = names;
 }
 
+std::vector<ChannelControl> CControlPage::channelControls() const
+{
+    std::vector<ChannelControl> controls;
+    for (int i = 0; i < INPUT_METERS; ++i)
+        controls.push_back({meters_.meter(i).hwnd(), ChannelKind::Input, i + 1});
+    for (int output = 0; output < OUTPUTS; ++output) {
+        controls.push_back({meters_.meter(MeterBank::FIRST_OUTPUT + output).hwnd(), ChannelKind::Output, output + 1});
+        controls.push_back({faders_[output].hwnd(), ChannelKind::Output, output + 1});
+        controls.push_back({muteButtons_[output].hwnd(), ChannelKind::Output, output + 1});
+    }
+    return controls;
+}
+
 // ------------------------------------------------------- ControlPageView
 
 CSkinButton* CControlPage::buttonById(int controlId)

@@ -19,9 +19,18 @@
 #include "ui/win32/CSkinText.h"
 #include "ui/win32/SkinResources.h"
 
+#include <vector>
+
 namespace velmora {
 
 class SettingsApplier;
+
+// A control of the page that belongs to one channel: a meter, fader or mute.
+struct ChannelControl {
+    HWND window;
+    ChannelKind kind;
+    int number; // from 1
+};
 
 class CControlPage : public CSkinPage, public MeterOptions, private ControlPageView {
 public:
@@ -41,6 +50,8 @@ public:
     // The user's channel names: a screen reader hears each fader, mute button
     // and meter with its channel's name after its number.
     void setChannelNames(const ChannelNames& names);
+    // Every meter, fader and mute button with its channel (for their tooltips).
+    std::vector<ChannelControl> channelControls() const;
 
 protected:
     INT_PTR handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
