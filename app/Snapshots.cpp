@@ -88,13 +88,16 @@ SnapshotAnswer Snapshots::recall(int slot) {
     case Read::Damaged: return answer(EXIT_FAILED, slotText(slot) + " is damaged: " + problem + ". Nothing was changed.");
     case Read::Sound: break;
     }
-    // The names are the panel's, not the unit's: kept whatever the unit takes.
-    bool renamed = false;
-    if (names.present && !replaceChannelNames(*store_, names.names, renamed))
-        return answer(EXIT_FAILED, "Could not store the channel names of " + slotText(slot) + ". Nothing was changed.");
-    if (renamed && namesChanged_) namesChanged_(names.names);
     const CommandOutcome outcome = commands_.applyRecord(record, clockMode);
     const std::string called = slotText(slot) + " \"" + name + "\"";
+    // The names are the panel's, not the unit's: kept whatever part of the
+    // settings the unit refused, but not taken by a recall that changed nothing.
+    if (names.present && (outcome.status == CommandStatus::Done || outcome.status == CommandStatus::Refused)) {
+        bool renamed = false;
+        if (!replaceChannelNames(*store_, names.names, renamed))
+            return answer(EXIT_FAILED, called + " is recalled, but its channel names could not be stored.");
+        if (renamed && namesChanged_) namesChanged_(names.names);
+    }
     switch (outcome.status) {
     case CommandStatus::Done: return answer(EXIT_DONE, called + " is recalled.");
     case CommandStatus::NoUnit: return answer(EXIT_NO_UNIT, "No Velmora is connected.");
