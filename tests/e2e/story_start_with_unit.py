@@ -17,7 +17,7 @@ def defaults_applied():
     """no stored record: the unit gets the defaults, the store gets the record"""
     plug(UNIT)
     panel = story.panel()
-    expect_equal(panel.title(), "Velmora Control Panel - Ver 1.06", "title")
+    expect_equal(panel.title(), "Velmora Control Panel - " + TITLE_VERSION, "title")
     wait_for("the window to hide itself", lambda: not panel.visible())
     defaults = Record.defaults()
     d = wait_unit_matches(UNIT, defaults)
