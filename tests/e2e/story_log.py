@@ -73,5 +73,5 @@ def the_start_line_names_the_version():
     expect(re.search(r"start: VelPanel %s: " % re.escape(VERSION), log_text()), "a start line naming " + VERSION)
 
 
-story.run([the_start_line_names_the_version, a_sweep_is_one_line, texts_are_escaped,
-           a_rate_the_unit_takes_is_logged])
+story.run([a_sweep_is_one_line, texts_are_escaped, a_rate_the_unit_takes_is_logged,
+           the_start_line_names_the_version])
