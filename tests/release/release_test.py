@@ -1,16 +1,9 @@
-"""The release files of the built VelPanel.exe, made as scripts/release.sh makes
-them (scripts/package-release.py, signed with a throw-away test certificate):
-
-- signed: VelPanel.exe, the setup and the uninstaller the setup installs pass
-  `osslsigncode verify` against that certificate alone (no network), and fail
-  against another one;
-- reproducible (the quick form of scripts/compare-builds.sh): the same exe
-  packaged in two folders at two times gives the same bytes; the linked exe
-  carries no link time and no build path;
-- one version: file names, the exe's version block, `VelPanel.exe --version`,
-  the manifest and the changelog's top entry; a changelog that does not name
-  the version stops the packaging;
-- the manifest's three files carry the keys the 1.6.0 schema requires.
+"""The release files of the built exe as scripts/release.sh makes them, signed
+with a throw-away test certificate: every signature (exe, setup, installed
+uninstaller) verifies against that certificate alone and not against another;
+two packagings in two folders at two times are the same bytes, the linked exe
+has no link time or build path (the quick form of scripts/compare-builds.sh);
+one version everywhere; the manifest files carry their schema's required keys.
 
     release_test.py EXE VERSION BUILD_DIR
 """
