@@ -2,6 +2,7 @@
 
 #include "app/VolumeSteps.h"
 #include "settings/SampleRates.h"
+#include "VelPanelVersion.h"
 
 #include <CLI/CLI.hpp>
 
@@ -27,6 +28,7 @@ struct Parser {
 
     Parser() {
         app.set_help_flag("--help,-h", "Print this help and end");
+        app.set_version_flag("--version", versionLine(), "Print the version and end");
         app.add_option("--load", load, "Apply the settings in FILE (a .velpanel file)")->type_name("FILE");
         app.add_option("--save", save, "Save the current settings to FILE")->type_name("FILE");
         app.add_option("--rate", rate, "Set the sample rate")
@@ -54,6 +56,8 @@ struct Parser {
 
 } // namespace
 
+std::string versionLine() { return "VelPanel " VELPANEL_VERSION; }
+
 std::string commandLineHelp() {
     Parser parser;
     return parser.app.help() +
@@ -71,6 +75,12 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
         result.ok = true;
         result.request.verb = RequestVerb::Help;
         result.message = commandLineHelp();
+        return result;
+    } catch (const CLI::CallForVersion&) {
+        // Answered here, like the help: the panel is not asked.
+        result.ok = true;
+        result.request.verb = RequestVerb::Help;
+        result.message = versionLine();
         return result;
     } catch (const CLI::ParseError& error) {
         result.message = error.what();

@@ -7,8 +7,11 @@
 ; asks for administrator rights. Another user of the computer installs it
 ; for themselves.
 ;
-; Defines from the build: VERSION (1.6.0), VERSION_MAJOR, VERSION_MINOR,
-; EXE (the VelPanel.exe to install), ICON, LICENSE, OUTFILE.
+; Defines from scripts/package-release.py: VERSION (1.7.0), VERSION_MAJOR,
+; VERSION_MINOR, EXE (the VelPanel.exe to install), ICON, LICENSE, OUTFILE;
+; SIGN_SCRIPT (scripts/sign.sh) when the uninstaller is to be signed. The
+; setup is the same bytes whenever its inputs are: they come dated
+; SOURCE_DATE_EPOCH.
 ;
 ; Setup:       /S  silent          /SIGNIN=1|0  start VelPanel when the user signs in
 ;              /D=<folder>  install folder (last on the line)
@@ -55,6 +58,11 @@ RequestExecutionLevel user
 !define EXIT_FOLDER 5
 !define EXIT_SYSTEM 6
 !define EXIT_OPTION 7
+
+!ifdef SIGN_SCRIPT
+  ; The uninstaller is signed before it goes into the setup.
+  !uninstfinalize 'bash "${SIGN_SCRIPT}" "%1"' = 0
+!endif
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"

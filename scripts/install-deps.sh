@@ -6,7 +6,7 @@ pkgs=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-  wine wine64 fonts-wine fonts-liberation nsis
+  wine wine64 fonts-wine fonts-liberation nsis osslsigncode openssl python3-yaml
   xvfb xauth imagemagick python3-pil x11-utils fonts-dejavu-core
   nlohmann-json3-dev libcli11-dev
 )

@@ -16,6 +16,9 @@
 # VELPANEL_BUILD overrides the build tree (default: build/windows).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# "Ver 1.07": the title's version, from project(VelPanel VERSION ...).
+title_version=$(sed -n 's/^project(VelPanel VERSION \([0-9]*\)\.\([0-9]*\)\..*/\1 \2/p' "$root/CMakeLists.txt" |
+  { read -r major minor; printf 'Ver %d.%02d' "$major" "$minor"; })
 build=${VELPANEL_BUILD:-$root/build/windows}
 session=$build/run-session.env
 prefix=$build/wineprefix-run
@@ -128,13 +131,13 @@ ctl() { wine "$panelctl" "$@" </dev/null; }
 ctl find 20000 >/dev/null
 # Without a notification area the panel says so in a box: answer it.
 for _ in $(seq 30); do
-  if ctl wait-title "Ver 1.06" 100 >/dev/null 2>&1; then break; fi
+  if ctl wait-title "$title_version" 100 >/dev/null 2>&1; then break; fi
   if [ "$(ctl boxes 2>/dev/null | tr -d '\r')" != 0 ]; then
     say "the panel says: $(ctl wait-box 100 | tr -d '\r')"
     ctl dismiss >/dev/null
   fi
 done
-ctl wait-title "Ver 1.06" 10000 >/dev/null || say "the panel has not taken the unit (title: $(ctl title | tr -d '\r'))"
+ctl wait-title "$title_version" 10000 >/dev/null || say "the panel has not taken the unit (title: $(ctl title | tr -d '\r'))"
 # The panel hides itself after start; open it as a tray click does.
 ctl wait-visible 0 5000 >/dev/null || true
 ctl command 32771 >/dev/null

@@ -17,7 +17,7 @@ void makeDefaultSettings(PanelSettings& record, USBDevice* device);
 // a stored sample rate other than the four rates discards the whole record
 // for the defaults, a damaged field is repaired (repairRecord; `repair`, when
 // given, learns what changed). Then the versions are read from `device` and
-// the panel version is set to 1.6. The store is only read.
+// the panel's own version is set. The store is only read.
 PanelSettings chooseArrivalRecord(SettingsStore& store, USBDevice* device, RecordRepair* repair = nullptr);
 
 } // namespace velmora

@@ -2,6 +2,7 @@
 // as one binary value and re-applied whenever a unit arrives.
 #pragma once
 
+#include "VelPanelVersion.h"
 #include "device/DeviceWire.h"
 
 #include <cstddef>
@@ -10,8 +11,8 @@
 namespace velmora {
 
 constexpr uint32_t PANEL_SETTINGS_SIZE = 352;
-constexpr int PANEL_VERSION_MAJOR = 1;
-constexpr int PANEL_VERSION_MINOR = 6;
+constexpr int PANEL_VERSION_MAJOR = VELPANEL_VERSION_MAJOR;
+constexpr int PANEL_VERSION_MINOR = VELPANEL_VERSION_MINOR;
 constexpr int OUTPUT_COUNT = 8;
 constexpr int OUTPUT_PAIRS = 4;
 
@@ -69,7 +70,7 @@ bool isValidSampleRate(int32_t rate);
 // The defaults of a fresh installation, with both version records zero.
 void makeDefaultSettings(PanelSettings& record);
 
-// The panel's own version, 1.6, as arrival writes it into the record.
+// The panel's own version (major and minor), as arrival writes it into the record.
 void setPanelVersion(PanelSettings& record);
 
 } // namespace velmora

@@ -1,5 +1,6 @@
 #include "app/win32/CPanelDlg.h"
 
+#include "app/CommandLine.h"
 #include "app/MenuCommands.h"
 #include "app/win32/AppMainWindow.h"
 #include "app/win32/LogFolder.h"
@@ -144,7 +145,7 @@ BOOL CPanelDlg::onInitDialog() {
     }
     keyFilter_.install(&CPanelDlg::filterDialogKey, this);
 
-    log_.write("start: " + narrow(GetCommandLineW()) + (inBackground_ ? " (in the background)" : ""));
+    log_.write("start: " + versionLine() + ": " + narrow(GetCommandLineW()) + (inBackground_ ? " (in the background)" : ""));
 
     // Whose the console is decides whether the unit may be touched; the
     // window hears of every change of the panel's own session.

@@ -1,6 +1,7 @@
 // Every failed send shows its own message, once per failure, and the apply
 // goes on with the next setting. Failures come from the model's fault table.
 #include "tests/app/PanelHarness.h"
+#include "VelPanelVersion.h"
 
 #include <gtest/gtest.h>
 
@@ -48,7 +49,7 @@ TEST(PanelFailuresAtArrival, EveryFailedSendOfTheArrivalIsReportedAndTheRestGoes
     EXPECT_EQ(unit.model.dit[DIGITAL_FORMAT_REGISTER], 0);
     EXPECT_EQ(unit.model.ditFrames, 1u);
     // The arrival completes: title, tray and timers.
-    EXPECT_EQ(panel.view.title, "Velmora Control Panel - Ver 1.06");
+    EXPECT_EQ(panel.view.title, "Velmora Control Panel - Ver " VELPANEL_VERSION_SHORT);
     EXPECT_EQ(panel.view.timers.size(), 2u);
 }
 

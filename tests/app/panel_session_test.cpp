@@ -2,6 +2,7 @@
 // registers hold after each user action, what the store holds, what the
 // window and the pages were told.
 #include "tests/app/PanelHarness.h"
+#include "VelPanelVersion.h"
 
 #include <gtest/gtest.h>
 
@@ -51,8 +52,8 @@ TEST(PanelArrival, StoredRecordReachesEveryRegisterOfTheUnit) {
         // panel's own; the pages and the store got exactly that.
         const PanelSettings& master = panel.core.settings();
         EXPECT_EQ(0, std::memcmp(master.outVolume, r.outVolume, 24));
-        EXPECT_EQ(master.panelVersionMajor, 1);
-        EXPECT_EQ(master.panelVersionMinor, 6);
+        EXPECT_EQ(master.panelVersionMajor, VELPANEL_VERSION_MAJOR);
+        EXPECT_EQ(master.panelVersionMinor, VELPANEL_VERSION_MINOR);
         EXPECT_STREQ(master.driverVersion.text, "1.06");
         EXPECT_STREQ(master.firmwareVersion.text, "2.1.3");
         EXPECT_STREQ(master.firmwareVersion.name, "VELMORA-FW");
@@ -75,8 +76,8 @@ TEST(PanelArrival, StepsComeInTheirOrder) {
     Panel panel;
     panel.arrive(unit);
     const std::vector<std::string> expected = {
-        "title:Velmora Control Panel - Ver 1.06 - No Device",
-        "title:Velmora Control Panel - Ver 1.06",
+        "title:Velmora Control Panel - Ver " VELPANEL_VERSION_SHORT " - No Device",
+        "title:Velmora Control Panel - Ver " VELPANEL_VERSION_SHORT,
         "tray:show",
         "timer+1/50",
         "timer+2/500",
@@ -101,7 +102,7 @@ TEST(PanelArrival, WithoutStoredRecordTheDefaultsAreApplied) {
     PanelSettings stored = panel.stored();
     EXPECT_EQ(stored.sampleRate, 44100);
     EXPECT_EQ(stored.latency, 4);
-    EXPECT_EQ(stored.panelVersionMajor, 1);
+    EXPECT_EQ(stored.panelVersionMajor, VELPANEL_VERSION_MAJOR);
 }
 
 TEST(PanelArrival, StoredRateOutsideTheFourDiscardsTheWholeRecord) {
@@ -170,7 +171,7 @@ TEST(PanelUnopened, FailedOpenKeepsTheUnitButAppliesNothingAndSavesNothing) {
     panel.arrive(unit);
     EXPECT_EQ(panel.core.currentDevice(), unit.device);
     EXPECT_EQ(vm_total_exchanges(&unit.model), 0u);
-    EXPECT_EQ(panel.view.title, "Velmora Control Panel - Ver 1.06 - No Device");
+    EXPECT_EQ(panel.view.title, "Velmora Control Panel - Ver " VELPANEL_VERSION_SHORT " - No Device");
     EXPECT_TRUE(panel.view.timers.empty());
     EXPECT_TRUE(isBlank(panel.core.settings()));
     EXPECT_TRUE(panel.control->records.empty());
@@ -429,7 +430,7 @@ TEST_F(ConnectedPanel, RemovalSavesHidesAndForgetsTheUnit) {
     EXPECT_FALSE(unit.device->isOpen());
     // The tip hears of the removal as it begins, with the log.
     const std::vector<std::string> expected = {
-        "timer-1", "tip:Velmora Control Panel - No Device", "title:Velmora Control Panel - Ver 1.06 - No Device",
+        "timer-1", "tip:Velmora Control Panel - No Device", "title:Velmora Control Panel - Ver " VELPANEL_VERSION_SHORT " - No Device",
         "hide", "tray:hide"};
     EXPECT_EQ(panel.view.calls, expected);
     // The controller has no sender any more.

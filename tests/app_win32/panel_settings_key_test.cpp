@@ -2,6 +2,7 @@
 // program land under HKCU\Software\Qor\<its base name>\velpanel, as Wine's own
 // `reg` reads them back.
 #include "ProcessDriver.h"
+#include "VelPanelVersion.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +33,7 @@ std::string storedHex(const std::string& key) {
     return hex;
 }
 
-bool connected(HWND main) { return windowText(main) == "Velmora Control Panel - Ver 1.06"; }
+bool connected(HWND main) { return windowText(main) == "Velmora Control Panel - Ver " VELPANEL_VERSION_SHORT; }
 
 TEST(PanelSettingsKey, ARenamedProgramStoresItsSettingsUnderItsOwnName) {
     const std::string panel = hostToolPath("VELPANEL_EXE");

@@ -13,6 +13,7 @@
 #include "AccessibleProbe.h"
 #include "WineTestSupport.h"
 #include "GuiObjectCount.h"
+#include "VelPanelVersion.h"
 
 #include <gtest/gtest.h>
 
@@ -345,7 +346,7 @@ TEST(PanelWindow, SystemMenuOpensTheAboutBox) {
         static std::string caption;
         seen = false;
         SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR timer, DWORD) {
-            HWND about = findBoxWithText("VelPanel v1.06");
+            HWND about = findBoxWithText("VelPanel v" VELPANEL_VERSION_SHORT);
             if (!about) return;
             KillTimer(nullptr, timer);
             seen = true;
@@ -371,13 +372,13 @@ TEST(PanelWindow, AboutRequestsPiledUpWhileTheBoxIsOpenOnlyBringItForward) {
             int open = 0;
             EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM count) -> BOOL {
                 for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-                    if (textOf(c) == "VelPanel v1.06") ++*reinterpret_cast<int*>(count);
+                    if (textOf(c) == "VelPanel v" VELPANEL_VERSION_SHORT) ++*reinterpret_cast<int*>(count);
                 return TRUE;
             }, reinterpret_cast<LPARAM>(&open));
             most = std::max(most, open);
             // Every request has been taken in by now: close what is open.
             if (++ticks < 10) return;
-            if (HWND about = findBoxWithText("VelPanel v1.06")) SendMessageA(about, WM_COMMAND, IDOK, 0);
+            if (HWND about = findBoxWithText("VelPanel v" VELPANEL_VERSION_SHORT)) SendMessageA(about, WM_COMMAND, IDOK, 0);
             else KillTimer(nullptr, timer);
         });
         SendMessageA(main, WM_SYSCOMMAND, 16, 0);

@@ -12,6 +12,7 @@ PANELCTL_EXE, VELMORA_SIM_EXE.
 """
 import json
 import os
+import re
 import signal
 import struct
 import subprocess
@@ -46,6 +47,16 @@ ID_MUTE_FIRST, ID_LINK_FIRST, ID_SELECTOR_FIRST = 12304, 12320, 12336
 VOLUME_REGISTER = (4, 5, 6, 7, 8, 9, 11, 12)
 FORMAT_REGISTER = 13
 CPLD_POWER_ON, CPLD_MIX, CPLD_MON = 0xA5, 0x08, 0x10
+
+def _project_version():
+    """The version as project(VelPanel VERSION x.y.z) in the top CMakeLists.txt defines it."""
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "CMakeLists.txt")) as top:
+        major, minor, patch = re.search(r"project\(VelPanel VERSION (\d+)\.(\d+)\.(\d+)", top.read()).groups()
+    return "%s.%s.%s" % (major, minor, patch), "Ver %s.%02d" % (major, int(minor))
+
+
+# "1.7.0" (files, installer, --version) and "Ver 1.07" (the window title).
+VERSION, TITLE_VERSION = _project_version()
 
 TRAY_FAIL_TEXT = "Create fail! : Tray"
 # The beginning of Factory Default's question (boxes are named by their text's beginning).
@@ -347,7 +358,7 @@ class Panel:
 
     def wait_connected(self, timeout=10.0):
         wait_for("the title of a connected panel",
-                 lambda: (lambda t: t if t.endswith("Ver 1.06") else None)(ctl("title")), timeout)
+                 lambda: (lambda t: t if t.endswith(TITLE_VERSION) else None)(ctl("title")), timeout)
 
     def title(self):
         return ctl("title")

@@ -622,9 +622,9 @@ trays = [s[0] for s in results["start"]]
 readies = [s[1] for s in results["start"]]
 add("Five starts with a unit attached, from `wine VelPanel.exe` to: the tray step (the null driver has no "
     "notification area, so the panel's \"Create fail! : Tray\" box marks it) median %.2f s (%.2f-%.2f); connected "
-    "(title with Ver 1.06), unit applied and window hidden, the time the box stood open taken out, median %.2f s "
-    "(%.2f-%.2f)." % (statistics.median(trays), min(trays), max(trays), statistics.median(readies), min(readies),
-                      max(readies)))
+    "(title with %s), unit applied and window hidden, the time the box stood open taken out, median %.2f s "
+    "(%.2f-%.2f)." % (statistics.median(trays), min(trays), max(trays), TITLE_VERSION, statistics.median(readies),
+                      min(readies), max(readies)))
 add("")
 add("## Device-change storm")
 add("")

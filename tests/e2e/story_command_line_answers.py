@@ -68,7 +68,7 @@ def no_unit_waits_then_answers_4():
     print("     answered after %.1f s" % took, flush=True)
     expect(ctl("find", 1000, check=False).returncode == 0, "the started panel keeps running")
     plug(UNIT)
-    ctl("wait-title", "Ver 1.06", 10000)
+    ctl("wait-title", TITLE_VERSION, 10000)
     time.sleep(1)  # a request carried out late would show here
     expect_equal(volume_register(UNIT, 1), 127 - 12, "output 1 after the unit came (the stored -6 dB)")
 

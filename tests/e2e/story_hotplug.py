@@ -38,7 +38,7 @@ def unplugged():
     """pulled out: window hidden, no device in the title, the record kept"""
     panel = state["panel"]
     unplug(UNIT)
-    wait_for("the No Device title", lambda: panel.title().endswith("Ver 1.06 - No Device"))
+    wait_for("the No Device title", lambda: panel.title().endswith(TITLE_VERSION + " - No Device"))
     wait_for("the window to hide", lambda: not panel.visible())
     wait_unit(UNIT, "the panel to let go of the unit", lambda d: d["openHandles"] == 0)
     expect_equal(reg_read().user_fields(), state["record"].user_fields(), "stored record after removal")
@@ -78,7 +78,7 @@ def second_unit():
     after = dump(UNIT)
     expect_equal(after["codec"], before["codec"], "the current unit's converter registers")
     expect_equal(after["frames"], before["frames"], "the current unit's frame counts")
-    expect_equal(panel.title(), "Velmora Control Panel - Ver 1.06", "title")
+    expect_equal(panel.title(), "Velmora Control Panel - " + TITLE_VERSION, "title")
     expect_equal(reg_read().raw, stored_before, "stored record")
 
 

@@ -10,7 +10,7 @@ from installlib import *
 
 story = Story("setups that cannot do their work")
 UNIT = "E2EREFUSE1"
-SETUP_TITLE = "VelPanel 1.6.0 Setup"
+SETUP_TITLE = "VelPanel %s Setup" % VERSION
 
 
 def usable(before):

@@ -25,7 +25,7 @@ def silent_install():
     uninstaller = folder + r"\Uninstall.exe"
     expect_equal({k: entry.get(k) for k in ("DisplayName", "Publisher", "DisplayVersion", "DisplayIcon",
                                             "UninstallString", "QuietUninstallString")},
-                 {"DisplayName": "VelPanel", "Publisher": "Qor", "DisplayVersion": "1.6.0",
+                 {"DisplayName": "VelPanel", "Publisher": "Qor", "DisplayVersion": VERSION,
                   "DisplayIcon": installed_exe() + ",0", "UninstallString": '"%s"' % uninstaller,
                   "QuietUninstallString": '"%s" /S' % uninstaller}, "uninstall entry")
     size_kb = int(entry["EstimatedSize"], 16)
@@ -73,10 +73,13 @@ def second_starts_stay_single():
 
 
 def portable_zip():
-    """the portable zip: the built exe, a readme and the licence with Windows line ends, nothing else"""
+    """the portable zip: the built exe, a readme and the licence with Windows line ends, the changelog, nothing else"""
     import zipfile
     with zipfile.ZipFile(os.environ["VELPANEL_ZIP"]) as archive:
-        expect_equal(sorted(archive.namelist()), ["LICENSE.txt", "README.txt", "VelPanel.exe"], "files in the zip")
+        expect_equal(sorted(archive.namelist()), ["CHANGELOG.md", "LICENSE.txt", "README.txt", "VelPanel.exe"],
+                     "files in the zip")
+        with open(os.path.join(ROOT, "CHANGELOG.md"), "rb") as changelog:
+            expect(archive.read("CHANGELOG.md") == changelog.read(), "the zipped changelog is the repository's")
         with open(VELPANEL, "rb") as exe:
             expect(archive.read("VelPanel.exe") == exe.read(), "the zipped exe is the built one")
         for text in ("LICENSE.txt", "README.txt"):

@@ -34,7 +34,7 @@ def second_start_shows_the_hidden_panel():
     wait_for("the window to hide itself", lambda: not first.visible())
     second_start()
     expect_equal(first.boxes(), 0, "message boxes")
-    expect_equal(first.title(), "Velmora Control Panel - Ver 1.06", "the first panel's title")
+    expect_equal(first.title(), "Velmora Control Panel - " + TITLE_VERSION, "the first panel's title")
     expect_equal(ctl("control-page"), "1", "the Control page shown")
     expect_equal(dump(UNIT)["openHandles"], 1, "handles on the unit")
 
@@ -59,7 +59,7 @@ def unplugged_panel_comes_back():
     unplug(UNIT)
     wait_for("the removal to hide the window", lambda: not panel.visible())
     second_start()
-    expect_equal(panel.title(), "Velmora Control Panel - Ver 1.06 - No Device", "title without the unit")
+    expect_equal(panel.title(), "Velmora Control Panel - " + TITLE_VERSION + " - No Device", "title without the unit")
     plug(UNIT)
     panel.wait_connected()
 

@@ -68,4 +68,10 @@ def a_rate_the_unit_takes_is_logged():
     expect_equal(len(lines), 1, "lines of the followed rate (%r)" % lines)
 
 
-story.run([a_sweep_is_one_line, texts_are_escaped, a_rate_the_unit_takes_is_logged])
+def the_start_line_names_the_version():
+    """the start line names the panel's version"""
+    expect(re.search(r"start: VelPanel %s: " % re.escape(VERSION), log_text()), "a start line naming " + VERSION)
+
+
+story.run([a_sweep_is_one_line, texts_are_escaped, a_rate_the_unit_takes_is_logged,
+           the_start_line_names_the_version])

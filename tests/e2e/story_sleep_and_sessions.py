@@ -93,7 +93,7 @@ def reset_during_sleep():
     print("     record applied %.0f ms after the resume" % ((time.monotonic() - t0) * 1000))
     event_taken()
     expect_record_kept("after the resume")
-    expect(state["panel"].title().endswith("Ver 1.06"), "the panel kept the unit")
+    expect(state["panel"].title().endswith(TITLE_VERSION), "the panel kept the unit")
     log = glob.glob(os.path.join(PREFIX, "drive_c", "users", "*", "AppData", "Local", "Qor", "VelPanel",
                                  "velpanel.log"))
     expect(log and "record applied again to" in open(log[0], encoding="utf-8", errors="replace").read(),

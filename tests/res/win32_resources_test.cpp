@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "VelPanelVersion.h"
 
 namespace {
 
@@ -265,7 +266,7 @@ TEST(Win32Resources, AboutBoxShowsIconVersionAndClose) {
     if ((GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
       icon = SendMessageA(c, STM_GETICON, 0, 0) != 0;
   }
-  EXPECT_TRUE(texts.count("VelPanel v1.06"));
+  EXPECT_TRUE(texts.count("VelPanel v" VELPANEL_VERSION_SHORT));
   EXPECT_TRUE(icon) << "the about box's icon control found no icon 128";
   DestroyWindow(w);
 }
@@ -300,8 +301,8 @@ TEST(Win32Resources, VersionBlockNamesMakerAndProduct) {
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT len = 0;
   ASSERT_TRUE(VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &len));
-  EXPECT_EQ(fixed->dwFileVersionMS, DWORD(MAKELONG(6, 1)));
-  EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+  EXPECT_EQ(fixed->dwFileVersionMS, DWORD(MAKELONG(VELPANEL_VERSION_MINOR, VELPANEL_VERSION_MAJOR)));
+  EXPECT_EQ(fixed->dwFileVersionLS, DWORD(MAKELONG(0, VELPANEL_VERSION_PATCH)));
   auto value = [&](const char* key) {
     char* s = nullptr;
     UINT n = 0;
@@ -311,6 +312,7 @@ TEST(Win32Resources, VersionBlockNamesMakerAndProduct) {
                : std::string();
   };
   EXPECT_EQ(value("CompanyName"), "Qor");
+  EXPECT_EQ(value("FileVersion"), VELPANEL_FILE_VERSION);
   EXPECT_EQ(value("ProductName"), "VelPanel");
   EXPECT_EQ(value("FileDescription"), "Velmora Control Panel");
 }

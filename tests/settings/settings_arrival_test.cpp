@@ -1,5 +1,6 @@
 // The record a unit starts from, with the versions the unit itself reports
 // (a device model standing in for the driver).
+#include "VelPanelVersion.h"
 #include "device/USBDevice.h"
 #include "tests/support/SettingsRecords.h"
 #include "settings/ArrivalRecord.h"
@@ -53,8 +54,8 @@ protected:
         EXPECT_EQ(r.driverVersion.minor, 5);
         EXPECT_STREQ(r.firmwareVersion.text, "1.2.3");
         EXPECT_STREQ(r.firmwareVersion.name, "VEL-FW");
-        EXPECT_EQ(r.panelVersionMajor, 1);
-        EXPECT_EQ(r.panelVersionMinor, 6);
+        EXPECT_EQ(r.panelVersionMajor, VELPANEL_VERSION_MAJOR);
+        EXPECT_EQ(r.panelVersionMinor, VELPANEL_VERSION_MINOR);
     }
 
     VelmoraModel model_;
