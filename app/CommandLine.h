@@ -16,7 +16,7 @@
 //   --wait SECONDS       with a request: how long to wait for a unit (0..3600,
 //                        default 10 when the request starts the panel)
 //   --help               this text
-//   --version            the version ("VelPanel 1.7.0")
+//   --version            the version ("VelPanel 1.6.0")
 //   --background         (alone) start the panel without showing anything at
 //                        start: the sign-in entry's start
 //
@@ -45,7 +45,7 @@ struct ParsedCommandLine {
 // `args` are the arguments after the program's name.
 ParsedCommandLine parseCommandLine(const std::vector<std::string>& args);
 std::string commandLineHelp();
-// "VelPanel 1.7.0": what --version prints and the log's start line names.
+// "VelPanel 1.6.0": what --version prints and the log's start line names.
 std::string versionLine();
 
 // A request that changes the unit: without a running panel it starts one,

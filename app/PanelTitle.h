@@ -1,5 +1,5 @@
 // The main window's title, with the panel's version and whether a unit is
-// connected: "Velmora Control Panel - Ver 1.07" or "... - No Device".
+// connected: "Velmora Control Panel - Ver 1.06" or "... - No Device".
 #pragma once
 
 #include "settings/PanelSettings.h"

@@ -7,7 +7,7 @@
 ; asks for administrator rights. Another user of the computer installs it
 ; for themselves.
 ;
-; Defines from scripts/package-release.py: VERSION (1.7.0), VERSION_MAJOR,
+; Defines from scripts/package-release.py: VERSION (1.6.0), VERSION_MAJOR,
 ; VERSION_MINOR, EXE (the VelPanel.exe to install), ICON, LICENSE, OUTFILE;
 ; SIGN_SCRIPT (scripts/sign.sh) when the uninstaller is to be signed. The
 ; setup is the same bytes whenever its inputs are: they come dated

@@ -16,7 +16,7 @@
 # VELPANEL_BUILD overrides the build tree (default: build/windows).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-# "Ver 1.07": the title's version, from project(VelPanel VERSION ...).
+# "Ver 1.06": the title's version, from project(VelPanel VERSION ...).
 title_version=$(sed -n 's/^project(VelPanel VERSION \([0-9]*\)\.\([0-9]*\)\..*/\1 \2/p' "$root/CMakeLists.txt" |
   { read -r major minor; printf 'Ver %d.%02d' "$major" "$minor"; })
 build=${VELPANEL_BUILD:-$root/build/windows}

@@ -55,7 +55,7 @@ def _project_version():
     return "%s.%s.%s" % (major, minor, patch), "Ver %s.%02d" % (major, int(minor))
 
 
-# "1.7.0" (files, installer, --version) and "Ver 1.07" (the window title).
+# "1.6.0" (files, installer, --version) and "Ver 1.06" (the window title).
 VERSION, TITLE_VERSION = _project_version()
 
 TRAY_FAIL_TEXT = "Create fail! : Tray"
