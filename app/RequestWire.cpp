@@ -128,7 +128,7 @@ bool decodeRequest(const std::string& text, PanelRequest& request) {
 }
 
 int stepHalfDb(double db) {
-    if (!std::isfinite(db) || db < 0.25 || db > -VOLUME_MIN_DB) return 0;
+    if (!std::isfinite(db) || db < 0.5 || db > -VOLUME_MIN_DB) return 0;
     return int(std::lround(db * 2.0));
 }
 

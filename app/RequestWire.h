@@ -71,7 +71,7 @@ struct RequestCheck {
 RequestCheck checkRequest(const PanelRequest& request);
 
 // A step's size in 0.5 dB steps (1..127); 0 for a step that is not a
-// finite number from 0.25 to 63.5 dB.
+// finite number from 0.5 to 63.5 dB.
 int stepHalfDb(double db);
 
 // The one-line name of a request, for the log ("volume 3 -12.5 dB").

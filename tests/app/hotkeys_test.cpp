@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/HotkeyTable.h"
 #include "app/MonitorActions.h"
+#include "app/OnScreenLevelPlace.h"
 #include "app/PanelRequests.h"
 #include "app/UndimmedRecordStore.h"
 #include "tests/app/PanelHarness.h"
@@ -224,6 +225,24 @@ TEST(Hotkeys, TheCommandLineTakesStepsDimAndMuteAllAsTheRunningPanelChecksThem) 
     ASSERT_TRUE(decodeRequest(encodeRequest(down.request), read));
     EXPECT_EQ(read.verb, RequestVerb::Step);
     EXPECT_EQ(describeRequest(read), "step down 2.5 dB");
+}
+
+} // namespace
+} // namespace velmora
+
+namespace velmora {
+namespace {
+
+TEST(OnScreenLevel, GoesToTheCornerOfTheNotificationAreaWhereverTheTaskbarIs) {
+    const ScreenRect monitor{1920, 0, 3200, 1024};
+    auto at = [&](ScreenRect work) {
+        const ScreenPoint p = onScreenLevelPlace(monitor, work, 200, 40);
+        return std::make_pair(p.x, p.y);
+    };
+    EXPECT_EQ(at({1920, 0, 3200, 984}), std::make_pair(2988, 932));   // bottom
+    EXPECT_EQ(at({1920, 40, 3200, 1024}), std::make_pair(2988, 52));  // top
+    EXPECT_EQ(at({1980, 0, 3200, 1024}), std::make_pair(1992, 972));  // left
+    EXPECT_EQ(at({1920, 0, 3140, 1024}), std::make_pair(2928, 972));  // right
 }
 
 } // namespace
