@@ -151,4 +151,29 @@ def taken_combination():
     pair_is(101, 91, "up after the dialog")
 
 
-story.run([bind_in_dialog, each_hotkey, dim_and_undim, on_screen_level, kill_during_dim, taken_combination])
+def velpanel(*args):
+    result = run_wine([VELPANEL, *map(str, args)], 60)
+    return result.returncode, (result.stdout + result.stderr).replace("\r", "").strip()
+
+
+def command_line():
+    """--step, --dim and --mute-all act on the monitor pair and answer with their exit codes"""
+    expect_equal(velpanel("--step", "down", 2), (0, "Outputs 1-2 are at -15.0 / -20.0 dB."), "--step down 2")
+    pair_is(97, 87, "down 2 dB from the command line")
+    expect_equal(velpanel("--step", "up")[0], 0, "exit code of --step up")
+    pair_is(98, 88, "up 0.5 dB from the command line")
+    expect_equal(velpanel("--dim", "on")[0], 0, "exit code of --dim on")
+    pair_is(58, 48, "dimmed from the command line")
+    expect_equal(velpanel("--dim", "on"), (0, "Outputs 1-2 are dimmed already."), "--dim on when dimmed")
+    expect_equal(velpanel("--dim", "toggle")[0], 0, "exit code of --dim toggle")
+    pair_is(98, 88, "undimmed from the command line")
+    expect_equal(velpanel("--mute-all", "on"), (0, "All outputs are muted."), "--mute-all on")
+    wait_unit(UNIT, "every output muted", lambda d: all(d["codec"][r] == 0x80 for r in VOLUME_REGISTER))
+    expect_equal(velpanel("--mute-all", "off")[0], 0, "exit code of --mute-all off")
+    pair_is(98, 88, "unmuted from the command line")
+    for args in (["--step", "up", 0], ["--step", "sideways"], ["--dim", "half"], ["--mute-all"]):
+        expect_equal(velpanel(*args)[0], 2, "exit code of %s" % " ".join(map(str, args)))
+
+
+story.run([bind_in_dialog, each_hotkey, dim_and_undim, on_screen_level, kill_during_dim, taken_combination,
+           command_line])
