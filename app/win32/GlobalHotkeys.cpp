@@ -2,10 +2,10 @@
 
 #include "app/MenuCommands.h"
 #include "app/PanelCore.h"
+#include "app/RequestWire.h"
 #include "app/win32/CPanelApp.h"
 #include "app/win32/WideText.h"
 
-#include <chrono>
 
 namespace velmora {
 
@@ -69,12 +69,9 @@ std::string GlobalHotkeys::takenText(const std::vector<std::string>& taken) {
 bool GlobalHotkeys::onHotkey(WPARAM id) {
     const int action = int(id) - HOTKEY_ID_FIRST;
     if (action < 0 || action >= HOTKEY_ACTION_COUNT) return false;
-    const auto started = std::chrono::steady_clock::now();
     const MonitorAnswer answer = monitor_.run(action);
-    const long long us =
-        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started).count();
-    log_.write("hotkey " + std::string(hotkeyActionKey(action)) + ": " + answer.text + " (" + std::to_string(us) +
-               " us)");
+    // A held key repeats: only what went wrong is logged.
+    if (answer.code != EXIT_DONE) log_.write("hotkey " + std::string(hotkeyActionKey(action)) + ": " + answer.text);
     if (settings_.onScreen && !answer.shown.empty()) level_.show(answer.shown);
     return true;
 }

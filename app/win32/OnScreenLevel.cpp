@@ -52,9 +52,21 @@ SIZE OnScreenLevel::measure(const std::wstring& text) {
 
 void OnScreenLevel::show(const std::string& text) {
     if (!window_ && !create()) return;
-    text_ = widen(text);
-    SetWindowTextW(window_, text_.c_str()); // the accessible name
+    const std::wstring wide = widen(text);
+    const bool sameText = wide == text_ && IsWindowVisible(window_);
+    text_ = wide;
+    if (!sameText) SetWindowTextW(window_, text_.c_str()); // the accessible name
     const SIZE size = measure(text_);
+    RECT shown{};
+    GetWindowRect(window_, &shown);
+    if (IsWindowVisible(window_) && shown.right - shown.left == size.cx && shown.bottom - shown.top == size.cy) {
+        // A repeated hotkey (a held key): the window stays where it is, with
+        // the new text, for another 1.5 s.
+        InvalidateRect(window_, nullptr, FALSE);
+        SetTimer(window_, HIDE_TIMER, ON_SCREEN_LEVEL_MS, nullptr);
+        NotifyWinEvent(EVENT_SYSTEM_ALERT, window_, OBJID_CLIENT, CHILDID_SELF);
+        return;
+    }
     // The monitor under the cursor; its work area tells where the taskbar is.
     POINT cursor{0, 0};
     GetCursorPos(&cursor);
