@@ -31,12 +31,15 @@ public:
     // `dim` is the one the stored record follows (UndimmedRecordStore);
     // `store` keeps the snapshots.
     MonitorActions(PanelCore& core, MonitorDim& dim, PreferenceStore* store)
-        : core_(core), dim_(dim), commands_(core), snapshots_(core, store) {}
+        : core_(core), dim_(dim), commands_(core), snapshots_(core, store) {
+        snapshots_.keepUserLevels(&dim_);
+    }
 
     // The pair, the dim's depth and the coarse step (the bindings are not
     // used here).
     void setSettings(const HotkeySettings& settings) { settings_ = settings; }
     const HotkeySettings& settings() const { return settings_; }
+    const MonitorDim& dimState() const { return dim_; }
 
     // The pair's levels up (+) or down (-) by `halfDb` steps of 0.5 dB, each
     // output kept within -63.5..0 dB. During a dim the dim ends at the new

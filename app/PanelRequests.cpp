@@ -117,7 +117,8 @@ RequestAnswer PanelRequests::run(const PanelRequest& request) {
 }
 
 RequestAnswer PanelRequests::savePreset(const std::string& path) {
-    const PanelSettings& master = core_.settings();
+    // While dimmed, the file gets the user's levels of the pair.
+    const PanelSettings master = monitor_ ? monitor_->dimState().storedForm(core_.settings()) : core_.settings();
     if (isBlank(master) || !isValidSampleRate(master.sampleRate))
         return answer(EXIT_NO_UNIT, "There are no settings to save until a Velmora has been connected.");
     ChannelNames names;

@@ -42,7 +42,11 @@ public:
 
     // The monitor pair's actions (steps, dim, mute all), shared with the
     // hotkeys; without them those requests answer that they cannot be done.
-    void setMonitor(MonitorActions* monitor) { monitor_ = monitor; }
+    // Snapshots and settings files then take the pair's levels from before a dim.
+    void setMonitor(MonitorActions* monitor) {
+        monitor_ = monitor;
+        snapshots_.keepUserLevels(monitor ? &monitor->dimState() : nullptr);
+    }
 
     // Who hears the channel names a loaded settings file brought.
     void onNamesChanged(std::function<void(const ChannelNames&)> changed) { namesChanged_ = std::move(changed); }

@@ -59,7 +59,7 @@ SnapshotAnswer Snapshots::store(int slot, const std::string& givenName) {
     }
     const std::string problem = snapshotNameProblem(name);
     if (!problem.empty()) return answer(EXIT_USAGE, problem);
-    const PanelSettings& master = core_.settings();
+    const PanelSettings master = dim_ ? dim_->storedForm(core_.settings()) : core_.settings();
     if (isBlank(master) || !isValidSampleRate(master.sampleRate))
         return answer(EXIT_NO_UNIT, "There are no settings to store until a Velmora has been connected.");
     if (!store_->writeText(valueName(slot).c_str(), name + "\n" + writePreset(master, core_.unitClockMode())))
@@ -114,7 +114,7 @@ std::array<std::string, SNAPSHOT_COUNT> Snapshots::names() {
 }
 
 int Snapshots::currentSlot() {
-    const PanelSettings& master = core_.settings();
+    const PanelSettings master = dim_ ? dim_->storedForm(core_.settings()) : core_.settings();
     if (isBlank(master) || !isValidSampleRate(master.sampleRate)) return 0;
     // Compared as a settings file holds them: the fields the user sets.
     const int32_t unitClock = core_.unitClockMode();

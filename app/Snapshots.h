@@ -5,6 +5,7 @@
 // read back whole is refused by its number and changes nothing.
 #pragma once
 
+#include "app/MonitorDim.h"
 #include "app/PanelCommands.h"
 #include "app/SnapshotName.h"
 #include "settings/PreferenceStore.h"
@@ -27,6 +28,10 @@ class Snapshots {
 public:
     Snapshots(PanelCore& core, PreferenceStore* store) : core_(core), commands_(core), store_(store) {}
 
+    // While the monitor pair is dimmed, a snapshot takes the user's levels
+    // of the pair, not the dimmed ones (none: the settings as held).
+    void keepUserLevels(const MonitorDim* dim) { dim_ = dim; }
+
     // The current settings into slot 1..8 under `name` (empty: the slot's
     // name, or "Snapshot N" for an empty slot).
     SnapshotAnswer store(int slot, const std::string& name);
@@ -47,6 +52,7 @@ private:
     PanelCore& core_;
     PanelCommands commands_;
     PreferenceStore* store_;
+    const MonitorDim* dim_ = nullptr;
 };
 
 } // namespace velmora

@@ -129,6 +129,8 @@ BOOL CPanelDlg::onInitDialog() {
     settingsMenu_.requests().onNamesChanged([this](const ChannelNames& names) { showChannelNames(names); });
     showChannelNames(namesDialog_.stored());
     requests_.requests().setMonitor(&monitor_);
+    settingsMenu_.requests().setMonitor(&monitor_);
+    snapshotMenu_.keepUserLevels(&dim_);
     hotkeys_.attach(hwnd());
     setAppMainWindow(hwnd());
 

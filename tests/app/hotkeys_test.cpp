@@ -77,6 +77,15 @@ TEST(MonitorDim, DimAndUndimGiveBackTheExactLevelsAndTheStoreNeverHoldsTheDimmed
     EXPECT_EQ(p.unitStep(2), 90);
     EXPECT_EQ(p.actions.dim(DimWish::Off).code, EXIT_DONE); // not dimmed: nothing to give back
 
+    // A snapshot or a settings file made while dimmed takes the user's levels.
+    p.actions.dim(DimWish::On);
+    EXPECT_EQ(p.requests.run(PanelRequest{RequestVerb::Store, "Dimmed", 1, 0, 0.0, false}).code, EXIT_DONE);
+    std::string slot;
+    ASSERT_TRUE(p.store.readText("Snapshot1", slot));
+    EXPECT_NE(slot.find("\"volume\": 101"), std::string::npos) << slot;
+    EXPECT_EQ(slot.find("\"volume\": 61"), std::string::npos) << slot;
+    p.actions.dim(DimWish::Off);
+
     // A depth of 40 dB stops at the bottom step and still comes back exactly.
     HotkeySettings deep;
     deep.dimDb = 40;

@@ -87,9 +87,10 @@ def report(figures):
         "The panel runs hidden with a simulated unit attached (null graphics driver, meters polled 20 times a "
         "second). `hotkeybench.exe` sends the WM_HOTKEY the system sends for a bound combination with "
         "SendMessageTimeout, volume up and volume down in turn, and times each with QueryPerformanceCounter until "
-        "the window has handled it: by then the frame has been written through the driver (one synchronous "
-        "exchange) and the on-screen level shown. The unit's registers read back afterwards hold the level the "
-        "rounds leave (one step up). The keyboard's own way to WM_HOTKEY is the system's and is not in the figure.",
+        "the window has handled it: by then the volume frames of both outputs have been written through the driver "
+        "(synchronous exchanges), the record stored and the on-screen level shown. The unit's registers read back "
+        "afterwards hold the level the rounds leave (one step up). The keyboard's own way to WM_HOTKEY is the "
+        "system's and is not in the figure.",
         "",
     ]
     text = "\n".join(lines)
