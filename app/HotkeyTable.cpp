@@ -161,7 +161,7 @@ std::string keyComboProblem(const KeyCombo& combo) {
     if (combo.key == 0x10 || combo.key == 0x11 || combo.key == 0x12 || combo.key == 0x5B || combo.key == 0x5C)
         return "a modifier alone is not a hotkey";
     if (!(combo.modifiers & (MOD_KEY_CTRL | MOD_KEY_ALT | MOD_KEY_WIN)) && !standsAlone(combo.key))
-        return keyComboText(combo) + " types in every program: add Ctrl, Alt or the Windows key";
+        return keyComboText(combo) + " types in every program: add Ctrl or Alt";
     return {};
 }
 

@@ -59,6 +59,9 @@
 //   panelctl on-screen [ms]           wait for the panel's on-screen level; prints "<text>|<accessible
 //                                     name>|topmost=<0|1> noactivate=<0|1>"
 //   panelctl on-screen-gone [ms]      wait until the on-screen level is hidden
+//   panelctl alerts <ms>              listen as a screen reader does for the panel's alert events
+//                                     (EVENT_SYSTEM_ALERT); prints "listening", then "alert <name>"
+//                                     of each, for <ms>
 //
 // Exit status: 0 done, 1 failed or timed out, 2 usage.
 #include "tests/app_win32/AccessibleProbe.h"
@@ -649,6 +652,39 @@ int holdWindow(const char* title, unsigned long ms, int argc, char** argv) {
     return 0;
 }
 
+
+void CALLBACK onAlert(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    std::string name;
+    IAccessible* accessible = nullptr;
+    VARIANT self;
+    if (SUCCEEDED(AccessibleObjectFromEvent(window, DWORD(object), DWORD(child), &accessible, &self)) && accessible) {
+        BSTR text = nullptr;
+        if (accessible->get_accName(self, &text) == S_OK) name = velmora::testing::narrow(text);
+        accessible->Release();
+    }
+    std::printf("alert %s\n", name.c_str());
+    std::fflush(stdout);
+}
+
+int listenForAlerts(HWND main, unsigned long ms) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(main, &pid);
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_SYSTEM_ALERT, EVENT_SYSTEM_ALERT, nullptr, onAlert, pid, 0,
+                                         WINEVENT_OUTOFCONTEXT);
+    if (!hook) return 1;
+    std::printf("listening\n");
+    std::fflush(stdout);
+    const DWORD start = now();
+    MSG message;
+    while (now() - start < ms) {
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    UnhookWinEvent(hook);
+    return 0;
+}
+
 int usage() {
     std::fprintf(stderr,
                  "usage: panelctl find [ms] | title | wait-title <text> [ms] | visible | wait-visible <0|1> [ms]\n"
@@ -1012,6 +1048,7 @@ int run(int argc, char** argv) {
         return namesDialogCommand(main, argc, argv);
     }
     if (cmd == "hotkeys-dialog") return hotkeysDialogCommand(main, argc, argv);
+    if (cmd == "alerts") return listenForAlerts(main, timeoutArg(argc, argv, 2, 10000));
     if (cmd == "on-screen" || cmd == "on-screen-gone") {
         const bool wanted = cmd == "on-screen";
         const unsigned long timeout = timeoutArg(argc, argv, 2, 5000);

@@ -6,7 +6,7 @@ each one, posted as WM_HOTKEY the way the system sends it, changes the unit's
 registers as stated (read back from the device model). The dim and its undo
 give back the exact registers; a kill during a dim leaves the undimmed record
 (read back with `reg`); the on-screen level shows without taking the focus
-from the foreground window and goes; a combination another program holds is
+from the foreground window, is heard as an alert by a screen reader, and goes; a combination another program holds is
 named in a box and not kept.
 """
 import subprocess
@@ -112,9 +112,15 @@ def on_screen_level():
     process, ready = hold_window()
     expect_equal(ready, "ready none", "the foreground program")
     wait_for("the other program in the foreground", lambda: ctl("foreground") == "E2E foreground")
+    # A screen reader hears the alert with the level's text as its name.
+    reader = subprocess.Popen(["wine", PANELCTL, "alerts", "20000"], env=ENV, stdin=subprocess.DEVNULL,
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    story.cleanups.append(lambda: (reader.kill(), reader.wait(10)))
+    expect_equal(reader.stdout.readline().strip(), "listening", "the screen reader's hook")
     hotkey(DIM)
     shown = ctl("on-screen", 5000)
     expect_equal(shown, "Dim -20 dB|Dim -20 dB|topmost=1 noactivate=1", "the on-screen level")
+    expect_equal(reader.stdout.readline().strip(), "alert Dim -20 dB", "what the screen reader hears")
     expect_equal(ctl("foreground"), "E2E foreground", "the foreground window while the level shows")
     ctl("on-screen-gone", 5000)
     hotkey(DIM)
