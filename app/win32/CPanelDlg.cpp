@@ -414,6 +414,7 @@ INT_PTR CPanelDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         snapshotMenu_.onMenuPopup(reinterpret_cast<HMENU>(wParam));
         return FALSE;
     case WM_TIMER:
+        if (hotkeys_.onTimer(wParam)) return FALSE;
         core_.onTimer(static_cast<unsigned>(wParam));
         return FALSE;
     case WM_POWERBROADCAST:

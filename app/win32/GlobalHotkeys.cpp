@@ -76,8 +76,20 @@ bool GlobalHotkeys::onHotkey(WPARAM id) {
     return true;
 }
 
+bool GlobalHotkeys::onTimer(WPARAM id) {
+    if (id != TAKEN_RETRY_TIMER) return false;
+    KillTimer(window_, TAKEN_RETRY_TIMER);
+    onTakenAtStart();
+    return true;
+}
+
 void GlobalHotkeys::onTakenAtStart() {
-    if (takenAtStart_.empty() || core_.boxOpen()) return;
+    if (takenAtStart_.empty() || !window_) return;
+    if (core_.boxOpen()) {
+        // Not a box inside another box: once that one is answered.
+        SetTimer(window_, TAKEN_RETRY_TIMER, 500, nullptr);
+        return;
+    }
     const std::string text = takenText(takenAtStart_);
     takenAtStart_.clear();
     PanelCore::BoxScope box(core_);

@@ -28,6 +28,8 @@ public:
     // Posted to the main window after the start: tells which stored
     // combinations another program holds.
     static constexpr UINT WM_HOTKEYS_TAKEN = WM_APP + 21;
+    // While another box of the panel is open, that box is told again later.
+    static constexpr UINT_PTR TAKEN_RETRY_TIMER = 0x484B01;
 
     GlobalHotkeys(PanelCore& core, MonitorActions& monitor, PreferenceStore* store, DiagnosticsLog& log)
         : core_(core), monitor_(monitor), store_(store), log_(log) {}
@@ -41,6 +43,8 @@ public:
     bool onHotkey(WPARAM id);
     // WM_HOTKEYS_TAKEN: the box naming the combinations not kept at the start.
     void onTakenAtStart();
+    // WM_TIMER; false for a timer that is not ours.
+    bool onTimer(WPARAM id);
     // Config > Hotkeys...; false for any other command.
     bool onCommand(unsigned id);
 

@@ -157,6 +157,19 @@ def taken_combination():
     pair_is(101, 91, "up after the dialog")
 
 
+def taken_at_start():
+    """a stored combination another program holds at the start is named and not kept"""
+    process, ready = hold_window(CTRL | ALT, 0x55)
+    expect_equal(ready, "ready held", "the other program's hotkey")
+    state["panel"].exit()
+    wine("reg", "add", REG_KEY, "/v", "Hotkeys", "/t", "REG_SZ", "/d", "volume-up=Ctrl+Alt+U", "/f")
+    state["panel"] = story.panel()
+    state["panel"].expect_box("Ctrl+Alt+U is in use by another program; it is not kept.")
+    expect("Ctrl+Alt+U" not in hotkeys_value(), "the taken combination is not kept: %r" % hotkeys_value())
+    process.kill()
+    process.wait(10)
+
+
 def velpanel(*args):
     result = run_wine([VELPANEL, *map(str, args)], 60)
     return result.returncode, (result.stdout + result.stderr).replace("\r", "").strip()
@@ -182,4 +195,4 @@ def command_line():
 
 
 story.run([bind_in_dialog, each_hotkey, dim_and_undim, on_screen_level, kill_during_dim, taken_combination,
-           command_line])
+           command_line, taken_at_start])
