@@ -121,9 +121,7 @@ MonitorAnswer MonitorActions::recall(int slot) {
         answer = snapshots_.recall(slot);
         CommandOutcome outcome;
         // A recall that changed nothing (an empty or damaged slot, no unit) keeps the dim.
-        outcome.status = answer.code == EXIT_DONE || answer.text.find("is recalled") != std::string::npos
-                             ? CommandStatus::Done
-                             : CommandStatus::NoUnit;
+        outcome.status = answer.applied ? CommandStatus::Done : CommandStatus::NoUnit;
         return outcome;
     });
     if (answer.code != EXIT_DONE) return MonitorAnswer{answer.code, answer.text, answer.text};

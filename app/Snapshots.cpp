@@ -82,14 +82,20 @@ SnapshotAnswer Snapshots::recall(int slot) {
     const CommandOutcome outcome = commands_.applyRecord(record, clockMode);
     const std::string called = slotText(slot) + " \"" + name + "\"";
     switch (outcome.status) {
-    case CommandStatus::Done: return answer(EXIT_DONE, called + " is recalled.");
+    case CommandStatus::Done: {
+        SnapshotAnswer done = answer(EXIT_DONE, called + " is recalled.");
+        done.applied = true;
+        return done;
+    }
     case CommandStatus::NoUnit: return answer(EXIT_NO_UNIT, "No Velmora is connected.");
     case CommandStatus::BadValue: return answer(EXIT_FAILED, slotText(slot) + " is damaged: " + outcome.badValue);
     case CommandStatus::BoxOpen: return answer(EXIT_FAILED, describeOutcome(outcome));
     case CommandStatus::Refused: {
         std::string text = called + " is recalled, but the unit did not take: ";
         for (size_t i = 0; i < outcome.refused.size(); ++i) text += (i ? "; " : "") + outcome.refused[i];
-        return answer(EXIT_FAILED, text + ".");
+        SnapshotAnswer part = answer(EXIT_FAILED, text + ".");
+        part.applied = true;
+        return part;
     }
     }
     return answer(EXIT_FAILED, describeOutcome(outcome));

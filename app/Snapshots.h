@@ -21,6 +21,7 @@ class PanelCore;
 struct SnapshotAnswer {
     int code = 0;     // a RequestExit code
     std::string text; // one sentence for the user
+    bool applied = false; // recall: the slot went to the unit, in whole or in part
 };
 
 

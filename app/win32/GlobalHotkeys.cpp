@@ -33,8 +33,10 @@ std::vector<std::string> GlobalHotkeys::registerAll() {
     for (int i = 0; i < HOTKEY_ACTION_COUNT; ++i) {
         KeyCombo& combo = settings_.bindings[size_t(i)];
         if (!combo.bound() || registered_[i]) continue;
-        // MOD_NOREPEAT (0x4000): a held key is one press.
-        if (RegisterHotKey(window_, HOTKEY_ID_FIRST + i, combo.modifiers | 0x4000, combo.key)) {
+        // A held volume key repeats; a held toggle or recall is one press
+        // (MOD_NOREPEAT, 0x4000).
+        const bool repeats = i <= int(HotkeyAction::VolumeDownCoarse);
+        if (RegisterHotKey(window_, HOTKEY_ID_FIRST + i, combo.modifiers | (repeats ? 0 : 0x4000), combo.key)) {
             registered_[i] = true;
             continue;
         }

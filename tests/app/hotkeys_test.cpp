@@ -124,6 +124,13 @@ TEST(MonitorDim, AChangeOfThePairWhileDimmedEndsTheDimAtTheNewLevel) {
     ASSERT_TRUE(commands.setVolumeStep(1, 120).done());
     EXPECT_FALSE(p.dim.active());
     EXPECT_EQ(p.stored().outVolume[0], 120);
+    ASSERT_EQ(p.requests.run(PanelRequest{RequestVerb::Store, "Loud", 2, 0, 0.0, false}).code, EXIT_DONE);
+    p.actions.dim(DimWish::On);
+    EXPECT_EQ(p.actions.recall(7).code, EXIT_FAILED); // an empty slot changes nothing: still dimmed
+    EXPECT_TRUE(p.dim.active());
+    EXPECT_EQ(p.actions.recall(2).shown, "Snapshot 2  Loud");
+    EXPECT_FALSE(p.dim.active());
+    EXPECT_EQ(p.unitStep(1), 120);
 
     // A dim refused (no unit) leaves nothing dimmed and nothing stored.
     p.core.onDeviceEvent(p.unit.device, DEVICE_REMOVED);
