@@ -6,6 +6,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cstdlib>
 #include <iterator>
 #include <optional>
 #include <utility>
@@ -25,6 +26,8 @@ struct Parser {
     bool show = false, exit = false, status = false, background = false;
     std::vector<std::string> store;
     std::string recall;
+    std::vector<std::string> step;
+    std::string dim, muteAll;
 
     Parser() {
         app.set_help_flag("--help,-h", "Print this help and end");
@@ -44,6 +47,12 @@ struct Parser {
             ->type_name("N [NAME]")
             ->expected(1, 2);
         app.add_option("--recall", recall, "Recall snapshot N (1..8) or the one named NAME")->type_name("N|NAME");
+        app.add_option("--step", step, "The monitor pair up or down by DB (default 0.5)")
+            ->type_name("up|down [DB]")
+            ->expected(1, 2);
+        app.add_option("--dim", dim, "Dim the monitor pair (on), give back its level (off), or the other way")
+            ->type_name("on|off|toggle");
+        app.add_option("--mute-all", muteAll, "Mute (on) or unmute (off) every output")->type_name("on|off");
         app.add_flag("--show", show, "Show the panel's window");
         app.add_flag("--exit", exit, "End the running panel; its settings are saved");
         app.add_flag("--status", status, "Print the current state as JSON");
@@ -105,6 +114,9 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     take("--status", RequestVerb::Status);
     take("--store", RequestVerb::Store);
     take("--recall", RequestVerb::Recall);
+    take("--step", RequestVerb::Step);
+    take("--dim", RequestVerb::Dim);
+    take("--mute-all", RequestVerb::MuteAll);
     if (verbs > 1) {
         result.message = "One request at a time, please (see --help).";
         return result;
@@ -172,6 +184,41 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
             return result;
         }
     }
+    if (r.verb == RequestVerb::Step) {
+        const std::string& way = parser.step[0];
+        if (way != "up" && way != "down") {
+            result.message = "--step: say up or down.";
+            return result;
+        }
+        r.on = way == "up";
+        r.db = 0.5;
+        if (parser.step.size() > 1) {
+            const std::string& amount = parser.step[1];
+            char* end = nullptr;
+            r.db = std::strtod(amount.c_str(), &end);
+            if (amount.empty() || end != amount.c_str() + amount.size()) r.db = 0.0;
+        }
+        const int halfDb = stepHalfDb(r.db);
+        if (halfDb == 0) {
+            result.message = "--step: the step must be a number from 0.5 to 63.5 dB.";
+            return result;
+        }
+        r.db = halfDb * 0.5;
+    }
+    if (r.verb == RequestVerb::Dim) {
+        if (parser.dim != "on" && parser.dim != "off" && parser.dim != "toggle") {
+            result.message = "--dim: say on, off or toggle.";
+            return result;
+        }
+        r.value = parser.dim == "toggle" ? 2 : parser.dim == "on" ? 1 : 0;
+    }
+    if (r.verb == RequestVerb::MuteAll) {
+        if (parser.muteAll != "on" && parser.muteAll != "off") {
+            result.message = "--mute-all: say on or off.";
+            return result;
+        }
+        r.on = parser.muteAll == "on";
+    }
     if ((r.verb == RequestVerb::Load || r.verb == RequestVerb::Save) && r.file.empty()) {
         result.message = r.verb == RequestVerb::Load ? "--load: name a file." : "--save: name a file.";
         return result;
@@ -182,7 +229,8 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
 
 bool requestChangesUnit(RequestVerb verb) {
     return verb == RequestVerb::Load || verb == RequestVerb::Rate || verb == RequestVerb::Latency ||
-           verb == RequestVerb::Volume || verb == RequestVerb::Mute || verb == RequestVerb::Recall;
+           verb == RequestVerb::Volume || verb == RequestVerb::Mute || verb == RequestVerb::Recall ||
+           verb == RequestVerb::Step || verb == RequestVerb::Dim || verb == RequestVerb::MuteAll;
 }
 
 } // namespace velmora

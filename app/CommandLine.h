@@ -13,6 +13,9 @@
 //   --status             the current state as JSON on standard output
 //   --store N [NAME]     store the current settings as snapshot 1..8
 //   --recall N|NAME      recall a snapshot by its number or its name
+//   --step up|down [DB]  the monitor pair up or down by DB (0.5 unless given)
+//   --dim on|off|toggle  the monitor pair's dim
+//   --mute-all on|off    mute or unmute every output
 //   --wait SECONDS       with a request: how long to wait for a unit (0..3600,
 //                        default 10 when the request starts the panel)
 //   --help               this text

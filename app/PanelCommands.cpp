@@ -92,6 +92,33 @@ CommandOutcome PanelCommands::setMute(int output, bool on) {
                   [&](const PanelSettings& r) { return int32_t(r.outMute[out]); });
 }
 
+CommandOutcome PanelCommands::setPairVolumeSteps(int pair, int left, int right) {
+    if (pair < 1 || pair > OUTPUT_PAIRS) return badValue("The pair must be 1 to 4.");
+    if (left < 0 || left > VOLUME_STEP_MAX || right < 0 || right > VOLUME_STEP_MAX)
+        return badValue("The volume step must be 0 to 127.");
+    const int out = 2 * (pair - 1);
+    return change(
+        [&](PanelSettings& r) {
+            r.outVolume[out] = uint8_t(left);
+            r.outVolume[out + 1] = uint8_t(right);
+        },
+        [&](const PanelSettings& r) { return int32_t(r.outVolume[out]); });
+}
+
+CommandOutcome PanelCommands::setMutes(unsigned outputs, bool on) {
+    if (outputs == 0 || outputs >= (1u << OUTPUT_COUNT)) return badValue("Name the outputs 1 to 8.");
+    return change(
+        [&](PanelSettings& r) {
+            for (int i = 0; i < OUTPUT_COUNT; ++i)
+                if (outputs & (1u << i)) r.outMute[i] = on ? 1 : 0;
+        },
+        [&](const PanelSettings& r) {
+            for (int i = 0; i < OUTPUT_COUNT; ++i)
+                if ((outputs & (1u << i)) && r.outMute[i] != 1) return int32_t(0);
+            return int32_t(1);
+        });
+}
+
 CommandOutcome PanelCommands::setLink(int pair, bool on) {
     if (pair < 1 || pair > OUTPUT_PAIRS) return badValue("The pair must be 1 to 4.");
     const int k = pair - 1;

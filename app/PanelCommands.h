@@ -45,6 +45,12 @@ public:
     CommandOutcome setVolumeDb(int output, double db);
     // Output 1..8 muted or not; `held` 1 or 0.
     CommandOutcome setMute(int output, bool on);
+    // The two outputs of pair 1..4 to steps `left` and `right` (0..127) in
+    // one change, whether linked or not; `held` the left output's step.
+    CommandOutcome setPairVolumeSteps(int pair, int left, int right);
+    // Every output whose bit is set in `outputs` (bit 0: output 1) muted or
+    // not, in one change; `held` 1 when all of them are muted afterwards.
+    CommandOutcome setMutes(unsigned outputs, bool on);
     // Pair 1..4 (outputs 1/2 .. 7/8) linked or not; `held` 1 or 0.
     CommandOutcome setLink(int pair, bool on);
     // One of the four rates; `held` the rate.

@@ -102,12 +102,23 @@ RequestAnswer PanelRequests::run(const PanelRequest& request) {
         const SnapshotAnswer recalled = snapshots_.recall(slot);
         return answer(recalled.code, recalled.text);
     }
+    case RequestVerb::Step:
+    case RequestVerb::Dim:
+    case RequestVerb::MuteAll: {
+        if (!monitor_) return answer(EXIT_FAILED, "This panel has no monitor pair to change.");
+        const MonitorAnswer done = request.verb == RequestVerb::Step
+                                       ? monitor_->step(request.on ? stepHalfDb(request.db) : -stepHalfDb(request.db))
+                                   : request.verb == RequestVerb::Dim ? monitor_->dim(DimWish(request.value))
+                                                                      : monitor_->muteAll(request.on);
+        return answer(done.code, done.text);
+    }
     default: return answer(EXIT_USAGE, "Not a request the panel knows.");
     }
 }
 
 RequestAnswer PanelRequests::savePreset(const std::string& path) {
-    const PanelSettings& master = core_.settings();
+    // While dimmed, the file gets the user's levels of the pair.
+    const PanelSettings master = monitor_ ? monitor_->dimState().storedForm(core_.settings()) : core_.settings();
     if (isBlank(master) || !isValidSampleRate(master.sampleRate))
         return answer(EXIT_NO_UNIT, "There are no settings to save until a Velmora has been connected.");
     ChannelNames names;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "settings/ChannelNames.h"
+#include "app/MonitorActions.h"
 #include "app/PanelCommands.h"
 #include "app/RequestWire.h"
 #include "app/Snapshots.h"
@@ -39,6 +40,14 @@ public:
     // request are answered EXIT_USAGE, the verb named.
     RequestAnswer runText(const std::string& wireText);
 
+    // The monitor pair's actions (steps, dim, mute all), shared with the
+    // hotkeys; without them those requests answer that they cannot be done.
+    // Snapshots and settings files then take the pair's levels from before a dim.
+    void setMonitor(MonitorActions* monitor) {
+        monitor_ = monitor;
+        snapshots_.keepUserLevels(monitor ? &monitor->dimState() : nullptr);
+    }
+
     // Who hears the channel names a loaded settings file or a recalled
     // snapshot brought.
     void onNamesChanged(std::function<void(const ChannelNames&)> changed) {
@@ -59,6 +68,7 @@ private:
     PanelCommands commands_;
     Snapshots snapshots_;
     PreferenceStore* names_;
+    MonitorActions* monitor_ = nullptr;
     std::function<void(const ChannelNames&)> namesChanged_;
 };
 

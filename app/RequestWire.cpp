@@ -6,6 +6,7 @@
 #include "settings/SampleRates.h"
 
 #include <cerrno>
+#include <cmath>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -15,7 +16,7 @@ namespace velmora {
 namespace {
 
 const char* const VERB_NAMES[] = {"", "help", "load", "save", "rate", "latency", "volume", "mute", "show", "exit",
-                                  "status", "store", "recall"};
+                                  "status", "store", "recall", "step", "dim", "mute-all"};
 constexpr int VERB_COUNT = int(sizeof VERB_NAMES / sizeof VERB_NAMES[0]);
 
 // An unknown verb is named back to the sender: printable and short.
@@ -126,6 +127,11 @@ bool decodeRequest(const std::string& text, PanelRequest& request) {
     return true;
 }
 
+int stepHalfDb(double db) {
+    if (!std::isfinite(db) || db < 0.5 || db > -VOLUME_MIN_DB) return 0;
+    return int(std::lround(db * 2.0));
+}
+
 RequestCheck checkRequest(const PanelRequest& r) {
     switch (r.verb) {
     case RequestVerb::Load:
@@ -161,6 +167,13 @@ RequestCheck checkRequest(const PanelRequest& r) {
         }
         if (r.value < 1 || r.value > SNAPSHOT_COUNT) return refuse("The snapshot must be 1 to 8 or a name.");
         return RequestCheck{true, {}};
+    case RequestVerb::Step:
+        if (stepHalfDb(r.db) == 0) return refuse("The step must be a number from 0.5 to 63.5 dB.");
+        return RequestCheck{true, {}};
+    case RequestVerb::Dim:
+        if (r.value < 0 || r.value > 2) return refuse("The dim must be on, off or toggle.");
+        return RequestCheck{true, {}};
+    case RequestVerb::MuteAll:
     case RequestVerb::Show:
     case RequestVerb::Exit:
     case RequestVerb::Status: return RequestCheck{true, {}};
@@ -178,6 +191,11 @@ std::string describeRequest(const PanelRequest& r) {
     case RequestVerb::Latency: std::snprintf(text, sizeof text, "latency %d", int(r.value)); return text;
     case RequestVerb::Volume: std::snprintf(text, sizeof text, "volume %d %.1f dB", r.output, r.db); return text;
     case RequestVerb::Mute: std::snprintf(text, sizeof text, "mute %d %s", r.output, r.on ? "on" : "off"); return text;
+    case RequestVerb::Step:
+        std::snprintf(text, sizeof text, "step %s %.1f dB", r.on ? "up" : "down", r.db);
+        return text;
+    case RequestVerb::Dim: return r.value == 2 ? "dim toggle" : r.value == 1 ? "dim on" : "dim off";
+    case RequestVerb::MuteAll: return r.on ? "mute-all on" : "mute-all off";
     case RequestVerb::Store:
     case RequestVerb::Recall:
         std::snprintf(text, sizeof text, " %d", int(r.value));

@@ -15,15 +15,20 @@
 
 namespace velmora {
 
-enum class RequestVerb { None, Help, Load, Save, Rate, Latency, Volume, Mute, Show, Exit, Status, Store, Recall };
+enum class RequestVerb {
+    None, Help, Load, Save, Rate, Latency, Volume, Mute, Show, Exit, Status, Store, Recall,
+    Step,    // the monitor pair up (on) or down by `db` (0.5..63.5, to the nearest 0.5 step)
+    Dim,     // the monitor pair's dim: `value` 0 off, 1 on, 2 the other way
+    MuteAll, // every output muted (on) or not
+};
 
 struct PanelRequest {
     RequestVerb verb = RequestVerb::None;
     std::string file;   // --load, --save; --store, --recall: the snapshot's name
     int32_t value = 0;  // --rate, --latency; --store, --recall: the slot 1..8 (recall by name: 0)
     int output = 0;     // --volume, --mute: 1..8
-    double db = 0.0;    // --volume
-    bool on = false;    // --mute
+    double db = 0.0;    // --volume; --step: the step
+    bool on = false;    // --mute, --mute-all; --step: up
 };
 
 // Exit codes of a request.
@@ -57,12 +62,17 @@ bool decodeRequest(const std::string& text, PanelRequest& request);
 // output 1..8, the volume a finite number from -63.5 to 0 dB (any such value
 // is taken to its nearest 0.5 dB step), the rate one of the four, the
 // latency 1..6, a file named for load and save, a snapshot slot 1..8 (or,
-// for a recall, 0 and a name) with a name of 1..24 characters.
+// for a recall, 0 and a name) with a name of 1..24 characters, a step of
+// 0.5 to 63.5 dB, a dim of 0 (off), 1 (on) or 2 (toggle).
 struct RequestCheck {
     bool ok = false;
     std::string problem; // when not ok: one sentence for the user
 };
 RequestCheck checkRequest(const PanelRequest& request);
+
+// A step's size in 0.5 dB steps (1..127); 0 for a step that is not a
+// finite number from 0.5 to 63.5 dB.
+int stepHalfDb(double db);
 
 // The one-line name of a request, for the log ("volume 3 -12.5 dB").
 std::string describeRequest(const PanelRequest& request);

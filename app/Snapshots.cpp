@@ -61,7 +61,7 @@ SnapshotAnswer Snapshots::store(int slot, const std::string& givenName) {
     }
     const std::string problem = snapshotNameProblem(name);
     if (!problem.empty()) return answer(EXIT_USAGE, problem);
-    const PanelSettings& master = core_.settings();
+    const PanelSettings master = dim_ ? dim_->storedForm(core_.settings()) : core_.settings();
     if (isBlank(master) || !isValidSampleRate(master.sampleRate))
         return answer(EXIT_NO_UNIT, "There are no settings to store until a Velmora has been connected.");
     // The names go with the settings; stored names that do not read back are
@@ -94,19 +94,28 @@ SnapshotAnswer Snapshots::recall(int slot) {
     // settings the unit refused, but not taken by a recall that changed nothing.
     if (names.present && (outcome.status == CommandStatus::Done || outcome.status == CommandStatus::Refused)) {
         bool renamed = false;
-        if (!replaceChannelNames(*store_, names.names, renamed))
-            return answer(EXIT_FAILED, called + " is recalled, but its channel names could not be stored.");
+        if (!replaceChannelNames(*store_, names.names, renamed)) {
+            SnapshotAnswer unnamed = answer(EXIT_FAILED, called + " is recalled, but its channel names could not be stored.");
+            unnamed.applied = true;
+            return unnamed;
+        }
         if (renamed && namesChanged_) namesChanged_(names.names);
     }
     switch (outcome.status) {
-    case CommandStatus::Done: return answer(EXIT_DONE, called + " is recalled.");
+    case CommandStatus::Done: {
+        SnapshotAnswer done = answer(EXIT_DONE, called + " is recalled.");
+        done.applied = true;
+        return done;
+    }
     case CommandStatus::NoUnit: return answer(EXIT_NO_UNIT, "No Velmora is connected.");
     case CommandStatus::BadValue: return answer(EXIT_FAILED, slotText(slot) + " is damaged: " + outcome.badValue);
     case CommandStatus::BoxOpen: return answer(EXIT_FAILED, describeOutcome(outcome));
     case CommandStatus::Refused: {
         std::string text = called + " is recalled, but the unit did not take: ";
         for (size_t i = 0; i < outcome.refused.size(); ++i) text += (i ? "; " : "") + outcome.refused[i];
-        return answer(EXIT_FAILED, text + ".");
+        SnapshotAnswer part = answer(EXIT_FAILED, text + ".");
+        part.applied = true;
+        return part;
     }
     }
     return answer(EXIT_FAILED, describeOutcome(outcome));
@@ -131,7 +140,7 @@ std::array<std::string, SNAPSHOT_COUNT> Snapshots::names() {
 }
 
 int Snapshots::currentSlot() {
-    const PanelSettings& master = core_.settings();
+    const PanelSettings master = dim_ ? dim_->storedForm(core_.settings()) : core_.settings();
     if (isBlank(master) || !isValidSampleRate(master.sampleRate)) return 0;
     // Compared as a settings file holds them: the fields the user sets.
     const int32_t unitClock = core_.unitClockMode();

@@ -7,6 +7,7 @@
 // is refused by its number and changes nothing.
 #pragma once
 
+#include "app/MonitorDim.h"
 #include "app/PanelCommands.h"
 #include "app/SnapshotName.h"
 #include "settings/PreferenceStore.h"
@@ -24,12 +25,17 @@ class PanelCore;
 struct SnapshotAnswer {
     int code = 0;     // a RequestExit code
     std::string text; // one sentence for the user
+    bool applied = false; // recall: the slot went to the unit, in whole or in part
 };
 
 
 class Snapshots {
 public:
     Snapshots(PanelCore& core, PreferenceStore* store) : core_(core), commands_(core), store_(store) {}
+
+    // While the monitor pair is dimmed, a snapshot takes the user's levels
+    // of the pair, not the dimmed ones (none: the settings as held).
+    void keepUserLevels(const MonitorDim* dim) { dim_ = dim; }
 
     // The current settings into slot 1..8 under `name` (empty: the slot's
     // name, or "Snapshot N" for an empty slot).
@@ -55,6 +61,7 @@ private:
     PanelCommands commands_;
     PreferenceStore* store_;
     std::function<void(const ChannelNames&)> namesChanged_;
+    const MonitorDim* dim_ = nullptr;
 };
 
 } // namespace velmora

@@ -62,5 +62,12 @@
 #define IDC_SNAPSHOT_NAME       32831
 #define IDD_SNAPSHOT_STORE      170
 #define ID_NAMES                32840
+#define ID_HOTKEYS              32860
+#define IDD_HOTKEYS             200
+#define IDC_HOTKEY_FIRST        2000
+#define IDC_HOTKEY_PAIR         2015
+#define IDC_HOTKEY_DIM          2016
+#define IDC_HOTKEY_COARSE       2017
+#define IDC_HOTKEY_ON_SCREEN    2018
 
 #endif /* VELPANEL_RES_RESOURCE_H */

@@ -74,11 +74,13 @@ private:
 
 CPanelDlg::CPanelDlg(SettingsStore& store, bool inBackground)
     // A store that keeps preferences beside the record keeps the Peak Hold choice.
-    : core_(*this, store), log_(logFilePath()), requests_(core_, log_, dynamic_cast<PreferenceStore*>(&store)),
+    : recordStore_(store, dim_), core_(*this, recordStore_), log_(logFilePath()), requests_(core_, log_, dynamic_cast<PreferenceStore*>(&store)),
       settingsMenu_(core_, log_, dynamic_cast<PreferenceStore*>(&store)),
       snapshotMenu_(core_, dynamic_cast<PreferenceStore*>(&store), log_),
       meterMenu_(dynamic_cast<PreferenceStore*>(&store), *this),
-      namesDialog_(core_, dynamic_cast<PreferenceStore*>(&store), log_), inBackground_(inBackground),
+      namesDialog_(core_, dynamic_cast<PreferenceStore*>(&store), log_),
+      monitor_(core_, dim_, dynamic_cast<PreferenceStore*>(&store)),
+      hotkeys_(core_, monitor_, dynamic_cast<PreferenceStore*>(&store), log_), inBackground_(inBackground),
       keepHidden_(inBackground) {
     events_.add(&log_);
     events_.add(&namesShown_);
@@ -132,6 +134,10 @@ BOOL CPanelDlg::onInitDialog() {
     settingsMenu_.requests().onNamesChanged(namesChanged);
     snapshotMenu_.onNamesChanged(namesChanged);
     namesShown_.attach(controlPage_, hwnd(), namesDialog_.stored());
+    requests_.requests().setMonitor(&monitor_);
+    settingsMenu_.requests().setMonitor(&monitor_);
+    snapshotMenu_.keepUserLevels(&dim_);
+    hotkeys_.attach(hwnd());
     setAppMainWindow(hwnd());
 
     // With no unit yet the tip says so; each arrival and removal renews it.
@@ -344,6 +350,7 @@ BOOL CPanelDlg::onCommand(WPARAM wParam) {
     if (snapshotMenu_.onCommand(id)) return TRUE;
     if (meterMenu_.onCommand(id)) return TRUE;
     if (namesDialog_.onCommand(id)) return TRUE;
+    if (hotkeys_.onCommand(id)) return TRUE;
     core_.onCommand(id);
     return TRUE;
 }
@@ -376,6 +383,14 @@ INT_PTR CPanelDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TRAY_NOTIFY:
         setMessageResult(tray_.onTrayNotification(wParam, lParam));
         return TRUE;
+    case WM_HOTKEY:
+        hotkeys_.onHotkey(wParam);
+        setMessageResult(0);
+        return TRUE;
+    case GlobalHotkeys::WM_HOTKEYS_TAKEN:
+        hotkeys_.onTakenAtStart();
+        setMessageResult(0);
+        return TRUE;
     case WM_PANEL_NOTICE:
         core_.onNotice();
         setMessageResult(0);
@@ -405,6 +420,7 @@ INT_PTR CPanelDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         snapshotMenu_.onMenuPopup(reinterpret_cast<HMENU>(wParam));
         return FALSE;
     case WM_TIMER:
+        if (hotkeys_.onTimer(wParam)) return FALSE;
         core_.onTimer(static_cast<unsigned>(wParam));
         return FALSE;
     case WM_POWERBROADCAST:
@@ -419,6 +435,7 @@ INT_PTR CPanelDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (sessionsWatched_) WTSUnRegisterSessionNotification(hwnd());
         sessionsWatched_ = false;
         keyFilter_.remove();
+        hotkeys_.detach();
         core_.onDestroy();
         setAppMainWindow(nullptr);
         return FALSE;

@@ -8,12 +8,16 @@
 
 #include "app/DiagnosticsLog.h"
 #include "app/MeterMenu.h"
+#include "app/MonitorActions.h"
+#include "app/MonitorDim.h"
 #include "app/PanelCore.h"
+#include "app/UndimmedRecordStore.h"
 #include "app/PanelEventsFanout.h"
 #include "app/PanelView.h"
 #include "app/win32/CSystemTray.h"
 #include "app/win32/ChannelNamesShown.h"
 #include "app/win32/DialogMessageFilter.h"
+#include "app/win32/GlobalHotkeys.h"
 #include "app/win32/NamesDialog.h"
 #include "app/win32/RequestHost.h"
 #include "app/win32/SettingsFileMenu.h"
@@ -94,6 +98,8 @@ private:
 
     // Members in the order of construction; the tray goes last.
     CSystemTray tray_;
+    MonitorDim dim_;                    // the monitor pair's dim, which the stored record never holds
+    UndimmedRecordStore recordStore_;   // the record store as the core writes through it
     PanelCore core_; // the master settings, the unit, the page list
     DiagnosticsLog log_;
     RequestHost requests_; // the command line's requests
@@ -103,6 +109,8 @@ private:
     MeterMenu meterMenu_; // Peak Hold and Reset Clip Indicators
     NamesDialog namesDialog_; // Config > Names...
     ChannelNamesShown namesShown_; // the names in the Control page's tooltips and accessible names
+    MonitorActions monitor_;  // the hotkeys' and the requests' monitor pair
+    GlobalHotkeys hotkeys_;   // the global hotkeys, Config > Hotkeys..., the on-screen level
     SkinImage background_; // loaded at the first paint, then held for the run
     SkinBrush panelBrush_;
     CSkinButton tabControl_;

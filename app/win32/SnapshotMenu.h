@@ -29,6 +29,8 @@ public:
     bool onCommand(unsigned id);
     // WM_INITMENUPOPUP: a menu holding the slots gets their names and checks.
     void onMenuPopup(HMENU menu);
+    // While the monitor pair is dimmed, a stored snapshot takes its levels from before the dim.
+    void keepUserLevels(const MonitorDim* dim) { snapshots_.keepUserLevels(dim); }
 
 private:
     void storeCurrent();

@@ -31,6 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::abort();
     }
     if (r.verb == RequestVerb::Latency && (r.value < 1 || r.value > 6)) std::abort();
+    if (r.verb == RequestVerb::Step && (r.db < 0.5 || r.db > 63.5 || std::fmod(r.db * 2.0, 1.0) != 0.0)) std::abort();
+    if (r.verb == RequestVerb::Dim && (r.value < 0 || r.value > 2)) std::abort();
+    if ((r.verb == RequestVerb::Step || r.verb == RequestVerb::Dim || r.verb == RequestVerb::MuteAll) && !checkRequest(r).ok)
+        std::abort();
     if (r.verb == RequestVerb::None || r.verb == RequestVerb::Help) return 0;
     // A file name with a line break cannot travel in one line: such a name
     // is not one Windows allows anyway.

@@ -62,6 +62,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case RequestVerb::Recall:
         require((r.value >= 1 && r.value <= SNAPSHOT_COUNT) || (r.value == 0 && snapshotNameProblem(r.file).empty()));
         break;
+    case RequestVerb::Step: require(stepHalfDb(r.db) >= 1 && stepHalfDb(r.db) <= VOLUME_STEP_MAX); break;
+    case RequestVerb::Dim: require(r.value >= 0 && r.value <= 2); break;
+    case RequestVerb::MuteAll:
     case RequestVerb::Show:
     case RequestVerb::Exit:
     case RequestVerb::Status: break;

@@ -52,6 +52,20 @@
 //                                     the control it belongs to), read from the panel's own memory
 //   panelctl acc-value <name>         the accessible value of the panel's control with that accessible
 //                                     name, read as a screen reader does (through oleacc, across processes)
+//   panelctl hotkeys-dialog <action>:<mods>:<vk>... [dim=<dB>] [onscreen=0|1]
+//                                     wait for Config > Hotkeys..., put each combination (modifier bits
+//                                     1 Alt, 2 Ctrl, 4 Shift; vk 0 clears) in action 0..14's field, press OK
+//   panelctl hold-window <title> <ms> [<mods> <vk>]
+//                                     another program: a window of that title brought to the foreground,
+//                                     holding the hotkey when given; prints "ready held|taken|none", then
+//                                     keeps its window <ms>
+//   panelctl foreground               the foreground window's title
+//   panelctl on-screen [ms]           wait for the panel's on-screen level; prints "<text>|<accessible
+//                                     name>|topmost=<0|1> noactivate=<0|1>"
+//   panelctl on-screen-gone [ms]      wait until the on-screen level is hidden
+//   panelctl alerts <ms>              listen as a screen reader does for the panel's alert events
+//                                     (EVENT_SYSTEM_ALERT); prints "listening", then "alert <name>"
+//                                     of each, for <ms>
 //
 // Exit status: 0 done, 1 failed or timed out, 2 usage.
 #include "tests/app_win32/AccessibleProbe.h"
@@ -658,6 +672,108 @@ int namesDialogCommand(HWND main, int argc, char** argv) {
     return usage();
 }
 
+HWND onScreenLevel(HWND main) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(main, &pid);
+    HWND level = nullptr;
+    while ((level = FindWindowExW(nullptr, level, L"VelPanelOnScreenLevel", nullptr))) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(level, &owner);
+        if (owner == pid) return level;
+    }
+    return nullptr;
+}
+
+int hotkeysDialogCommand(HWND main, int argc, char** argv) {
+    const DWORD start = now();
+    HWND dialog = nullptr;
+    while (now() - start < 10000) {
+        for (HWND candidate : messageBoxes(main))
+            if (GetDlgItem(candidate, 2000)) dialog = candidate;
+        if (dialog) break;
+        Sleep(20);
+    }
+    if (!dialog) {
+        std::fprintf(stderr, "panelctl: no hotkeys dialog\n");
+        return 1;
+    }
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind("dim=", 0) == 0) {
+            SetDlgItemTextA(dialog, 2016, arg.c_str() + 4);
+            continue;
+        }
+        if (arg.rfind("onscreen=", 0) == 0) {
+            CheckDlgButton(dialog, 2018, arg[9] == '1' ? BST_CHECKED : BST_UNCHECKED);
+            continue;
+        }
+        int action = 0, mods = 0, vk = 0;
+        if (std::sscanf(argv[i], "%d:%d:%i", &action, &mods, &vk) != 3) return usage();
+        // The field's flags: Shift 1, Ctrl 2, Alt 4.
+        const int flags = ((mods & 1) ? 4 : 0) | (mods & 2) | ((mods & 4) ? 1 : 0);
+        SendDlgItemMessageW(dialog, 2000 + action, 0x0401 /* HKM_SETHOTKEY */, MAKEWORD(vk, flags), 0);
+    }
+    return PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0) ? 0 : 1;
+}
+
+int holdWindow(const char* title, unsigned long ms, int argc, char** argv) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "PanelctlHold";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowExA(0, "PanelctlHold", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 200,
+                                  nullptr, nullptr, windowClass.hInstance, nullptr);
+    if (!window) return 1;
+    SetForegroundWindow(window);
+    const char* held = "none";
+    if (argc > 5) held = RegisterHotKey(window, 1, UINT(std::strtoul(argv[4], nullptr, 0)),
+                                        UINT(std::strtoul(argv[5], nullptr, 0))) ? "held" : "taken";
+    std::printf("ready %s\n", held);
+    std::fflush(stdout);
+    const DWORD start = now();
+    MSG message;
+    while (now() - start < ms) {
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        Sleep(10);
+    }
+    DestroyWindow(window);
+    return 0;
+}
+
+
+void CALLBACK onAlert(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    std::string name;
+    IAccessible* accessible = nullptr;
+    VARIANT self;
+    if (SUCCEEDED(AccessibleObjectFromEvent(window, DWORD(object), DWORD(child), &accessible, &self)) && accessible) {
+        BSTR text = nullptr;
+        if (accessible->get_accName(self, &text) == S_OK) name = velmora::testing::narrow(text);
+        accessible->Release();
+    }
+    std::printf("alert %s\n", name.c_str());
+    std::fflush(stdout);
+}
+
+int listenForAlerts(HWND main, unsigned long ms) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(main, &pid);
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_SYSTEM_ALERT, EVENT_SYSTEM_ALERT, nullptr, onAlert, pid, 0,
+                                         WINEVENT_OUTOFCONTEXT);
+    if (!hook) return 1;
+    std::printf("listening\n");
+    std::fflush(stdout);
+    const DWORD start = now();
+    MSG message;
+    while (now() - start < ms) {
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    UnhookWinEvent(hook);
+    return 0;
+}
+
 int usage() {
     std::fprintf(stderr,
                  "usage: panelctl find [ms] | title | wait-title <text> [ms] | visible | wait-visible <0|1> [ms]\n"
@@ -800,6 +916,14 @@ int run(int argc, char** argv) {
     if (cmd == "fake-panel") {
         if (argc < 4) return usage();
         return fakePanel(argv[2], std::strtoul(argv[3], nullptr, 10));
+    }
+    if (cmd == "hold-window") {
+        if (argc < 4) return usage();
+        return holdWindow(argv[2], std::strtoul(argv[3], nullptr, 10), argc, argv);
+    }
+    if (cmd == "foreground") {
+        std::printf("%s\n", windowText(GetForegroundWindow()).c_str());
+        return 0;
     }
     if (cmd == "resources-of") {
         // Another program as a yardstick (the empty dialog), by its window's title.
@@ -1013,6 +1137,31 @@ int run(int argc, char** argv) {
     if (cmd == "names-dialog") {
         if (argc < 3) return usage();
         return namesDialogCommand(main, argc, argv);
+    }
+    if (cmd == "hotkeys-dialog") return hotkeysDialogCommand(main, argc, argv);
+    if (cmd == "alerts") return listenForAlerts(main, timeoutArg(argc, argv, 2, 10000));
+    if (cmd == "on-screen" || cmd == "on-screen-gone") {
+        const bool wanted = cmd == "on-screen";
+        const unsigned long timeout = timeoutArg(argc, argv, 2, 5000);
+        const DWORD start = now();
+        for (;;) {
+            HWND level = onScreenLevel(main);
+            const bool shown = level && IsWindowVisible(level);
+            if (shown == wanted) {
+                if (!wanted) return 0;
+                CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+                const velmora::testing::AccessibleReading reading = velmora::testing::readAccessible(level);
+                CoUninitialize();
+                const LONG_PTR ex = GetWindowLongPtrA(level, GWL_EXSTYLE);
+                std::printf("%s|%s|topmost=%d noactivate=%d\n", windowText(level).c_str(), reading.name.c_str(),
+                            (ex & WS_EX_TOPMOST) ? 1 : 0, (ex & WS_EX_NOACTIVATE) ? 1 : 0);
+                return 0;
+            }
+            if (now() - start > timeout) break;
+            Sleep(5);
+        }
+        std::fprintf(stderr, "panelctl: the on-screen level is not %s\n", wanted ? "shown" : "gone");
+        return 1;
     }
     if (cmd == "pid") {
         DWORD pid = 0;

@@ -3,6 +3,7 @@
 // dialog templates turned into windows, the icon group, the version block and
 // the application manifest.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
@@ -149,8 +150,10 @@ TEST(Win32Resources, MainMenuCarriesTheConfigCommandsInTheirSubmenus) {
   HMENU config = GetSubMenu(menu, 1);
   // The defined items, then a separator, "Peak Hold" (checked) and "Reset
   // Clip Indicators", a separator, "Names..." and the Snapshots:
-  // "Store Current As...", a separator, slots 1..8.
-  ASSERT_EQ(GetMenuItemCount(config), 12);
+  // "Store Current As...", a separator, slots 1..8; then "Hotkeys...".
+  ASSERT_EQ(GetMenuItemCount(config), 13);
+  EXPECT_EQ(GetMenuItemID(config, 12), UINT(ID_HOTKEYS));
+  EXPECT_EQ(menuText(config, 12), "&Hotkeys...");
   EXPECT_EQ(GetMenuItemID(config, 10), UINT(ID_NAMES));
   EXPECT_EQ(menuText(config, 10), "&Names...");
   HMENU snapshots = GetSubMenu(config, 11);
@@ -245,6 +248,35 @@ TEST(Win32Resources, NamesDialogLabelsEveryFieldWithItsChannelInTabOrder) {
   }
   EXPECT_EQ(GetDlgCtrlID(field), IDOK);
   EXPECT_EQ(GetDlgCtrlID(GetNextDlgTabItem(w, field, FALSE)), IDCANCEL);
+  DestroyWindow(w);
+}
+
+TEST(Win32Resources, HotkeysDialogLabelsEveryFieldAndWalksThemByKeyboard) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_HOTKEY_CLASS};
+  InitCommonControlsEx(&controls);
+  HWND w = makeDialog(IDD_HOTKEYS, nullptr);
+  ASSERT_NE(w, nullptr);
+  // The actions, then the options, then the snapshots: each field after its
+  // label, in Tab order; the check box carries its own text.
+  const std::vector<std::pair<int, std::string>> order = {
+      {IDC_HOTKEY_FIRST + 0, "Volume up 0.5 dB"}, {IDC_HOTKEY_FIRST + 1, "Volume down 0.5 dB"},
+      {IDC_HOTKEY_FIRST + 2, "Volume up, coarse step"}, {IDC_HOTKEY_FIRST + 3, "Volume down, coarse step"},
+      {IDC_HOTKEY_FIRST + 4, "Mute on/off"}, {IDC_HOTKEY_FIRST + 5, "Dim on/off"},
+      {IDC_HOTKEY_FIRST + 6, "Mute all outputs on/off"}, {IDC_HOTKEY_PAIR, "Monitor pair"},
+      {IDC_HOTKEY_DIM, "Dim by (6 to 40 dB)"}, {IDC_HOTKEY_COARSE, "Coarse step"}, {IDC_HOTKEY_ON_SCREEN, ""}};
+  HWND field = GetDlgItem(w, IDC_HOTKEY_FIRST);
+  ASSERT_NE(field, nullptr);
+  for (const auto& [id, label] : order) {
+    ASSERT_EQ(GetDlgCtrlID(field), id) << label;
+    if (!label.empty()) EXPECT_EQ(windowText(GetWindow(field, GW_HWNDPREV)), label);
+    field = GetNextDlgTabItem(w, field, FALSE);
+  }
+  for (int slot = 1; slot <= 8; ++slot) {
+    ASSERT_EQ(GetDlgCtrlID(field), IDC_HOTKEY_FIRST + 6 + slot);
+    EXPECT_EQ(windowText(GetWindow(field, GW_HWNDPREV)), "Recall snapshot " + std::to_string(slot));
+    field = GetNextDlgTabItem(w, field, FALSE);
+  }
+  EXPECT_EQ(GetDlgCtrlID(field), IDOK);
   DestroyWindow(w);
 }
 
