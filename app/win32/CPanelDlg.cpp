@@ -100,7 +100,9 @@ BOOL CPanelDlg::onInitDialog() {
     SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_ : icon_));
 
-    background_ = SkinImage("BAK");
+    keepOwnLayoutOnDpiChange(hwnd());
+    scale_ = windowScale(hwnd());
+    background_ = SkinImage("BAK", scale_);
     placeWindow(background_.size());
 
     panelBrush_ = SkinBrush(kPanelColor);
@@ -109,6 +111,7 @@ BOOL CPanelDlg::onInitDialog() {
     createStatusTexts();
     createRadioButtons();
     createPages();
+    if (!scale_.unscaled()) scaleWindow(scale_);
     meterMenu_.attach(controlPage_);
     arrangeKeyboardOrder();
     describeControls();
@@ -168,10 +171,43 @@ void CPanelDlg::addAboutEntry() {
 void CPanelDlg::placeWindow(SIZE size) {
     const int x = (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
-    const int width = size.cx + 2 * GetSystemMetrics(SM_CXBORDER) + GetSystemMetrics(SM_CXFRAME);
-    const int height = size.cy + 2 * GetSystemMetrics(SM_CYBORDER) + GetSystemMetrics(SM_CYFRAME) +
-                       GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYMENU);
+    const int width = size.cx + 2 * systemMetricFor(SM_CXBORDER, scale_) + systemMetricFor(SM_CXFRAME, scale_);
+    const int height = size.cy + 2 * systemMetricFor(SM_CYBORDER, scale_) + systemMetricFor(SM_CYFRAME, scale_) +
+                       systemMetricFor(SM_CYCAPTION, scale_) + systemMetricFor(SM_CYMENU, scale_);
     MoveWindow(hwnd(), x, y, width, height, FALSE);
+}
+
+void CPanelDlg::scaleWindow(DisplayScale scale) {
+    scale_ = scale;
+    background_ = background_.rescaled(scale);
+    tabControl_.setScale(scale);
+    placeChild(tabControl_.hwnd(), scale.box(25, 22, 95, 19));
+    tabInfo_.setScale(scale);
+    placeChild(tabInfo_.hwnd(), scale.box(120, 22, 95, 19));
+    for (int i = 0; i < STATUS_TEXT_COUNT; ++i) {
+        statusText_[i].setScale(scale);
+        placeChild(statusText_[i].hwnd(), scale.box(kStatusTextX, kStatusTextTop[i], kStatusTextWidth, kStatusTextHeight));
+    }
+    HFONT font = skinFont(SkinFont::Label, scale);
+    for (int i = 0; i < 2; ++i) {
+        for (const auto& [button, spec] : {std::make_pair(&formatButtons_[i], &kFormatButtons[i]),
+                                           std::make_pair(&levelButtons_[i], &kLevelButtons[i])}) {
+            const RECT& r = spec->bounds;
+            SendMessageA(button->hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+            placeChild(button->hwnd(), scale.box(r.left, r.top, r.right - r.left, r.bottom - r.top));
+        }
+    }
+    for (CSkinPage* page : pages_)
+        if (page) page->setScale(scale, POINT{scale.px(24), scale.px(53)});
+    InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void CPanelDlg::onDpiChanged(int dpi, const RECT& suggested) {
+    // The images of the old scale are let go as each control takes the new
+    // ones; the window then takes the place the platform suggests.
+    scaleWindow(displayScaleFor(dpi));
+    SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CPanelDlg::createTabs() {
@@ -212,11 +248,14 @@ void CPanelDlg::createPages() {
     try {
         controlPage_ = addPage<CControlPage>(core_.pageList(), hwnd(), "BAK_PAGE_CONTROL",
                                              static_cast<SettingsApplier*>(&core_));
+        pages_[0] = controlPage_;
         pageWindows_[0] = controlPage_->hwnd();
-        pageWindows_[1] = addPage<CInfoPage>(core_.pageList(), hwnd(), "BAK_PAGE_INFO")->hwnd();
+        pages_[1] = addPage<CInfoPage>(core_.pageList(), hwnd(), "BAK_PAGE_INFO");
+        pageWindows_[1] = pages_[1]->hwnd();
     } catch (const std::bad_alloc&) {
         core_.pageList().destroyAll();
         controlPage_ = nullptr;
+        pages_[0] = pages_[1] = nullptr;
         PanelCore::BoxScope box(core_);
         MessageBoxA(hwnd(), "Out of memory.", CPanelApp::applicationName().c_str(), MB_OK | MB_ICONSTOP);
     }
@@ -310,7 +349,7 @@ void CPanelDlg::onPaint() {
 
 INT_PTR CPanelDlg::onControlColor(HDC dc, HWND control) {
     if (!isRadioFamily(GetDlgCtrlID(control))) return FALSE;
-    SelectObject(dc, skinFont(SkinFont::Label));
+    SelectObject(dc, skinFont(SkinFont::Label, scale_));
     SetTextColor(dc, kRadioTextColor);
     SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<INT_PTR>(panelBrush_.get());
@@ -440,6 +479,10 @@ INT_PTR CPanelDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         }
         return FALSE;
+    case kDpiChangedMessage:
+        onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        setMessageResult(0);
+        return TRUE;
     case WM_QUERYDRAGICON:
         // One of the messages whose answer is the dialog procedure's own value.
         return reinterpret_cast<INT_PTR>(icon_);

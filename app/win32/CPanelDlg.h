@@ -23,12 +23,14 @@
 #include "ui/win32/CSkinText.h"
 #include "ui/win32/Dialog.h"
 #include "ui/win32/SkinResources.h"
+#include "ui/win32/WindowDpi.h"
 
 #include <windows.h>
 
 namespace velmora {
 
 class CControlPage;
+class CSkinPage;
 
 class CPanelDlg : public Dialog, public PanelView {
 public:
@@ -76,6 +78,10 @@ private:
     BOOL onInitDialog();
     void addAboutEntry();
     void placeWindow(SIZE background);
+    // Every control, font and image of the window drawn for `scale`, each
+    // placed by its 96-DPI layout scaled.
+    void scaleWindow(DisplayScale scale);
+    void onDpiChanged(int dpi, const RECT& suggested);
     void createTabs();
     void createStatusTexts();
     void createRadioButtons();
@@ -101,7 +107,8 @@ private:
     PanelEventsFanout events_;
     MeterMenu meterMenu_; // Peak Hold and Reset Clip Indicators
     NamesDialog namesDialog_; // Config > Names...
-    SkinImage background_; // loaded at the first paint, then held for the run
+    DisplayScale scale_; // the window's monitor's
+    SkinImage background_; // loaded at the first paint, then held at its scale
     SkinBrush panelBrush_;
     CSkinButton tabControl_;
     CSkinButton tabInfo_;
@@ -109,6 +116,7 @@ private:
     CRadioButton formatButtons_[2];
     CRadioButton levelButtons_[2];
     HWND pageWindows_[2] = {}; // Control page, Info page
+    CSkinPage* pages_[2] = {}; // the same pages, owned by the page list
     CControlPage* controlPage_ = nullptr; // owned by the page list
     DialogMessageFilter keyFilter_;
     HICON icon_ = nullptr;
