@@ -132,7 +132,9 @@ BOOL CPanelDlg::onInitDialog() {
     setAppMainWindow(hwnd());
 
     // With no unit yet the tip says so; each arrival and removal renews it.
-    if (!tray_.create(hwnd(), WM_TRAY_NOTIFY, trayTip(std::string(), 0).c_str(), icon_, IDR_TRAY_MENU)) {
+    trayTheme_.refresh();
+    HICON trayIcon = trayTheme_.icon() ? trayTheme_.icon() : icon_;
+    if (!tray_.create(hwnd(), WM_TRAY_NOTIFY, trayTip(std::string(), 0).c_str(), trayIcon, IDR_TRAY_MENU)) {
         if (inBackground_)
             tray_.awaitArea();
         else {
@@ -208,6 +210,11 @@ void CPanelDlg::onDpiChanged(int dpi, const RECT& suggested) {
     scaleWindow(displayScaleFor(dpi));
     SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    updateTrayIcon();
+}
+
+void CPanelDlg::updateTrayIcon() {
+    if (trayTheme_.refresh()) tray_.setIcon(trayTheme_.icon());
 }
 
 void CPanelDlg::createTabs() {
@@ -478,6 +485,9 @@ INT_PTR CPanelDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             runAboutBox();
             return TRUE;
         }
+        return FALSE;
+    case WM_SETTINGCHANGE:
+        if (TrayIconTheme::concernsIcon(wParam, lParam, IsWindowUnicode(hwnd()) != FALSE)) updateTrayIcon();
         return FALSE;
     case kDpiChangedMessage:
         onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));

@@ -17,6 +17,7 @@
 #include "app/win32/RequestHost.h"
 #include "app/win32/SettingsFileMenu.h"
 #include "app/win32/SnapshotMenu.h"
+#include "app/win32/TrayIconTheme.h"
 #include "settings/SettingsStore.h"
 #include "ui/win32/CRadioButton.h"
 #include "ui/win32/CSkinButton.h"
@@ -47,6 +48,7 @@ public:
     ~CPanelDlg() override;
 
     CSystemTray& tray() { return tray_; }
+    const TrayIconTheme& trayTheme() const { return trayTheme_; }
     PanelCore& core() { return core_; }
 
     // PanelView
@@ -82,6 +84,8 @@ private:
     // placed by its 96-DPI layout scaled.
     void scaleWindow(DisplayScale scale);
     void onDpiChanged(int dpi, const RECT& suggested);
+    // The tray icon that suits the taskbar now, handed to the tray when it changed.
+    void updateTrayIcon();
     void createTabs();
     void createStatusTexts();
     void createRadioButtons();
@@ -98,6 +102,7 @@ private:
     void showChannelNames(const ChannelNames& names);
 
     // Members in the order of construction; the tray goes last.
+    TrayIconTheme trayTheme_; // outlives the tray, which shows its icon
     CSystemTray tray_;
     PanelCore core_; // the master settings, the unit, the page list
     DiagnosticsLog log_;

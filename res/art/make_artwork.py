@@ -3,7 +3,8 @@
 
     make_artwork.py [--out DIR] [--scale PERCENT] [--preview FILE.png]
 
-writes DIR/bitmaps/<NAME>.bmp and DIR/VelPanel.ico (DIR defaults to res/),
+writes DIR/bitmaps/<NAME>.bmp, DIR/VelPanel.ico and the notification area's
+icons DIR/TrayDark.ico, TrayLight.ico, TrayContrast.ico (DIR defaults to res/),
 and the sets the program carries for larger screen scales,
 DIR/bitmaps/<PERCENT>/<NAME>.bmp (150 and 200). --scale draws one set only,
 at any scale (125, 175, ...): the same shapes and texts with every
@@ -105,6 +106,9 @@ def write(outdir, images, percent=100):
     if percent == 100:
         with open(os.path.join(outdir, "VelPanel.ico"), "wb") as f:
             f.write(ico_bytes(icons()))
+        for look in skin.TRAY_LOOKS:
+            with open(os.path.join(outdir, "Tray%s.ico" % look.capitalize()), "wb") as f:
+                f.write(ico_bytes([skin.tray_icon(s, look) for s in skin.TRAY_SIZES]))
 
 
 def decoded(outdir, name):

@@ -435,3 +435,56 @@ def icon(size):
     img.paste(rgb, (0, 0))
     img.putalpha(m)
     return img
+
+
+# --------------------------------------------------------------------------
+# Notification area icons: the three faders alone, without the plate, in the
+# taskbar's ink: light on a dark taskbar, dark on a light one, and for high
+# contrast white with a black rim, readable on any contrast theme.
+
+TRAY_SIZES = (16, 20, 24, 32, 40, 48)  # 100 % to 300 % of the small icon
+TRAY_LOOKS = {
+    "dark": ((236, 240, 246), (255, 150, 20), None),
+    "light": ((28, 32, 40), (214, 110, 0), None),
+    "contrast": ((255, 255, 255), (255, 255, 255), (0, 0, 0)),
+}
+
+
+def tray_icon(size, look):
+    ink, accent, rim = TRAY_LOOKS[look]
+    S = size
+    rgb = Image.new("RGB", (S, S), ink)
+    alpha = Image.new("L", (S, S), 0)
+    u = S / 16.0  # the 16-pixel design, scaled
+    shapes = []
+    for x, ky in ((4, 5), (8, 9), (12, 7)):
+        shapes.append(((x - 0.5) * u, 2 * u, (x + 1.5) * u, 14 * u, 0.5 * u))          # slot
+        shapes.append(((x - 2) * u, (ky - 1.5) * u, (x + 3) * u, (ky + 1.5) * u, 0.8 * u))  # knob
+    if rim is not None:
+        for x0, y0, x1, y1, r in shapes:
+            grow = max(1.0, u)
+            mask = _mask_px(S, (x0 - grow, y0 - grow, x1 + grow, y1 + grow), r + grow)
+            rgb.paste(rim, (0, 0), mask)
+            alpha = ImageChops.lighter(alpha, mask)
+    for x0, y0, x1, y1, r in shapes:
+        mask = _mask_px(S, (x0, y0, x1, y1), r)
+        rgb.paste(ink, (0, 0), mask)
+        alpha = ImageChops.lighter(alpha, mask)
+    # the knobs' centre lines in the accent
+    for x, ky in ((4, 5), (8, 9), (12, 7)):
+        rgb.paste(accent if rim is None else rim, (0, 0),
+                  _mask_px(S, ((x - 2) * u, (ky - 0.5) * u, (x + 3) * u, (ky + 0.5) * u), 0))
+    img = rgb.convert("RGBA")
+    img.putalpha(alpha)
+    return img
+
+
+def _mask_px(S, box, r):
+    """Anti-aliased rounded rectangle in the icon's own pixels (icons do not
+    follow the skin's scale: each size is drawn for itself)."""
+    scale_before = paint.K
+    paint.K = 1.0
+    try:
+        return rr_mask((S, S), box, r)
+    finally:
+        paint.K = scale_before

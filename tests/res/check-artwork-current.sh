@@ -11,7 +11,7 @@ rc=$?
 [ $rc -eq 77 ] && exit 77
 [ $rc -ne 0 ] && { echo "generator failed ($rc)"; exit 1; }
 status=0
-for f in "$tmp"/bitmaps/*.bmp "$tmp"/bitmaps/*/*.bmp "$tmp"/VelPanel.ico; do
+for f in "$tmp"/bitmaps/*.bmp "$tmp"/bitmaps/*/*.bmp "$tmp"/*.ico; do
   rel="${f#"$tmp"/}"
   if ! cmp -s "$f" "$src/res/$rel"; then
     echo "out of date: res/$rel (run scripts/make-artwork.sh and commit)"; status=1
