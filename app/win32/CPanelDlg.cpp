@@ -177,6 +177,13 @@ void CPanelDlg::placeWindow(SIZE size) {
     const int height = size.cy + 2 * systemMetricFor(SM_CYBORDER, scale_) + systemMetricFor(SM_CYFRAME, scale_) +
                        systemMetricFor(SM_CYCAPTION, scale_) + systemMetricFor(SM_CYMENU, scale_);
     MoveWindow(hwnd(), x, y, width, height, FALSE);
+    // The sum of metrics above is the frame at 96 DPI; at other scales the
+    // platform's frame may differ by a pixel: the client area takes exactly
+    // the background's size.
+    RECT client{};
+    GetClientRect(hwnd(), &client);
+    if (client.right != size.cx || client.bottom != size.cy)
+        MoveWindow(hwnd(), x, y, width + size.cx - client.right, height + size.cy - client.bottom, FALSE);
 }
 
 void CPanelDlg::scaleWindow(DisplayScale scale) {
