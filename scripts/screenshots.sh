@@ -85,6 +85,18 @@ if [ -n "$unit" ]; then
 fi
 wine "$remote" --desktop=velpanel open
 shot control-page$suffix.png
+# With SCREENSHOTS_FIGURES=1: the shown panel's GDI objects (panelctl, in the
+# same desktop) and resident memory, for docs/figures.md.
+ctl=$build/tests/e2e/panelctl.exe
+if [ -n "${SCREENSHOTS_FIGURES:-}" ] && [ -f "$ctl" ]; then
+  objects=$(wine explorer /desktop=velpanel,$(( 1024 * dpi / 96 ))x$(( 768 * dpi / 96 )) "$(winepath -w "$ctl")" resources 2>/dev/null | tr -d '\r' || true)
+  rss=
+  for pid in $(pgrep -f 'VelPanel\.exe' || true); do
+    [ -r "/proc/$pid/environ" ] && tr '\0' '\n' <"/proc/$pid/environ" | grep -qx "WINEPREFIX=$WINEPREFIX" &&
+      rss=$(awk '/^VmRSS:/ {print $2}' "/proc/$pid/status")
+  done
+  echo "figures: $percent % shown, Control page (x11): $objects rss_kib=$rss"
+fi
 wine "$remote" --desktop=velpanel command 8194
 shot info-page$suffix.png
 [ -z "$suffix" ] || exit 0
