@@ -29,6 +29,14 @@ const int kStatusTextX = 790;
 const int kStatusTextTop[PanelView::STATUS_TEXT_COUNT] = {96, 120, 135, 158, 183, 202};
 const int kStatusTextWidth = 74;
 const int kStatusTextHeight = 14;
+const RECT kControlTab{25, 22, 120, 41};
+const RECT kInfoTab{120, 22, 215, 41};
+const POINT kPageOrigin{controlpage::PAGE_POSITION.x, controlpage::PAGE_POSITION.y}; // both pages
+
+// A cell of the window's layout (pixels at 96 DPI) at a scale.
+PixelBox scaled(DisplayScale scale, const RECT& cell) {
+    return scale.box(cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top);
+}
 
 struct RadioButton {
     const char* text;
@@ -190,9 +198,9 @@ void CPanelDlg::scaleWindow(DisplayScale scale) {
     scale_ = scale;
     background_ = background_.rescaled(scale);
     tabControl_.setScale(scale);
-    placeChild(tabControl_.hwnd(), scale.box(25, 22, 95, 19));
+    placeChild(tabControl_.hwnd(), scaled(scale, kControlTab));
     tabInfo_.setScale(scale);
-    placeChild(tabInfo_.hwnd(), scale.box(120, 22, 95, 19));
+    placeChild(tabInfo_.hwnd(), scaled(scale, kInfoTab));
     for (int i = 0; i < STATUS_TEXT_COUNT; ++i) {
         statusText_[i].setScale(scale);
         placeChild(statusText_[i].hwnd(), scale.box(kStatusTextX, kStatusTextTop[i], kStatusTextWidth, kStatusTextHeight));
@@ -201,13 +209,12 @@ void CPanelDlg::scaleWindow(DisplayScale scale) {
     for (int i = 0; i < 2; ++i) {
         for (const auto& [button, spec] : {std::make_pair(&formatButtons_[i], &kFormatButtons[i]),
                                            std::make_pair(&levelButtons_[i], &kLevelButtons[i])}) {
-            const RECT& r = spec->bounds;
             SendMessageA(button->hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-            placeChild(button->hwnd(), scale.box(r.left, r.top, r.right - r.left, r.bottom - r.top));
+            placeChild(button->hwnd(), scaled(scale, spec->bounds));
         }
     }
     for (CSkinPage* page : pages_)
-        if (page) page->setScale(scale, POINT{scale.px(24), scale.px(53)});
+        if (page) page->setScale(scale, POINT{scale.px(kPageOrigin.x), scale.px(kPageOrigin.y)});
     InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
@@ -225,10 +232,10 @@ void CPanelDlg::updateTrayIcon() {
 }
 
 void CPanelDlg::createTabs() {
-    tabControl_.create("control button", CSkinButton::kStyle | WS_GROUP | WS_TABSTOP, RECT{25, 22, 120, 41}, hwnd(),
+    tabControl_.create("control button", CSkinButton::kStyle | WS_GROUP | WS_TABSTOP, kControlTab, hwnd(),
                        ID_TAB_CONTROL);
     tabControl_.loadImages("BTN_CONTROLU", "BTN_CONTROLD");
-    tabInfo_.create("config button", CSkinButton::kStyle | WS_TABSTOP, RECT{120, 22, 215, 41}, hwnd(), ID_TAB_INFO);
+    tabInfo_.create("config button", CSkinButton::kStyle | WS_TABSTOP, kInfoTab, hwnd(), ID_TAB_INFO);
     tabInfo_.loadImages("BTN_INFOU", "BTN_INFOD");
 }
 
@@ -248,7 +255,7 @@ template <typename Page, typename... Args>
 Page* addPage(PageList& pages, HWND parent, const char* background, Args... args) {
     Page* page = new Page(args...);
     try {
-        page->createPage(parent, 24, 53, background); // a page without a window is kept all the same
+        page->createPage(parent, kPageOrigin.x, kPageOrigin.y, background); // a page without a window is kept all the same
         pages.add(page);
     } catch (const std::bad_alloc&) {
         page->destroyPage();
