@@ -941,6 +941,22 @@ TEST(PanelTrayIcon, TheTaskbarsThemeChoosesTheIconAndAChangeReachesTheNotificati
         EXPECT_EQ(g_dialog->trayTheme().look(), TrayLook::Light);
         setTheme(0);
         EXPECT_GT(inkBrightness(g_trayIcon), 170);
+        // High contrast wins over the taskbar's theme, where the platform can
+        // turn it on (the change is announced as SPI_SETHIGHCONTRAST).
+        HIGHCONTRASTW contrast{sizeof contrast, HCF_HIGHCONTRASTON, nullptr};
+        if (SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof contrast, &contrast, SPIF_SENDCHANGE)) {
+            testing::pumpMessages();
+            HIGHCONTRASTW now{sizeof now, 0, nullptr};
+            SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof now, &now, 0);
+            if (now.dwFlags & HCF_HIGHCONTRASTON) {
+                EXPECT_EQ(g_dialog->trayTheme().look(), TrayLook::HighContrast);
+                std::printf("[ figures  ] high contrast: the plain icon\n");
+            }
+            contrast.dwFlags = 0;
+            SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof contrast, &contrast, SPIF_SENDCHANGE);
+            testing::pumpMessages();
+        }
+        EXPECT_EQ(g_dialog->trayTheme().look(), TrayLook::Dark);
         // Other settings leave the icon alone.
         HICON kept = g_trayIcon;
         DWORD_PTR ignored = 0;
