@@ -439,8 +439,12 @@ TEST_F(PagesTest, AtEachScaleThePageItsMetersAndFadersShowTheArtDrawnForIt)
     // meter's track and bar are the bitmaps drawn for the scale pixel for
     // pixel, not a stretched 100 % copy; every control stands at its scaled
     // place; and the images of a scale left are let go (GDI handles).
+    control->setPeakHold(true); // input 17 latches a clip cap, input 0 stays lit
     MeterBlock block{};
     block.level[0] = 127;
+    block.level[17] = 127;
+    pages.sendMeters(block);
+    block.level[17] = 0;
     pages.sendMeters(block);
     pumpMessages();
     long handles[2] = {};
@@ -461,8 +465,18 @@ TEST_F(PagesTest, AtEachScaleThePageItsMetersAndFadersShowTheArtDrawnForIt)
             if (c.id == 12352)
                 inputs.push_back(c.hwnd);
         ASSERT_EQ(inputs.size(), 18u);
-        EXPECT_EQ(capture(inputs[0]).data, fore.data);
         EXPECT_EQ(capture(inputs[5]).data, back.data);
+        // Both full-scale meters latched a clip cap as tall as the scale makes
+        // 4 rows: the bar below it on input 0, the track on input 17.
+        const int capRows = scale.px(4);
+        const Pixels lit = capture(inputs[0]), clipped = capture(inputs[17]);
+        EXPECT_GT(clipped.at(1, capRows - 1) >> 16, 200u);
+        for (int y = capRows; y < fore.height; ++y) {
+            EXPECT_TRUE(lit.rowEquals(y, fore, y)) << "bar row " << y;
+            EXPECT_TRUE(clipped.rowEquals(y, back, y)) << "track row " << y;
+            if (!lit.rowEquals(y, fore, y) || !clipped.rowEquals(y, back, y))
+                break;
+        }
         const Pixels shown = capture(control->hwnd());
         ASSERT_EQ(shown.width, page.width);
         ASSERT_EQ(shown.height, page.height);

@@ -59,6 +59,7 @@ MeterPicture CPeakMeter::picture() const
         picture.litTop = 0;
     picture.markRow = markLevel_ > 0 ? model_.litTopFor(markLevel_) : MeterPicture::NO_MARK;
     picture.clipped = clipped_;
+    picture.capRows = scale_.px(MeterPicture::CAP_ROWS);
     return picture;
 }
 
