@@ -8,7 +8,8 @@ namespace velmora {
 RowSource rowSource(const MeterPicture& picture, int32_t row) {
     if (picture.clipped && row < picture.capRows) return RowSource::Cap;
     if (row >= picture.litTop) return RowSource::LitBar;
-    if (picture.showsMark() && row == picture.markRow) return RowSource::Mark;
+    if (picture.showsMark() && row >= picture.markRow && row < picture.markRow + picture.markRows)
+        return RowSource::Mark;
     return RowSource::Track;
 }
 
@@ -20,8 +21,8 @@ int changedRows(const MeterPicture& before, const MeterPicture& after, int32_t h
     const int32_t markBefore = before.showsMark() ? before.markRow : MeterPicture::NO_MARK;
     const int32_t markAfter = after.showsMark() ? after.markRow : MeterPicture::NO_MARK;
     if (markBefore != markAfter) {
-        if (markBefore >= 0) spans[n++] = {markBefore, markBefore + 1};
-        if (markAfter >= 0) spans[n++] = {markAfter, markAfter + 1};
+        if (markBefore >= 0) spans[n++] = {markBefore, markBefore + before.markRows};
+        if (markAfter >= 0) spans[n++] = {markAfter, markAfter + after.markRows};
     }
     if (before.clipped != after.clipped) spans[n++] = {0, std::max(before.capRows, after.capRows)};
 
@@ -54,7 +55,7 @@ int rowRuns(const MeterPicture& picture, RowSpan span, int32_t height, RowRun ou
         // The run goes on to the next row where the source may change.
         int32_t next = end;
         if (source == RowSource::Cap) next = std::min(next, picture.capRows);
-        else if (source == RowSource::Mark) next = row + 1;
+        else if (source == RowSource::Mark) next = std::min({next, picture.markRow + picture.markRows, picture.litTop});
         else if (source == RowSource::Track) {
             next = std::min(next, picture.litTop);
             if (picture.showsMark() && picture.markRow > row) next = std::min(next, picture.markRow);

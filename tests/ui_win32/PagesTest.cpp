@@ -444,7 +444,10 @@ TEST_F(PagesTest, AtEachScaleThePageItsMetersAndFadersShowTheArtDrawnForIt)
     block.level[0] = 127;
     block.level[17] = 127;
     pages.sendMeters(block);
+    block.level[1] = 63; // input 1: a peak-hold mark once it falls
+    pages.sendMeters(block);
     block.level[17] = 0;
+    block.level[1] = 0;
     pages.sendMeters(block);
     pumpMessages();
     long handles[2] = {};
@@ -471,6 +474,12 @@ TEST_F(PagesTest, AtEachScaleThePageItsMetersAndFadersShowTheArtDrawnForIt)
         const int capRows = scale.px(4);
         const Pixels lit = capture(inputs[0]), clipped = capture(inputs[17]);
         EXPECT_GT(clipped.at(1, capRows - 1) >> 16, 200u);
+        // The peak-hold mark is as thick as the scale makes one row.
+        const Pixels marked = capture(inputs[1]);
+        int markRows = 0;
+        for (int y = 0; y < back.height; ++y)
+            markRows += !marked.rowEquals(y, back, y);
+        EXPECT_EQ(markRows, scale.px(1));
         for (int y = capRows; y < fore.height; ++y) {
             EXPECT_TRUE(lit.rowEquals(y, fore, y)) << "bar row " << y;
             EXPECT_TRUE(clipped.rowEquals(y, back, y)) << "track row " << y;

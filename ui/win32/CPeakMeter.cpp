@@ -60,6 +60,7 @@ MeterPicture CPeakMeter::picture() const
     picture.markRow = markLevel_ > 0 ? model_.litTopFor(markLevel_) : MeterPicture::NO_MARK;
     picture.clipped = clipped_;
     picture.capRows = scale_.px(MeterPicture::CAP_ROWS);
+    picture.markRows = scale_.px(1);
     return picture;
 }
 

@@ -105,9 +105,10 @@ void MeterImages::drawRows(HDC target, int x, int y, const MeterPicture& picture
         case RowSource::LitBar:
             ::BitBlt(target, x, y + run.first, width_, rows, foreDc_.get(), 0, run.first, SRCCOPY);
             break;
-        case RowSource::Mark:
-            ::BitBlt(target, x, y + run.first, width_, 1, foreDc_.get(), 0,
-                     markSource_[static_cast<size_t>(run.first)], SRCCOPY);
+        case RowSource::Mark: // one row at 100 %, more at larger scales
+            for (int row = run.first; row < run.end; ++row)
+                ::BitBlt(target, x, y + row, width_, 1, foreDc_.get(), 0, markSource_[static_cast<size_t>(row)],
+                         SRCCOPY);
             break;
         case RowSource::Cap: {
             const RECT cap{x, y + run.first, x + width_, y + run.end};
