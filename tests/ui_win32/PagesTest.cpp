@@ -452,12 +452,22 @@ TEST_F(PagesTest, AtEachScaleThePageItsMetersAndFadersShowTheArtDrawnForIt)
     pumpMessages();
     long handles[2] = {};
     for (int round = 0; round < 2; ++round) {
-      for (int percent : {200, 150, 100}) {
+      for (int percent : {200, 125, 150, 100}) {
         SCOPED_TRACE(percent);
         const DisplayScale scale{percent * 96 / 100};
         ::SetWindowPos(parent.hwnd(), nullptr, 0, 0, scale.px(892), scale.px(372), SWP_NOMOVE | SWP_NOZORDER);
         control->setScale(scale, POINT{scale.px(24), scale.px(53)});
         pumpMessages();
+        if (percent == 125) {
+            // No art of its own: the 150 % set resampled to the scaled size,
+            // the bar still running green at the bottom to red at the top.
+            const Pixels meter = capture(::GetDlgItem(control->hwnd(), 12352));
+            ASSERT_EQ(meter.width, 9);
+            ASSERT_EQ(meter.height, 188);
+            const uint32_t bottom = meter.at(4, 186);
+            EXPECT_GT((bottom >> 8) & 0xFF, (bottom >> 16) & 0xFF) << "green below";
+            continue;
+        }
         const std::string suffix = percent == 100 ? "" : "_" + std::to_string(percent);
         const Pixels back = resourcePixels(("PEAK_BACK" + suffix).c_str());
         const Pixels fore = resourcePixels(("PEAK_FORE" + suffix).c_str());
