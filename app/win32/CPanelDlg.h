@@ -48,7 +48,6 @@ public:
     ~CPanelDlg() override;
 
     CSystemTray& tray() { return tray_; }
-    const TrayIconTheme& trayTheme() const { return trayTheme_; }
     PanelCore& core() { return core_; }
 
     // PanelView

@@ -35,10 +35,8 @@ constexpr int kBackgroundWidth = 892, kBackgroundHeight = 372;
 BOOL g_trayAnswer = TRUE;
 int g_trayAdds = 0;
 std::string g_trayTip; // the tip of the latest add or modify
-HICON g_trayIcon = nullptr; // the icon of the latest add or modify that carried one
 BOOL WINAPI fakeNotify(DWORD message, PNOTIFYICONDATAA data) {
     if (message == NIM_ADD) ++g_trayAdds;
-    if ((message == NIM_ADD || message == NIM_MODIFY) && data && (data->uFlags & NIF_ICON)) g_trayIcon = data->hIcon;
     if ((message == NIM_ADD || message == NIM_MODIFY) && data && (data->uFlags & NIF_TIP)) g_trayTip = data->szTip;
     return g_trayAnswer;
 }
@@ -874,101 +872,6 @@ TEST(PanelScale, AMoveToAnotherScaleTakesTheSuggestedRectangleAndComesBackToTheS
         const test::Pixels after = test::capture(main);
         EXPECT_TRUE(after.data == before.data) << "the window's pixels at its first scale again";
     });
-}
-
-// The mean brightness of an icon's opaque pixels (0..255).
-int inkBrightness(HICON icon) {
-    ICONINFO info{};
-    if (!icon || !GetIconInfo(icon, &info)) return -1;
-    BITMAP colour{};
-    GetObjectA(info.hbmColor, sizeof colour, &colour);
-    std::vector<uint32_t> bits(static_cast<size_t>(colour.bmWidth) * colour.bmHeight);
-    BITMAPINFO header{};
-    header.bmiHeader = {sizeof(BITMAPINFOHEADER), colour.bmWidth, -colour.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    HDC screen = GetDC(nullptr);
-    GetDIBits(screen, info.hbmColor, 0, colour.bmHeight, bits.data(), &header, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    long sum = 0, count = 0;
-    for (uint32_t p : bits)
-        if ((p >> 24) >= 128) {
-            sum += ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF);
-            count += 3;
-        }
-    return count ? static_cast<int>(sum / count) : -1;
-}
-
-TEST(PanelTrayIcon, TheTaskbarsThemeChoosesTheIconAndAChangeReachesTheNotificationArea) {
-    const wchar_t* key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
-    HKEY theme = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &theme, nullptr),
-              ERROR_SUCCESS);
-    DWORD saved = 0, savedSize = sizeof saved;
-    const bool hadValue =
-        RegQueryValueExW(theme, L"SystemUsesLightTheme", nullptr, nullptr, reinterpret_cast<BYTE*>(&saved), &savedSize) ==
-        ERROR_SUCCESS;
-    auto setTheme = [theme](int light) {
-        if (light < 0) {
-            RegDeleteValueW(theme, L"SystemUsesLightTheme");
-        } else {
-            const DWORD value = static_cast<DWORD>(light);
-            RegSetValueExW(theme, L"SystemUsesLightTheme", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                           sizeof value);
-        }
-        // As the platform announces it, to every top-level window.
-        DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"),
-                            SMTO_ABORTIFHUNG, 2000, &ignored);
-        testing::pumpMessages();
-    };
-    RegDeleteValueW(theme, L"SystemUsesLightTheme"); // a taskbar from before the light theme: dark
-    g_trayIcon = nullptr;
-    runPanel([&](HWND) {
-        HICON added = g_trayIcon;
-        ASSERT_NE(added, nullptr);
-        ICONINFO info{};
-        ASSERT_TRUE(GetIconInfo(added, &info));
-        BITMAP bitmap{};
-        GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
-        DeleteObject(info.hbmColor);
-        DeleteObject(info.hbmMask);
-        EXPECT_EQ(bitmap.bmWidth, GetSystemMetrics(SM_CXSMICON)) << "the notification area's size";
-        EXPECT_GT(inkBrightness(added), 170) << "light strokes on the dark taskbar";
-        setTheme(1);
-        EXPECT_NE(g_trayIcon, added) << "a new icon reached the notification area";
-        EXPECT_LT(inkBrightness(g_trayIcon), 90) << "dark strokes on the light taskbar";
-        EXPECT_EQ(g_dialog->trayTheme().look(), TrayLook::Light);
-        setTheme(0);
-        EXPECT_GT(inkBrightness(g_trayIcon), 170);
-        // High contrast wins over the taskbar's theme, where the platform can
-        // turn it on (the change is announced as SPI_SETHIGHCONTRAST).
-        HIGHCONTRASTW contrast{sizeof contrast, HCF_HIGHCONTRASTON, nullptr};
-        if (SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof contrast, &contrast, SPIF_SENDCHANGE)) {
-            testing::pumpMessages();
-            HIGHCONTRASTW now{sizeof now, 0, nullptr};
-            SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof now, &now, 0);
-            if (now.dwFlags & HCF_HIGHCONTRASTON) {
-                EXPECT_EQ(g_dialog->trayTheme().look(), TrayLook::HighContrast);
-                std::printf("[ figures  ] high contrast: the plain icon\n");
-            }
-            contrast.dwFlags = 0;
-            SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof contrast, &contrast, SPIF_SENDCHANGE);
-            testing::pumpMessages();
-        }
-        EXPECT_EQ(g_dialog->trayTheme().look(), TrayLook::Dark);
-        // Other settings leave the icon alone.
-        HICON kept = g_trayIcon;
-        DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
-        testing::pumpMessages();
-        EXPECT_EQ(g_trayIcon, kept);
-    });
-    if (hadValue)
-        RegSetValueExW(theme, L"SystemUsesLightTheme", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&saved), sizeof saved);
-    else
-        RegDeleteValueW(theme, L"SystemUsesLightTheme");
-    RegCloseKey(theme);
 }
 
 } // namespace
