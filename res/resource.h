@@ -21,6 +21,10 @@
 
 /* Icon */
 #define IDR_MAINFRAME           128
+/* The notification area's icons: for a dark taskbar, a light one, high contrast */
+#define IDI_TRAY_DARK           2210
+#define IDI_TRAY_LIGHT          2211
+#define IDI_TRAY_CONTRAST       2212
 
 /* Menus */
 #define IDR_TRAY_MENU           163

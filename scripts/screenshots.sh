@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Screenshots of the panel under Wine with an X server of its own:
-#   scripts/screenshots.sh [out-dir]     (default: docs/screenshots)
-# Writes control-page.png, info-page.png, tray-menu.png and tray-tip.png.
+#   scripts/screenshots.sh [out-dir] [dpi]   (default: docs/screenshots, 96)
+# Writes control-page.png, info-page.png, tray-menu.png and tray-tip.png;
+# at another DPI (120, 144, 192: the screen's scale) control-page-PCT.png and
+# info-page-PCT.png only (PCT the scale in percent), on a screen grown by the
+# same factor.
 #
 # VelPanel.exe runs inside a Wine virtual desktop (title bars, a taskbar with
 # the notification area) on Xvfb, in an X11 prefix of its own. When the
@@ -12,6 +15,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELPANEL_BUILD:-$root/build/windows}
 out=${1:-$root/docs/screenshots}
+dpi=${2:-96}
+percent=$(( (dpi * 100 + 48) / 96 ))
+suffix=; [ "$dpi" = 96 ] || suffix=-$percent
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 
@@ -21,7 +27,7 @@ if [ -z "${SCREENSHOTS_INSIDE:-}" ]; then
   # The simulated unit is optional.
   cmake --build "$build" -j2 --target velmora-sim velmorasim_driver >/dev/null 2>&1 || true
   export SCREENSHOTS_INSIDE=1 VELPANEL_BUILD=$build
-  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$out"
+  exec xvfb-run -a -s "-screen 0 $(( 1024 * dpi / 96 ))x$(( 768 * dpi / 96 ))x24" bash "$0" "$out" "$dpi"
 fi
 
 # ---- inside the X server -----------------------------------------------------
@@ -42,6 +48,8 @@ fi
 export WINEPREFIX=$(cd "$prefix" && pwd)
 # The panel starts from stored settings of its own only.
 wine reg delete 'HKCU\Software\Qor' /f >/dev/null 2>&1 || true
+# The screen's scale, read by each process that starts.
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
 
 shot() { sleep 1.5; import -window root "$out/$1"; echo "screenshots: $out/$1"; }
 finish() {
@@ -56,7 +64,7 @@ if [ -n "$unit" ]; then
   wine "$sim" wait-present "$unit" 5000 >/dev/null 2>&1
 fi
 
-wine explorer /desktop=velpanel,1024x768 "$(winepath -w "$exe")" </dev/null >/dev/null 2>&1 &
+wine explorer /desktop=velpanel,$(( 1024 * dpi / 96 ))x$(( 768 * dpi / 96 )) "$(winepath -w "$exe")" </dev/null >/dev/null 2>&1 &
 wine "$remote" --desktop=velpanel wait 30000
 if [ -n "$unit" ]; then
   # The unit's arrival runs during the panel's start; wait for its title.
@@ -76,9 +84,22 @@ if [ -n "$unit" ]; then
   done
 fi
 wine "$remote" --desktop=velpanel open
-shot control-page.png
+shot control-page$suffix.png
+# With SCREENSHOTS_FIGURES=1: the shown panel's GDI objects (panelctl, in the
+# same desktop) and resident memory, for docs/figures.md.
+ctl=$build/tests/e2e/panelctl.exe
+if [ -n "${SCREENSHOTS_FIGURES:-}" ] && [ -f "$ctl" ]; then
+  objects=$(wine explorer /desktop=velpanel,$(( 1024 * dpi / 96 ))x$(( 768 * dpi / 96 )) "$(winepath -w "$ctl")" resources 2>/dev/null | tr -d '\r' || true)
+  rss=
+  for pid in $(pgrep -f 'VelPanel\.exe' || true); do
+    [ -r "/proc/$pid/environ" ] && tr '\0' '\n' <"/proc/$pid/environ" | grep -qx "WINEPREFIX=$WINEPREFIX" &&
+      rss=$(awk '/^VmRSS:/ {print $2}' "/proc/$pid/status")
+  done
+  echo "figures: $percent % shown, Control page (x11): $objects rss_kib=$rss"
+fi
 wine "$remote" --desktop=velpanel command 8194
-shot info-page.png
+shot info-page$suffix.png
+[ -z "$suffix" ] || exit 0
 wine "$remote" --desktop=velpanel command 8192
 # The menu opens at the pointer: rest it by the notification area first.
 wine "$remote" --desktop=velpanel point 1000 700

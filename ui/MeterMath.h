@@ -19,6 +19,8 @@ public:
     // (a negative level is ignored). True when stored (the meter repaints).
     bool setLevel(int32_t level);
     int32_t level() const { return level_; }
+    int32_t lower() const { return lower_; }
+    int32_t upper() const { return upper_; }
 
     // First lit row: height - level x height / (upper - lower), unsigned.
     // Rows from it to the bottom show the lit bar.

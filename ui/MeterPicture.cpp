@@ -6,9 +6,10 @@
 namespace velmora {
 
 RowSource rowSource(const MeterPicture& picture, int32_t row) {
-    if (picture.clipped && row < MeterPicture::CAP_ROWS) return RowSource::Cap;
+    if (picture.clipped && row < picture.capRows) return RowSource::Cap;
     if (row >= picture.litTop) return RowSource::LitBar;
-    if (picture.showsMark() && row == picture.markRow) return RowSource::Mark;
+    if (picture.showsMark() && row >= picture.markRow && row < picture.markRow + picture.markRows)
+        return RowSource::Mark;
     return RowSource::Track;
 }
 
@@ -20,14 +21,14 @@ int changedRows(const MeterPicture& before, const MeterPicture& after, int32_t h
     const int32_t markBefore = before.showsMark() ? before.markRow : MeterPicture::NO_MARK;
     const int32_t markAfter = after.showsMark() ? after.markRow : MeterPicture::NO_MARK;
     if (markBefore != markAfter) {
-        if (markBefore >= 0) spans[n++] = {markBefore, markBefore + 1};
-        if (markAfter >= 0) spans[n++] = {markAfter, markAfter + 1};
+        if (markBefore >= 0) spans[n++] = {markBefore, markBefore + before.markRows};
+        if (markAfter >= 0) spans[n++] = {markAfter, markAfter + after.markRows};
     }
-    if (before.clipped != after.clipped) spans[n++] = {0, MeterPicture::CAP_ROWS};
+    if (before.clipped != after.clipped) spans[n++] = {0, std::max(before.capRows, after.capRows)};
 
     // Within the meter (below a cap that stays), sorted, overlapping or
     // touching spans merged.
-    const int32_t top = before.clipped && after.clipped ? MeterPicture::CAP_ROWS : 0;
+    const int32_t top = before.clipped && after.clipped ? std::min(before.capRows, after.capRows) : 0;
     int kept = 0;
     for (int i = 0; i < n; ++i) {
         const RowSpan s{std::max(spans[i].first, top), std::min(spans[i].end, height)};
@@ -53,8 +54,8 @@ int rowRuns(const MeterPicture& picture, RowSpan span, int32_t height, RowRun ou
         const RowSource source = rowSource(picture, row);
         // The run goes on to the next row where the source may change.
         int32_t next = end;
-        if (source == RowSource::Cap) next = std::min(next, MeterPicture::CAP_ROWS);
-        else if (source == RowSource::Mark) next = row + 1;
+        if (source == RowSource::Cap) next = std::min(next, picture.capRows);
+        else if (source == RowSource::Mark) next = std::min({next, picture.markRow + picture.markRows, picture.litTop});
         else if (source == RowSource::Track) {
             next = std::min(next, picture.litTop);
             if (picture.showsMark() && picture.markRow > row) next = std::min(next, picture.markRow);

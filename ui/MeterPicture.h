@@ -10,16 +10,19 @@ namespace velmora {
 
 struct MeterPicture {
     static constexpr int32_t NO_MARK = -1;
-    static constexpr int32_t CAP_ROWS = 4; // the clip cap's height
+    static constexpr int32_t CAP_ROWS = 4; // the clip cap's height at 96 DPI
 
     int32_t litTop = 0;          // first lit row (the height: nothing lit)
     int32_t markRow = NO_MARK;   // the peak-hold mark's row; shown only above litTop
     bool clipped = false;        // the clip cap is shown
+    int32_t capRows = CAP_ROWS;  // the clip cap's height at the meter's scale
+    int32_t markRows = 1;        // the mark's height at the meter's scale (rows from markRow down)
 
     bool showsMark() const { return markRow >= 0 && markRow < litTop; }
     bool operator==(const MeterPicture& other) const
     {
-        return litTop == other.litTop && markRow == other.markRow && clipped == other.clipped;
+        return litTop == other.litTop && markRow == other.markRow && clipped == other.clipped &&
+               capRows == other.capRows && markRows == other.markRows;
     }
     bool operator!=(const MeterPicture& other) const { return !(*this == other); }
 };

@@ -30,6 +30,14 @@ const int kStatusTextX = 790;
 const int kStatusTextTop[PanelView::STATUS_TEXT_COUNT] = {96, 120, 135, 158, 183, 202};
 const int kStatusTextWidth = 74;
 const int kStatusTextHeight = 14;
+const RECT kControlTab{25, 22, 120, 41};
+const RECT kInfoTab{120, 22, 215, 41};
+const POINT kPageOrigin{controlpage::PAGE_POSITION.x, controlpage::PAGE_POSITION.y}; // both pages
+
+// A cell of the window's layout (pixels at 96 DPI) at a scale.
+PixelBox scaled(DisplayScale scale, const RECT& cell) {
+    return scale.box(cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top);
+}
 
 struct RadioButton {
     const char* text;
@@ -104,7 +112,9 @@ BOOL CPanelDlg::onInitDialog() {
     SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_ ? smallIcon_ : icon_));
 
-    background_ = SkinImage("BAK");
+    keepOwnLayoutOnDpiChange(hwnd());
+    scale_ = windowScale(hwnd());
+    background_ = SkinImage("BAK", scale_);
     placeWindow(background_.size());
 
     panelBrush_ = SkinBrush(kPanelColor);
@@ -113,6 +123,7 @@ BOOL CPanelDlg::onInitDialog() {
     createStatusTexts();
     createRadioButtons();
     createPages();
+    if (!scale_.unscaled()) scaleWindow(scale_);
     meterMenu_.attach(controlPage_);
     arrangeKeyboardOrder();
     describeControls();
@@ -141,7 +152,9 @@ BOOL CPanelDlg::onInitDialog() {
     setAppMainWindow(hwnd());
 
     // With no unit yet the tip says so; each arrival and removal renews it.
-    if (!tray_.create(hwnd(), WM_TRAY_NOTIFY, trayTip(std::string(), 0).c_str(), icon_, IDR_TRAY_MENU)) {
+    trayTheme_.refresh();
+    HICON trayIcon = trayTheme_.icon() ? trayTheme_.icon() : icon_;
+    if (!tray_.create(hwnd(), WM_TRAY_NOTIFY, trayTip(std::string(), 0).c_str(), trayIcon, IDR_TRAY_MENU)) {
         if (inBackground_)
             tray_.awaitArea();
         else {
@@ -180,17 +193,61 @@ void CPanelDlg::addAboutEntry() {
 void CPanelDlg::placeWindow(SIZE size) {
     const int x = (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2;
-    const int width = size.cx + 2 * GetSystemMetrics(SM_CXBORDER) + GetSystemMetrics(SM_CXFRAME);
-    const int height = size.cy + 2 * GetSystemMetrics(SM_CYBORDER) + GetSystemMetrics(SM_CYFRAME) +
-                       GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYMENU);
+    const int width = size.cx + 2 * systemMetricFor(SM_CXBORDER, scale_) + systemMetricFor(SM_CXFRAME, scale_);
+    const int height = size.cy + 2 * systemMetricFor(SM_CYBORDER, scale_) + systemMetricFor(SM_CYFRAME, scale_) +
+                       systemMetricFor(SM_CYCAPTION, scale_) + systemMetricFor(SM_CYMENU, scale_);
     MoveWindow(hwnd(), x, y, width, height, FALSE);
+    // The sum of metrics above is the frame at 96 DPI; at other scales the
+    // platform's frame may differ by a pixel: the client area takes exactly
+    // the background's size.
+    RECT client{};
+    GetClientRect(hwnd(), &client);
+    if (client.right != size.cx || client.bottom != size.cy)
+        MoveWindow(hwnd(), x, y, width + size.cx - client.right, height + size.cy - client.bottom, FALSE);
+}
+
+void CPanelDlg::scaleWindow(DisplayScale scale) {
+    scale_ = scale;
+    background_ = background_.rescaled(scale);
+    tabControl_.setScale(scale);
+    placeChild(tabControl_.hwnd(), scaled(scale, kControlTab));
+    tabInfo_.setScale(scale);
+    placeChild(tabInfo_.hwnd(), scaled(scale, kInfoTab));
+    for (int i = 0; i < STATUS_TEXT_COUNT; ++i) {
+        statusText_[i].setScale(scale);
+        placeChild(statusText_[i].hwnd(), scale.box(kStatusTextX, kStatusTextTop[i], kStatusTextWidth, kStatusTextHeight));
+    }
+    HFONT font = skinFont(SkinFont::Label, scale);
+    for (int i = 0; i < 2; ++i) {
+        for (const auto& [button, spec] : {std::make_pair(&formatButtons_[i], &kFormatButtons[i]),
+                                           std::make_pair(&levelButtons_[i], &kLevelButtons[i])}) {
+            SendMessageA(button->hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+            placeChild(button->hwnd(), scaled(scale, spec->bounds));
+        }
+    }
+    for (CSkinPage* page : pages_)
+        if (page) page->setScale(scale, POINT{scale.px(kPageOrigin.x), scale.px(kPageOrigin.y)});
+    InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void CPanelDlg::onDpiChanged(int dpi, const RECT& suggested) {
+    // The images of the old scale are let go as each control takes the new
+    // ones; the window then takes the place the platform suggests.
+    scaleWindow(displayScaleFor(dpi));
+    SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    updateTrayIcon();
+}
+
+void CPanelDlg::updateTrayIcon() {
+    if (trayTheme_.refresh()) tray_.setIcon(trayTheme_.icon());
 }
 
 void CPanelDlg::createTabs() {
-    tabControl_.create("control button", CSkinButton::kStyle | WS_GROUP | WS_TABSTOP, RECT{25, 22, 120, 41}, hwnd(),
+    tabControl_.create("control button", CSkinButton::kStyle | WS_GROUP | WS_TABSTOP, kControlTab, hwnd(),
                        ID_TAB_CONTROL);
     tabControl_.loadImages("BTN_CONTROLU", "BTN_CONTROLD");
-    tabInfo_.create("config button", CSkinButton::kStyle | WS_TABSTOP, RECT{120, 22, 215, 41}, hwnd(), ID_TAB_INFO);
+    tabInfo_.create("config button", CSkinButton::kStyle | WS_TABSTOP, kInfoTab, hwnd(), ID_TAB_INFO);
     tabInfo_.loadImages("BTN_INFOU", "BTN_INFOD");
 }
 
@@ -210,7 +267,7 @@ template <typename Page, typename... Args>
 Page* addPage(PageList& pages, HWND parent, const char* background, Args... args) {
     Page* page = new Page(args...);
     try {
-        page->createPage(parent, 24, 53, background); // a page without a window is kept all the same
+        page->createPage(parent, kPageOrigin.x, kPageOrigin.y, background); // a page without a window is kept all the same
         pages.add(page);
     } catch (const std::bad_alloc&) {
         page->destroyPage();
@@ -224,11 +281,14 @@ void CPanelDlg::createPages() {
     try {
         controlPage_ = addPage<CControlPage>(core_.pageList(), hwnd(), "BAK_PAGE_CONTROL",
                                              static_cast<SettingsApplier*>(&core_));
+        pages_[0] = controlPage_;
         pageWindows_[0] = controlPage_->hwnd();
-        pageWindows_[1] = addPage<CInfoPage>(core_.pageList(), hwnd(), "BAK_PAGE_INFO")->hwnd();
+        pages_[1] = addPage<CInfoPage>(core_.pageList(), hwnd(), "BAK_PAGE_INFO");
+        pageWindows_[1] = pages_[1]->hwnd();
     } catch (const std::bad_alloc&) {
         core_.pageList().destroyAll();
         controlPage_ = nullptr;
+        pages_[0] = pages_[1] = nullptr;
         PanelCore::BoxScope box(core_);
         MessageBoxA(hwnd(), "Out of memory.", CPanelApp::applicationName().c_str(), MB_OK | MB_ICONSTOP);
     }
@@ -322,7 +382,7 @@ void CPanelDlg::onPaint() {
 
 INT_PTR CPanelDlg::onControlColor(HDC dc, HWND control) {
     if (!isRadioFamily(GetDlgCtrlID(control))) return FALSE;
-    SelectObject(dc, skinFont(SkinFont::Label));
+    SelectObject(dc, skinFont(SkinFont::Label, scale_));
     SetTextColor(dc, kRadioTextColor);
     SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<INT_PTR>(panelBrush_.get());
@@ -463,6 +523,13 @@ INT_PTR CPanelDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         }
         return FALSE;
+    case WM_SETTINGCHANGE:
+        if (TrayIconTheme::concernsIcon(wParam, lParam, IsWindowUnicode(hwnd()) != FALSE)) updateTrayIcon();
+        return FALSE;
+    case kDpiChangedMessage:
+        onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        setMessageResult(0);
+        return TRUE;
     case WM_QUERYDRAGICON:
         // One of the messages whose answer is the dialog procedure's own value.
         return reinterpret_cast<INT_PTR>(icon_);

@@ -22,18 +22,21 @@
 #include "app/win32/RequestHost.h"
 #include "app/win32/SettingsFileMenu.h"
 #include "app/win32/SnapshotMenu.h"
+#include "app/win32/TrayIconTheme.h"
 #include "settings/SettingsStore.h"
 #include "ui/win32/CRadioButton.h"
 #include "ui/win32/CSkinButton.h"
 #include "ui/win32/CSkinText.h"
 #include "ui/win32/Dialog.h"
 #include "ui/win32/SkinResources.h"
+#include "ui/win32/WindowDpi.h"
 
 #include <windows.h>
 
 namespace velmora {
 
 class CControlPage;
+class CSkinPage;
 
 class CPanelDlg : public Dialog, public PanelView {
 public:
@@ -81,6 +84,12 @@ private:
     BOOL onInitDialog();
     void addAboutEntry();
     void placeWindow(SIZE background);
+    // Every control, font and image of the window drawn for `scale`, each
+    // placed by its 96-DPI layout scaled.
+    void scaleWindow(DisplayScale scale);
+    void onDpiChanged(int dpi, const RECT& suggested);
+    // The tray icon that suits the taskbar now, handed to the tray when it changed.
+    void updateTrayIcon();
     void createTabs();
     void createStatusTexts();
     void createRadioButtons();
@@ -97,6 +106,7 @@ private:
     void tellNamesChanged(const ChannelNames& names);
 
     // Members in the order of construction; the tray goes last.
+    TrayIconTheme trayTheme_; // outlives the tray, which shows its icon
     CSystemTray tray_;
     MonitorDim dim_;                    // the monitor pair's dim, which the stored record never holds
     UndimmedRecordStore recordStore_;   // the record store as the core writes through it
@@ -111,7 +121,8 @@ private:
     ChannelNamesShown namesShown_; // the names in the Control page's tooltips and accessible names
     MonitorActions monitor_;  // the hotkeys' and the requests' monitor pair
     GlobalHotkeys hotkeys_;   // the global hotkeys, Config > Hotkeys..., the on-screen level
-    SkinImage background_; // loaded at the first paint, then held for the run
+    DisplayScale scale_; // the window's monitor's
+    SkinImage background_; // loaded at the first paint, then held at its scale
     SkinBrush panelBrush_;
     CSkinButton tabControl_;
     CSkinButton tabInfo_;
@@ -119,6 +130,7 @@ private:
     CRadioButton formatButtons_[2];
     CRadioButton levelButtons_[2];
     HWND pageWindows_[2] = {}; // Control page, Info page
+    CSkinPage* pages_[2] = {}; // the same pages, owned by the page list
     CControlPage* controlPage_ = nullptr; // owned by the page list
     DialogMessageFilter keyFilter_;
     HICON icon_ = nullptr;

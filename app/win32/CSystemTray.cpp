@@ -82,6 +82,15 @@ void CSystemTray::setTip(const char* tip) {
     perform(state_.retip());
 }
 
+void CSystemTray::setIcon(HICON icon) {
+    iconData_.hIcon = icon;
+    // While shown the picture changes now (the rule of a new tip); hidden,
+    // the next add carries it.
+    if (state_.retip() != TrayIconCall::Modify) return;
+    iconData_.uFlags = NIF_ICON;
+    notifyIcon(NIM_MODIFY, &iconData_);
+}
+
 LRESULT CSystemTray::onTrayNotification(WPARAM wParam, LPARAM lParam) {
     const TrayClickAction action =
         TrayIconState::classify(iconData_.uID, wParam, static_cast<uintptr_t>(lParam));

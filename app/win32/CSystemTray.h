@@ -39,6 +39,10 @@ public:
     // shown, else at its next showIcon.
     void setTip(const char* tip);
 
+    // Replaces the icon: at once while it is shown, else at its next showIcon.
+    // The caller keeps the handle alive while the tray holds it.
+    void setIcon(HICON icon);
+
     // One notification from the icon: wParam the icon id, lParam's low word
     // the mouse message. Answers 0 when it did nothing, 1 otherwise.
     virtual LRESULT onTrayNotification(WPARAM wParam, LPARAM lParam);

@@ -1,9 +1,14 @@
 #!/usr/bin/python3
 """Generates every bitmap and the icon of VelPanel.exe.
 
-    make_artwork.py [--out DIR] [--preview FILE.png]
+    make_artwork.py [--out DIR] [--scale PERCENT] [--preview FILE.png]
 
-writes DIR/bitmaps/<NAME>.bmp and DIR/VelPanel.ico (DIR defaults to res/).
+writes DIR/bitmaps/<NAME>.bmp, DIR/VelPanel.ico and the notification area's
+icons DIR/TrayDark.ico, TrayLight.ico, TrayContrast.ico (DIR defaults to res/),
+and the sets the program carries for larger screen scales,
+DIR/bitmaps/<PERCENT>/<NAME>.bmp (150 and 200). --scale draws one set only,
+at any scale (125, 175, ...): the same shapes and texts with every
+coordinate, size and font multiplied.
 The output depends only on these sources and the fonts: running it twice gives
 the same bytes."""
 
@@ -17,10 +22,15 @@ sys.dont_write_bytecode = True  # keep the source folder clean
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import layout as L  # noqa: E402
+import paint  # noqa: E402
 import skin  # noqa: E402
 import theme as T  # noqa: E402
 from bmpfile import bmp_bytes, ico_bytes  # noqa: E402
-from paint import font  # noqa: E402
+from paint import P, dev, font  # noqa: E402
+
+# The scales whose artwork the program carries besides 100 % (its
+# ART_PERCENTS); other scales take the next larger set, resampled.
+CARRIED_SCALES = (150, 200)
 
 
 def build():
@@ -30,7 +40,7 @@ def build():
     out["BAK"] = (bak, 8)
 
     def tab_base(box, width):
-        return bak.crop((box[0], box[1], box[0] + width, box[3]))
+        return bak.crop((P(box[0]), P(box[1]), P(box[0]) + P(width), P(box[1]) + P(box[3] - box[1])))
 
     cbase = tab_base(L.TAB_CONTROL, 95)
     ibase = tab_base(L.TAB_INFO, 94)
@@ -39,18 +49,20 @@ def build():
     out["BTN_INFOU"] = (skin.tab(ibase, "Information", False, 94), 8)
     out["BTN_INFOD"] = (skin.tab(ibase, "Information", True, 94), 8)
     # Spare tab images kept with the skin (focused and disabled Control tab,
-    # a Config tab).
-    out["BTN_CONTROLF"] = (skin.tab(cbase, "Control", True, 95, focus=True), 8)
-    out["BTN_CONTROLX"] = (skin.tab(cbase, "Control", False, 95, disabled=True), 8)
-    out["BTN_CONFIGU"] = (skin.tab(ibase, "Config", False, 94), 8)
-    out["BTN_CONFIGD"] = (skin.tab(ibase, "Config", True, 94), 8)
+    # a Config tab), at 100 % only: the program shows none of them.
+    if paint.K == 1.0:
+        out["BTN_CONTROLF"] = (skin.tab(cbase, "Control", True, 95, focus=True), 8)
+        out["BTN_CONTROLX"] = (skin.tab(cbase, "Control", False, 95, disabled=True), 8)
+        out["BTN_CONFIGU"] = (skin.tab(ibase, "Config", False, 94), 8)
+        out["BTN_CONFIGD"] = (skin.tab(ibase, "Config", True, 94), 8)
 
     page = skin.control_page()
     out["BAK_PAGE_CONTROL"] = (page, 8)
     out["BAK_PAGE_INFO"] = (skin.info_page(), 8)
 
     def page_base(x, y, size):
-        return page.crop((x, y, x + size[0], y + size[1]))
+        w, h = dev(size)
+        return page.crop((P(x), P(y), P(x) + w, P(y) + h))
 
     mon = page_base(*L.MON_BUTTON, L.SWITCH_SIZE)
     mix = page_base(*L.MIX_BUTTON, L.SWITCH_SIZE)
@@ -85,13 +97,18 @@ def icons():
     return [skin.icon(s) for s in (16, 32, 48)]
 
 
-def write(outdir, images):
-    os.makedirs(os.path.join(outdir, "bitmaps"), exist_ok=True)
+def write(outdir, images, percent=100):
+    folder = os.path.join(outdir, "bitmaps", *([] if percent == 100 else [str(percent)]))
+    os.makedirs(folder, exist_ok=True)
     for name, (img, depth) in sorted(images.items()):
-        with open(os.path.join(outdir, "bitmaps", name + ".bmp"), "wb") as f:
+        with open(os.path.join(folder, name + ".bmp"), "wb") as f:
             f.write(bmp_bytes(img, depth, T.EXACT_COLOURS))
-    with open(os.path.join(outdir, "VelPanel.ico"), "wb") as f:
-        f.write(ico_bytes(icons()))
+    if percent == 100:
+        with open(os.path.join(outdir, "VelPanel.ico"), "wb") as f:
+            f.write(ico_bytes(icons()))
+        for look in skin.TRAY_LOOKS:
+            with open(os.path.join(outdir, "Tray%s.ico" % look.capitalize()), "wb") as f:
+                f.write(ico_bytes([skin.tray_icon(s, look) for s in skin.TRAY_SIZES]))
 
 
 def decoded(outdir, name):
@@ -189,12 +206,16 @@ def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("--out", default=os.path.dirname(here))
     ap.add_argument("--preview")
+    ap.add_argument("--scale", type=int, help="draw this scale's set only, in percent")
     args = ap.parse_args()
     missing = T.missing_fonts()
     if missing:
         sys.stderr.write("fonts missing: %s\n" % ", ".join(missing))
         return 77
-    write(args.out, build())
+    for percent in [args.scale] if args.scale else (100,) + CARRIED_SCALES:
+        paint.set_scale(percent)
+        write(args.out, build(), percent)
+    paint.set_scale(100)
     if args.preview:
         preview(args.out, args.preview)
     return 0

@@ -11,6 +11,42 @@ from theme import font_path
 
 SS = 4  # supersampling factor of anti-aliased shapes
 
+# The scale the artwork is drawn at (1.0 = 96 DPI). Every drawing function
+# takes coordinates and sizes at 96 DPI and multiplies them; images are made
+# at the program's scaled sizes (P). At 1.0 every step is the unscaled one,
+# so that the 100 % images keep their bytes.
+K = 1.0
+
+
+def set_scale(percent):
+    global K
+    K = percent / 100.0
+
+
+def P(v):
+    """A length at 96 DPI in pixels at the scale, rounded as the program
+    rounds: to the nearest, halves away from zero."""
+    if K == 1.0:
+        return v
+    a = abs(v) * int(round(K * 96)) * 2 + 96
+    r = int(a // 192)
+    return -r if v < 0 else r
+
+
+def dev(size):
+    """An image size at 96 DPI made the size the program expects at the scale."""
+    return tuple(P(v) for v in size)
+
+
+def logical(size):
+    """An image's size back in 96-DPI units (fractional at most scales)."""
+    return tuple(v / K for v in size) if K != 1.0 else size
+
+
+def k(v):
+    """A coordinate at 96 DPI as a (fractional) coordinate at the scale."""
+    return v if K == 1.0 else v * K
+
 
 @lru_cache(maxsize=None)
 def font(key, size):
@@ -71,8 +107,8 @@ def rr_mask(size, box, radius, corners=(True, True, True, True)):
     w, h = size
     m = Image.new("L", (w * SS, h * SS), 0)
     d = ImageDraw.Draw(m)
-    x0, y0, x1, y1 = (v * SS for v in box)
-    r = int(radius * SS)
+    x0, y0, x1, y1 = (v * SS for v in box) if K == 1.0 else (int(round(v * K * SS)) for v in box)
+    r = int(radius * SS) if K == 1.0 else int(radius * K * SS)
     if r > 0:
         d.rounded_rectangle((x0, y0, x1 - 1, y1 - 1), radius=r, fill=255)
     else:
@@ -92,7 +128,7 @@ def rr_mask(size, box, radius, corners=(True, True, True, True)):
 def ellipse_mask(size, box):
     w, h = size
     m = Image.new("L", (w * SS, h * SS), 0)
-    x0, y0, x1, y1 = box
+    x0, y0, x1, y1 = (k(v) for v in box)
     ImageDraw.Draw(m).ellipse((x0 * SS, y0 * SS, x1 * SS - 1, y1 * SS - 1), fill=255)
     return m.resize((w, h), Image.Resampling.BOX)
 
@@ -100,15 +136,15 @@ def ellipse_mask(size, box):
 def poly_mask(size, points):
     w, h = size
     m = Image.new("L", (w * SS, h * SS), 0)
-    ImageDraw.Draw(m).polygon([(x * SS, y * SS) for x, y in points], fill=255)
+    ImageDraw.Draw(m).polygon([(k(x) * SS, k(y) * SS) for x, y in points], fill=255)
     return m.resize((w, h), Image.Resampling.BOX)
 
 
 def line_mask(size, points, width):
     w, h = size
     m = Image.new("L", (w * SS, h * SS), 0)
-    ImageDraw.Draw(m).line([(x * SS, y * SS) for x, y in points], fill=255,
-                           width=int(width * SS), joint="curve")
+    ImageDraw.Draw(m).line([(k(x) * SS, k(y) * SS) for x, y in points], fill=255,
+                           width=int(k(width) * SS), joint="curve")
     return m.resize((w, h), Image.Resampling.BOX)
 
 
@@ -140,14 +176,18 @@ def rounded_panel(img, box, radius, face, edge=None, light=None, dark=None,
         fill(img, rr_mask(img.size, box, radius, corners), face)
     else:
         layer = Image.new("RGB", img.size)
-        layer.paste(face, (box[0], box[1]))
+        layer.paste(face, (P(box[0]), P(box[1])))
         fill(img, rr_mask(img.size, box, radius, corners), layer)
     return box
 
 
 def text(img, xy, s, key, size, colour, anchor="la", shadow=None, offset=(0, 1), spacing=0):
     d = ImageDraw.Draw(img)
-    f = font(key, size)
+    f = font(key, P(size))
+    if K != 1.0:
+        xy = (k(xy[0]), k(xy[1]))
+        offset = (k(offset[0]), k(offset[1]))
+        spacing = k(spacing)
     if spacing:
         # Letter-spaced text, laid out glyph by glyph from the anchor's left edge.
         total = sum(f.getlength(ch) for ch in s) + spacing * (len(s) - 1)
@@ -169,22 +209,40 @@ def text(img, xy, s, key, size, colour, anchor="la", shadow=None, offset=(0, 1),
 
 
 def text_width(s, key, size):
-    return font(key, size).getlength(s)
+    """The width in 96-DPI units, as drawn at the scale."""
+    if K == 1.0:
+        return font(key, size).getlength(s)
+    return font(key, P(size)).getlength(s) / K
+
+
+def rect(img, box, colour):
+    """Fills the 96-DPI pixels x0..x1, y0..y1 (inclusive) at the scale."""
+    x0, y0, x1, y1 = box
+    if K == 1.0:
+        ImageDraw.Draw(img).rectangle(box, fill=colour)
+        return
+    ImageDraw.Draw(img).rectangle((P(x0), P(y0), P(x1 + 1) - 1, P(y1 + 1) - 1), fill=colour)
 
 
 def hline(img, x0, x1, y, colour):
-    ImageDraw.Draw(img).line((x0, y, x1, y), fill=colour)
+    if K == 1.0:
+        ImageDraw.Draw(img).line((x0, y, x1, y), fill=colour)
+    else:
+        rect(img, (int(x0), int(y), int(x1), int(y)), colour)
 
 
 def vline(img, x, y0, y1, colour):
-    ImageDraw.Draw(img).line((x, y0, x, y1), fill=colour)
+    if K == 1.0:
+        ImageDraw.Draw(img).line((x, y0, x, y1), fill=colour)
+    else:
+        rect(img, (int(x), int(y0), int(x), int(y1)), colour)
 
 
 def screw(img, cx, cy, r=4.0):
     """A countersunk cross-head screw."""
     fill(img, ellipse_mask(img.size, (cx - r - 1, cy - r, cx + r + 1, cy + r + 2)), (236, 238, 241))
     fill(img, ellipse_mask(img.size, (cx - r - 1, cy - r - 1, cx + r + 1, cy + r + 1)), (92, 95, 101))
-    H = img.size[1]
+    H = logical(img.size)[1]
     face = vgrad(img.size, [(0, (236, 238, 241)), ((cy - r) / H, (236, 238, 241)),
                             ((cy + r) / H, (138, 141, 147)), (1, (138, 141, 147))])
     fill(img, ellipse_mask(img.size, (cx - r, cy - r, cx + r, cy + r)), face)

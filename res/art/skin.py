@@ -7,8 +7,9 @@ from PIL import Image, ImageChops, ImageDraw
 
 import layout as L
 import theme as T
-from paint import (brushed, ellipse_mask, fill, hline, line_mask, mix, rounded_panel, rr_mask,
-                   scale, screw, text, text_width, vgrad, vline)
+import paint
+from paint import (P, brushed, dev, ellipse_mask, fill, hline, line_mask, logical, mix, rect,
+                   rounded_panel, rr_mask, scale, screw, text, text_width, vgrad, vline)
 
 
 # --------------------------------------------------------------------------
@@ -19,7 +20,7 @@ def draw_unit(img, box):
     wordmark, a meter window, a headphone socket and two knobs."""
     x0, y0, x1, y1 = box
     w, h = x1 - x0, y1 - y0
-    H = img.size[1]
+    H = logical(img.size)[1]
     r = h * 0.14
     fill(img, rr_mask(img.size, (x0 + 1, y0 + 2, x1 + 1, y1 + 2), r), (100, 103, 108))
     fill(img, rr_mask(img.size, box, r), (16, 17, 20))
@@ -93,8 +94,7 @@ def maker_mark(img, x, cy, size, colour, ring):
 
 def meter_well(img, x, y, w, h):
     """The dark recess a meter stands in (one pixel around it)."""
-    d = ImageDraw.Draw(img)
-    d.rectangle((x - 1, y - 1, x + w, y + h), fill=(26, 27, 30))
+    rect(img, (x - 1, y - 1, x + w, y + h), (26, 27, 30))
     hline(img, x - 1, x + w, y + h + 1, (252, 252, 252))
 
 
@@ -103,11 +103,14 @@ def meter_well(img, x, y, w, h):
 
 def bak():
     W, H = L.BAK_SIZE
-    img = brushed((W, H), T.METAL, seed=11, grain=T.METAL_GRAIN)
-    img = Image.blend(img, vgrad((W, H), [(0, (255, 255, 255)), (0.5, T.METAL), (1, (40, 42, 46))]), 0.10)
-    d = ImageDraw.Draw(img)
+    img = brushed(dev((W, H)), T.METAL, seed=11, grain=T.METAL_GRAIN)
+    img = Image.blend(img, vgrad(dev((W, H)), [(0, (255, 255, 255)), (0.5, T.METAL), (1, (40, 42, 46))]), 0.10)
     # outer bevel
-    d.rectangle((0, 0, W - 1, H - 1), outline=T.BEVEL_DARK)
+    if paint.K == 1.0:
+        ImageDraw.Draw(img).rectangle((0, 0, W - 1, H - 1), outline=T.BEVEL_DARK)
+    else:
+        for edge in ((0, 0, W - 1, 0), (0, H - 1, W - 1, H - 1), (0, 0, 0, H - 1), (W - 1, 0, W - 1, H - 1)):
+            rect(img, edge, T.BEVEL_DARK)
     hline(img, 1, W - 2, 1, T.BEVEL_LIGHT)
     vline(img, 1, 1, H - 2, T.BEVEL_LIGHT)
     for cx, cy in ((9, 9), (W - 10, 9), (9, H - 10), (W - 10, H - 10)):
@@ -121,7 +124,7 @@ def bak():
     fill(img, rr_mask(img.size, rail, 2, (False, False, True, True)),
          vgrad(img.size, [(0, T.ACCENT), (41 / H, T.ACCENT_LIGHT), ((py - 1) / H, T.ACCENT), (1, T.ACCENT)]))
     hline(img, px - 4, px + pw + 4, py + ph + 5, T.BEVEL_LIGHT)
-    d.rectangle((px, py, px + pw - 1, py + ph - 1), fill=(48, 50, 54))
+    rect(img, (px, py, px + pw - 1, py + ph - 1), (48, 50, 54))
 
     # product artwork along the top: wordmark, tagline, unit, maker mark
     text(img, (px + pw, 37), T.PRODUCT, "sans-bold-italic", 34, (46, 50, 58), anchor="rs",
@@ -164,7 +167,7 @@ def bak():
 
 def tab(base, label, selected, width, focus=False, disabled=False):
     """A folder tab: rounded top corners, sitting on the accent rail."""
-    w, h = base.size
+    w, h = logical(base.size)
     img = base.copy()
     box = (0, 0, width - 1, h)
     if selected:
@@ -182,10 +185,9 @@ def tab(base, label, selected, width, focus=False, disabled=False):
     if disabled:
         ink, shadow = (150, 153, 158), (250, 250, 250)
     if focus:
-        d = ImageDraw.Draw(img)
         for x in range(4, width - 5, 2):
-            d.point((x, 3), fill=(255, 255, 255))
-            d.point((x, h - 3), fill=(255, 255, 255))
+            rect(img, (x, 3, x, 3), (255, 255, 255))
+            rect(img, (x, int(h) - 3, x, int(h) - 3), (255, 255, 255))
     text(img, ((width - 1) / 2, h / 2 + 1), label, "sans-bold", 11, ink, anchor="mm",
          shadow=shadow, offset=(0, 1) if not selected else (0, -1))
     return img
@@ -196,8 +198,8 @@ def tab(base, label, selected, width, focus=False, disabled=False):
 
 def control_page():
     W, H = L.PAGE_SIZE
-    img = brushed((W, H), T.PAGE_METAL, seed=23, grain=T.METAL_GRAIN)
-    img = Image.blend(img, vgrad((W, H), [(0, (255, 255, 255)), (1, (60, 62, 66))]), 0.08)
+    img = brushed(dev((W, H)), T.PAGE_METAL, seed=23, grain=T.METAL_GRAIN)
+    img = Image.blend(img, vgrad(dev((W, H)), [(0, (255, 255, 255)), (1, (60, 62, 66))]), 0.08)
     hline(img, 0, W - 1, 0, (70, 72, 76))
     vline(img, 0, 0, H - 1, (70, 72, 76))
 
@@ -266,28 +268,33 @@ def peak(lit):
     """LED segment bar: 50 segments of 2 rows over a dark gap row; lit rows run
     green, then yellow from 70 %, red from 88 % (top)."""
     w, h = L.METER_SIZE
-    img = Image.new("RGB", (w, h), T.METER_GAP)
+    W, H = dev((w, h))
+    img = Image.new("RGB", (W, H), T.METER_GAP)
     px = img.load()
-    for y in range(h):
+    # Each pixel at the scale shows the 96-DPI pixel it lies in: the segments
+    # and their gaps stay whole rows.
+    for Y in range(H):
+        y = Y * h // H
         if y % 3 == 2:
             continue
         frac = (h - 1 - y) / (h - 1)
         col = T.LED_RED if frac >= 0.88 else T.LED_YELLOW if frac >= 0.70 else T.LED_GREEN
         if not lit:
             col = mix(T.METER_GAP, col, 0.22)
-        for x in range(w):
+        for X in range(W):
+            x = X * w // W
             edge = x in (0, w - 1)
             hi = x == 2 and y % 3 == 0
             c = scale(col, 0.62) if edge else col
             if hi:
                 c = mix(c, (255, 255, 255), 0.35 if lit else 0.1)
-            px[x, y] = c
+            px[X, Y] = c
     return img
 
 
 def fader_back():
     w, h = L.FADER_SIZE
-    img = Image.new("RGB", (w, h), T.CONTROL_PLATE)
+    img = Image.new("RGB", dev((w, h)), T.CONTROL_PLATE)
     d = ImageDraw.Draw(img)
     kh = L.KNOB_SIZE[1]
     top, bottom = kh // 2 - 3, h - kh // 2 + 2
@@ -300,15 +307,19 @@ def fader_back():
         hline(img, 1, n, y, col)
         hline(img, w - 1 - n, w - 2, y, col)
     # slot
-    d.rounded_rectangle((6, top, 10, bottom), radius=2, fill=(120, 123, 128))
-    d.rounded_rectangle((7, top + 1, 9, bottom - 1), radius=1, fill=(18, 19, 21))
+    if paint.K == 1.0:
+        d.rounded_rectangle((6, top, 10, bottom), radius=2, fill=(120, 123, 128))
+        d.rounded_rectangle((7, top + 1, 9, bottom - 1), radius=1, fill=(18, 19, 21))
+    else:
+        fill(img, rr_mask(img.size, (6, top, 11, bottom + 1), 2), (120, 123, 128))
+        fill(img, rr_mask(img.size, (7, top + 1, 10, bottom), 1), (18, 19, 21))
     vline(img, 10, top + 2, bottom - 2, (250, 250, 250))
     return img
 
 
 def fader_knob(lit):
     w, h = L.KNOB_SIZE
-    img = Image.new("RGB", (w, h), T.CONTROL_PLATE)
+    img = Image.new("RGB", dev((w, h)), T.CONTROL_PLATE)
     fill(img, rr_mask(img.size, (0, 0, w, h), 2.5), (40, 42, 46))
     face = vgrad(img.size, [(0, (250, 251, 252)), (0.45, (198, 202, 208)), (0.5, (170, 174, 180)),
                             (1, (120, 124, 131))])
@@ -321,15 +332,15 @@ def fader_knob(lit):
     hline(img, 1, w - 2, 6, line)
     hline(img, 1, w - 2, 7, scale(line, 0.8) if lit else (70, 72, 76))
     if lit:
-        hline(img, 1, w - 2, 5, mix(face.getpixel((8, 5)), line, 0.35))
-        hline(img, 1, w - 2, 8, mix(face.getpixel((8, 8)), line, 0.35))
+        hline(img, 1, w - 2, 5, mix(face.getpixel((P(8), P(5))), line, 0.35))
+        hline(img, 1, w - 2, 8, mix(face.getpixel((P(8), P(8))), line, 0.35))
     return img
 
 
 def switch_button(base, label, lit, colour, corners=(True, True, True, True), glyph=None,
                   size=11, key="sans-bold"):
     """A small hardware push button: grey when off, lit in `colour` when on."""
-    w, h = base.size
+    w, h = logical(base.size)
     img = base.copy()
     fill(img, rr_mask(img.size, (0, 0, w, h), 3, corners), (84, 87, 93))
     if lit:
@@ -351,7 +362,7 @@ def switch_button(base, label, lit, colour, corners=(True, True, True, True), gl
 
 def link_glyph(img, ink, shadow):
     """Two interlocked chain links."""
-    w, h = img.size
+    w, h = logical(img.size)
     cy = h / 2
     for dy, col in ((1, shadow), (0, ink)):
         for cx in (w / 2 - 3.2, w / 2 + 3.2):
@@ -365,8 +376,8 @@ def link_glyph(img, ink, shadow):
 
 def info_page():
     W, H = L.PAGE_SIZE
-    img = brushed((W, H), T.PAGE_METAL, seed=37, grain=T.METAL_GRAIN)
-    img = Image.blend(img, vgrad((W, H), [(0, (255, 255, 255)), (1, (60, 62, 66))]), 0.08)
+    img = brushed(dev((W, H)), T.PAGE_METAL, seed=37, grain=T.METAL_GRAIN)
+    img = Image.blend(img, vgrad(dev((W, H)), [(0, (255, 255, 255)), (1, (60, 62, 66))]), 0.08)
     hline(img, 0, W - 1, 0, (70, 72, 76))
     vline(img, 0, 0, H - 1, (70, 72, 76))
     plate = (14, 24, 648, 268)
@@ -424,3 +435,56 @@ def icon(size):
     img.paste(rgb, (0, 0))
     img.putalpha(m)
     return img
+
+
+# --------------------------------------------------------------------------
+# Notification area icons: the three faders alone, without the plate, in the
+# taskbar's ink: light on a dark taskbar, dark on a light one, and for high
+# contrast white with a black rim, readable on any contrast theme.
+
+TRAY_SIZES = (16, 20, 24, 32, 40, 48)  # 100 % to 300 % of the small icon
+TRAY_LOOKS = {
+    "dark": ((236, 240, 246), (255, 150, 20), None),
+    "light": ((28, 32, 40), (214, 110, 0), None),
+    "contrast": ((255, 255, 255), (255, 255, 255), (0, 0, 0)),
+}
+
+
+def tray_icon(size, look):
+    ink, accent, rim = TRAY_LOOKS[look]
+    S = size
+    rgb = Image.new("RGB", (S, S), ink)
+    alpha = Image.new("L", (S, S), 0)
+    u = S / 16.0  # the 16-pixel design, scaled
+    shapes = []
+    for x, ky in ((4, 5), (8, 9), (12, 7)):
+        shapes.append(((x - 0.5) * u, 2 * u, (x + 1.5) * u, 14 * u, 0.5 * u))          # slot
+        shapes.append(((x - 2) * u, (ky - 1.5) * u, (x + 3) * u, (ky + 1.5) * u, 0.8 * u))  # knob
+    if rim is not None:
+        for x0, y0, x1, y1, r in shapes:
+            grow = max(1.0, u)
+            mask = _mask_px(S, (x0 - grow, y0 - grow, x1 + grow, y1 + grow), r + grow)
+            rgb.paste(rim, (0, 0), mask)
+            alpha = ImageChops.lighter(alpha, mask)
+    for x0, y0, x1, y1, r in shapes:
+        mask = _mask_px(S, (x0, y0, x1, y1), r)
+        rgb.paste(ink, (0, 0), mask)
+        alpha = ImageChops.lighter(alpha, mask)
+    # the knobs' centre lines in the accent
+    for x, ky in ((4, 5), (8, 9), (12, 7)):
+        rgb.paste(accent if rim is None else rim, (0, 0),
+                  _mask_px(S, ((x - 2) * u, (ky - 0.5) * u, (x + 3) * u, (ky + 0.5) * u), 0))
+    img = rgb.convert("RGBA")
+    img.putalpha(alpha)
+    return img
+
+
+def _mask_px(S, box, r):
+    """Anti-aliased rounded rectangle in the icon's own pixels (icons do not
+    follow the skin's scale: each size is drawn for itself)."""
+    scale_before = paint.K
+    paint.K = 1.0
+    try:
+        return rr_mask((S, S), box, r)
+    finally:
+        paint.K = scale_before

@@ -134,6 +134,25 @@ int main(int argc, char** argv) {
         CoUninitialize();
         return reached ? 0 : 1;
     }
+    if (std::strcmp(action, "taskbar-theme") == 0 && argc > 2) {
+        // The taskbar turns light (1) or dark (0, or -1: no value, as before
+        // the light theme), announced as the platform does to every window.
+        HKEY key = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize", 0,
+                            nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+            return 1;
+        const long light = std::strtol(argv[2], nullptr, 10);
+        const DWORD value = static_cast<DWORD>(light);
+        if (light < 0)
+            RegDeleteValueW(key, L"SystemUsesLightTheme");
+        else
+            RegSetValueExW(key, L"SystemUsesLightTheme", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+        RegCloseKey(key);
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"),
+                            SMTO_ABORTIFHUNG, 5000, &ignored);
+        return 0;
+    }
     if (std::strcmp(action, "point") == 0 && argc > 3)
         return SetCursorPos(std::atoi(argv[2]), std::atoi(argv[3])) ? 0 : 1;
     if (std::strcmp(action, "title") == 0) {

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <string>
@@ -761,6 +762,116 @@ TEST(PanelWindow, TheTrayTipSaysNoDeviceUntilAUnitComes) {
         EXPECT_EQ(g_trayTip, "Velmora Control Panel - No Device");
         g_dialog->setTrayTip("Velmora Control Panel - 0001 - 48000 Hz");
         EXPECT_EQ(g_trayTip, "Velmora Control Panel - 0001 - 48000 Hz");
+    });
+}
+
+} // namespace
+} // namespace velmora
+
+namespace velmora {
+namespace {
+
+// ---- the screen's scale -------------------------------------------------------
+
+// This process's DPI, as the platform took it from the registry at start.
+DisplayScale processScale() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return DisplayScale{dpi};
+}
+
+TEST(PanelScale, TheWindowGrowsWithTheScreensScaleAndEveryTextIsDrawnWhole) {
+    // Run at 96, 144 and 192 DPI (a prefix of its own for each scale).
+    const DisplayScale scale = processScale();
+    std::printf("[ figures  ] running at %d DPI\n", scale.dpi);
+    runPanel([scale](HWND main) {
+        SendMessageA(main, WM_COMMAND, 32771, 0);
+        testing::pumpMessages();
+        RECT client;
+        GetClientRect(main, &client);
+        EXPECT_EQ(client.right, scale.px(kBackgroundWidth));
+        EXPECT_EQ(client.bottom, scale.px(kBackgroundHeight));
+        HWND professional = GetDlgItem(main, 16433), spdif = descendant(main, 12336);
+        EXPECT_EQ(clientRectOf(professional).left, scale.px(716));
+        EXPECT_EQ(clientRectOf(GetParent(spdif)).left, scale.px(24));
+        // Each text in its control's font fits its cell after the radio glyph
+        // (which grows with the scale), with 2 pixels to spare.
+        HDC dc = GetDC(main);
+        auto spare = [dc](HWND control, const char* text, int indent) {
+            HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+            SIZE extent{};
+            GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &extent);
+            SelectObject(dc, old);
+            RECT cell;
+            GetClientRect(control, &cell);
+            return cell.right - indent - extent.cx;
+        };
+        const int radioIndent = scale.px(RADIO_TEXT_INDENT);
+        EXPECT_GE(spare(professional, "Professional", radioIndent), 2);
+        EXPECT_GE(spare(GetDlgItem(main, 16417), "-10dBv(Unbalanced)", radioIndent), 2);
+        EXPECT_GE(spare(spdif, "S/PDIF OUT", radioIndent), 2);
+        EXPECT_GE(spare(descendant(main, 12400), "-63.5dB", 0), 2);
+        ReleaseDC(main, dc);
+        // Pixels: the drawn ink of "Professional" and "S/PDIF OUT" ends
+        // before the cell's right edge (a cut text runs into it).
+        for (HWND control : {professional, spdif}) {
+            // The window moved so that the control is on the screen.
+            RECT at, frame;
+            GetWindowRect(control, &at);
+            GetWindowRect(main, &frame);
+            SetWindowPos(main, nullptr, frame.left + 100 - at.left, frame.top + 100 - at.top, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            testing::pumpMessages();
+            const test::Pixels shot = test::capture(control);
+            // Ink: the text's dark pixels (the glyph's are lighter).
+            auto ink = [](uint32_t p) { return ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) < 300; };
+            int right = -1;
+            for (int y = 0; y < shot.height; ++y)
+                for (int x = 0; x < shot.width; ++x)
+                    if (ink(shot.at(x, y))) right = std::max(right, x);
+            EXPECT_GT(right, shot.width / 2) << textOf(control) << ": drawn";
+            EXPECT_LT(right, shot.width - 2) << textOf(control) << ": ends inside its cell";
+        }
+    });
+}
+
+TEST(PanelScale, AMoveToAnotherScaleTakesTheSuggestedRectangleAndComesBackToTheSamePixels) {
+    runPanel([](HWND main) {
+        SendMessageA(main, WM_COMMAND, 32771, 0);
+        testing::pumpMessages();
+        const DisplayScale from = processScale();
+        const DisplayScale to{from.dpi == 192 ? 144 : 192};
+        RECT window, client;
+        GetWindowRect(main, &window);
+        GetClientRect(main, &client);
+        const test::Pixels before = test::capture(main);
+        auto moveTo = [&](DisplayScale scale, RECT suggested) {
+            SendMessageA(main, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(scale.dpi, scale.dpi),
+                         reinterpret_cast<LPARAM>(&suggested));
+            testing::pumpMessages();
+        };
+        const int frameX = (window.right - window.left) - client.right;
+        const int frameY = (window.bottom - window.top) - client.bottom;
+        moveTo(to, RECT{10, 10, 10 + frameX + to.px(kBackgroundWidth), 10 + frameY + to.px(kBackgroundHeight)});
+        RECT moved;
+        GetWindowRect(main, &moved);
+        EXPECT_EQ(moved.left, 10);
+        EXPECT_EQ(moved.right - moved.left, frameX + to.px(kBackgroundWidth));
+        const std::vector<HWND> pages = pagesOf(main);
+        ASSERT_FALSE(pages.empty());
+        RECT page;
+        GetClientRect(pages[0], &page);
+        EXPECT_EQ(page.right, to.px(662));
+        EXPECT_EQ(clientRectOf(descendant(main, 12384)).top, to.px(62));
+        LOGFONTA label{};
+        GetObjectA(reinterpret_cast<HFONT>(SendMessageA(GetDlgItem(main, 16433), WM_GETFONT, 0, 0)), sizeof label,
+                   &label);
+        EXPECT_EQ(label.lfHeight, to.px(fontChoice(SkinFont::Label).height));
+        moveTo(from, window);
+        const test::Pixels after = test::capture(main);
+        EXPECT_TRUE(after.data == before.data) << "the window's pixels at its first scale again";
     });
 }
 

@@ -14,6 +14,7 @@
 
 #include "BmpFile.h"
 #include "res/resource.h"
+#include "ui/DisplayScale.h"
 
 using velmora_test::Bmp;
 using velmora_test::Rgb;
@@ -124,7 +125,7 @@ TEST(SkinBitmaps, EachIsAnUncompressedPalettisedBitmapOfTheSizeItsControlExpects
 TEST(SkinBitmaps, TheResourceScriptNamesEveryBitmapOnceAndNoFileIsLeftOut) {
   std::ifstream rc(kResDir + "/VelPanel.rc");
   ASSERT_TRUE(rc.good());
-  std::regex line(R"(^\s*([A-Z_]+)\s+BITMAP\s+\"([^\"]+)\")");
+  std::regex line(R"(^\s*([A-Z_]+)\s+BITMAP\s+\"([^\"]+)\")");  // the 100 % set
   std::map<std::string, std::string> named;
   std::string s;
   while (std::getline(rc, s)) {
@@ -143,8 +144,53 @@ TEST(SkinBitmaps, TheResourceScriptNamesEveryBitmapOnceAndNoFileIsLeftOut) {
   }
   EXPECT_EQ(got, expected);
   for (const auto& f : std::filesystem::directory_iterator(kResDir + "/bitmaps")) {
+    if (f.is_directory()) continue;  // a scaled set
     EXPECT_TRUE(expected.count(f.path().stem().string())) << "not in the resources: " << f.path();
   }
+}
+
+TEST(SkinBitmaps, EachScaledSetHoldsEveryShownBitmapAtTheSizeTheProgramScalesTo) {
+  // NAME_PCT in the script for every bitmap the program shows (the spare
+  // tabs are not), bitmaps/PCT/NAME.bmp on disk, of the 100 % bitmap's size
+  // scaled as the program scales it and of its depth.
+  std::ifstream rc(kResDir + "/VelPanel.rc");
+  ASSERT_TRUE(rc.good());
+  std::regex line(R"(^\s*([A-Z_]+)_([0-9]+)\s+BITMAP\s+\"([^\"]+)\")");
+  std::set<std::string> named;
+  std::string s;
+  while (std::getline(rc, s)) {
+    std::smatch m;
+    if (!std::regex_search(s, m, line)) continue;
+    const std::string name = m[1], percent = m[2];
+    EXPECT_EQ(m[3].str(), "bitmaps/" + percent + "/" + name + ".bmp");
+    EXPECT_TRUE(named.insert(name + "_" + percent).second) << "named twice: " << name << "_" << percent;
+  }
+  for (int percent : velmora::ART_PERCENTS) {
+    if (percent == 100) continue;
+    const velmora::DisplayScale scale{percent * 96 / 100};
+    size_t files = 0;
+    for (const Expected& e : kBitmaps) {
+      if (std::string(e.name).find("CONFIG") != std::string::npos || std::string(e.name) == "BTN_CONTROLF" ||
+          std::string(e.name) == "BTN_CONTROLX")
+        continue;
+      SCOPED_TRACE(std::string(e.name) + " at " + std::to_string(percent) + " %");
+      EXPECT_TRUE(named.count(std::string(e.name) + "_" + std::to_string(percent)));
+      const Bmp& base = load(e.name);
+      const Bmp scaled = readBmp(kResDir + "/bitmaps/" + std::to_string(percent) + "/" + e.name + ".bmp");
+      ASSERT_EQ(scaled.error, "");
+      EXPECT_EQ(scaled.width, scale.px(base.width));
+      EXPECT_EQ(scaled.height, scale.px(base.height));
+      EXPECT_EQ(scaled.bitCount, base.bitCount);
+      ++files;
+    }
+    size_t onDisk = 0;
+    for (const auto& f : std::filesystem::directory_iterator(kResDir + "/bitmaps/" + std::to_string(percent)))
+      onDisk += f.path().extension() == ".bmp";
+    EXPECT_EQ(onDisk, files) << percent;
+  }
+  // The panels the program paints on keep their exact colour at 200 %.
+  const Bmp bak = readBmp(kResDir + "/bitmaps/200/BAK.bmp");
+  EXPECT_TRUE(flat(bak, 2 * 790, 2 * 96, 2 * 74, 2 * 14, 0, kStatusGrey));
 }
 
 TEST(MainWindowBackground, StatusTextsAndRadioButtonsSitOnTheirOwnGrey) {

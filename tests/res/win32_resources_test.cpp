@@ -363,10 +363,12 @@ TEST(Win32Resources, ManifestAsksForCommonControlsSixWindowsSevenToElevenAndTheI
            "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // Windows 8
            "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // Windows 8.1
            "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // Windows 10 and 11
-           ">false</dpiAware>", ">true</gdiScaling>"})
+           ">true/pm</dpiAware>", ">PerMonitorV2, PerMonitor</dpiAwareness>"})
     EXPECT_NE(xml.find(part), std::string::npos) << part;
 
-  // The loader took it: in this process the platform's "Button" class is
+  // The loader took it: this process draws at the screen's scale itself,
+  EXPECT_TRUE(IsProcessDPIAware());
+  // and in it the platform's "Button" class is
   // the common controls' (version 6) one, by the activation context.
   ACTCTX_SECTION_KEYED_DATA found{};
   found.cbSize = sizeof found;

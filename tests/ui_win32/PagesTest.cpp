@@ -433,6 +433,100 @@ TEST_F(PagesTest, MeterBlockLightsTheRightMeters)
     EXPECT_EQ(capture(info->hwnd()).data, infoBefore.data);
 }
 
+TEST_F(PagesTest, AtEachScaleThePageItsMetersAndFadersShowTheArtDrawnForIt)
+{
+    // 200 %, 150 % (the art carried for them) and back to 100 %, twice: the
+    // meter's track and bar are the bitmaps drawn for the scale pixel for
+    // pixel, not a stretched 100 % copy; every control stands at its scaled
+    // place; and the images of a scale left are let go (GDI handles).
+    control->setPeakHold(true); // input 17 latches a clip cap, input 0 stays lit
+    MeterBlock block{};
+    block.level[0] = 127;
+    block.level[17] = 127;
+    pages.sendMeters(block);
+    block.level[1] = 63; // input 1: a peak-hold mark once it falls
+    pages.sendMeters(block);
+    block.level[17] = 0;
+    block.level[1] = 0;
+    pages.sendMeters(block);
+    pumpMessages();
+    long handles[2] = {};
+    for (int round = 0; round < 2; ++round) {
+      for (int percent : {200, 125, 150, 100}) {
+        SCOPED_TRACE(percent);
+        const DisplayScale scale{percent * 96 / 100};
+        ::SetWindowPos(parent.hwnd(), nullptr, 0, 0, scale.px(892), scale.px(372), SWP_NOMOVE | SWP_NOZORDER);
+        control->setScale(scale, POINT{scale.px(24), scale.px(53)});
+        pumpMessages();
+        if (percent == 125) {
+            // No art of its own: the 150 % set resampled to the scaled size,
+            // the bar still running green at the bottom to red at the top.
+            const Pixels meter = capture(::GetDlgItem(control->hwnd(), 12352));
+            ASSERT_EQ(meter.width, 9);
+            ASSERT_EQ(meter.height, 188);
+            const uint32_t bottom = meter.at(4, 186);
+            EXPECT_GT((bottom >> 8) & 0xFF, (bottom >> 16) & 0xFF) << "green below";
+            continue;
+        }
+        const std::string suffix = percent == 100 ? "" : "_" + std::to_string(percent);
+        const Pixels back = resourcePixels(("PEAK_BACK" + suffix).c_str());
+        const Pixels fore = resourcePixels(("PEAK_FORE" + suffix).c_str());
+        const Pixels page = resourcePixels(("BAK_PAGE_CONTROL" + suffix).c_str());
+        ASSERT_EQ(fore.height, scale.px(150));
+        std::vector<HWND> inputs;
+        for (const ChildWindow& c : childrenOf(control->hwnd()))
+            if (c.id == 12352)
+                inputs.push_back(c.hwnd);
+        ASSERT_EQ(inputs.size(), 18u);
+        EXPECT_EQ(capture(inputs[5]).data, back.data);
+        // Both full-scale meters latched a clip cap as tall as the scale makes
+        // 4 rows: the bar below it on input 0, the track on input 17.
+        const int capRows = scale.px(4);
+        const Pixels lit = capture(inputs[0]), clipped = capture(inputs[17]);
+        EXPECT_GT(clipped.at(1, capRows - 1) >> 16, 200u);
+        // The peak-hold mark is as thick as the scale makes one row.
+        const Pixels marked = capture(inputs[1]);
+        int markRows = 0;
+        for (int y = 0; y < back.height; ++y)
+            markRows += !marked.rowEquals(y, back, y);
+        EXPECT_EQ(markRows, scale.px(1));
+        for (int y = capRows; y < fore.height; ++y) {
+            EXPECT_TRUE(lit.rowEquals(y, fore, y)) << "bar row " << y;
+            EXPECT_TRUE(clipped.rowEquals(y, back, y)) << "track row " << y;
+            if (!lit.rowEquals(y, fore, y) || !clipped.rowEquals(y, back, y))
+                break;
+        }
+        const Pixels shown = capture(control->hwnd());
+        ASSERT_EQ(shown.width, page.width);
+        ASSERT_EQ(shown.height, page.height);
+        // The strip above the S/PDIF OUT selectors holds no control (as far
+        // as the screen shows it: the page may reach past its edge).
+        const int seen = std::min(page.width, ::GetSystemMetrics(SM_CXSCREEN) - scale.px(24));
+        for (int y = 0; y < scale.px(30); ++y) {
+            const auto row = page.data.begin() + static_cast<ptrdiff_t>(y) * page.width;
+            if (!std::equal(row, row + seen, shown.data.begin() + static_cast<ptrdiff_t>(y) * page.width)) {
+                ADD_FAILURE() << "the page's background differs in row " << y;
+                break;
+            }
+        }
+        for (const ChildWindow& c : childrenOf(control->hwnd())) {
+            if (c.id == 12384 + 5) { // fader 5
+                EXPECT_EQ(c.rect.left, scale.px(367 + 83 * 2));
+                EXPECT_EQ(c.rect.top, scale.px(62));
+                EXPECT_EQ(c.rect.bottom - c.rect.top, scale.px(163));
+            }
+            if (c.id == 12336 + 3) { // the last S/PDIF OUT selector
+                EXPECT_EQ(c.rect.right, scale.px(579 + 80));
+            }
+        }
+        if (percent == 100)
+            handles[round] = test::liveGdiHandles();
+      }
+    }
+    // A second round through the scales ends with what the first ended with.
+    EXPECT_EQ(handles[1], handles[0]);
+}
+
 // ---------------------------------------------------------------- info page
 
 TEST_F(PagesTest, InfoPageLinesAndFirmwareVersion)

@@ -3,6 +3,7 @@
 #include "res/resource.h"
 #include "ui/AccessibleText.h"
 #include "ui/win32/SkinFontCache.h"
+#include "ui/win32/WindowDpi.h"
 
 namespace velmora {
 
@@ -61,6 +62,36 @@ void CControlPage::buildControls()
     }
     arrangeKeyboardOrder();
     describeControls();
+}
+
+void CControlPage::scaleControls(DisplayScale scale)
+{
+    auto place = [scale](CSkinButton& button, Point at) {
+        button.setScale(scale);
+        button.sizeToImage();
+        moveChild(button.hwnd(), scale.px(at.x), scale.px(at.y));
+    };
+    place(monButton_, MON_POSITION);
+    place(mixButton_, MIX_POSITION);
+    for (int output = 0; output < OUTPUTS; ++output)
+        place(muteButtons_[output], mutePosition(output));
+    for (int k = 0; k < PAIRS; ++k)
+        place(linkButtons_[k], linkPosition(k));
+    for (int k = 0; k < SELECTORS; ++k) {
+        const Point at = selectorPosition(k);
+        ::SendMessageA(spdifOutButtons_[k].hwnd(), WM_SETFONT,
+                       reinterpret_cast<WPARAM>(skinFont(SkinFont::Label, scale)), FALSE);
+        placeChild(spdifOutButtons_[k].hwnd(), scale.box(at.x, at.y, SELECTOR_SIZE.width, SELECTOR_SIZE.height));
+    }
+    meters_.setScale(scale);
+    for (int output = 0; output < OUTPUTS; ++output) {
+        const Point at = faderPosition(output);
+        faders_[output].setScale(scale);
+        moveChild(faders_[output].hwnd(), scale.px(at.x), scale.px(at.y));
+        const Point label = labelPosition(output);
+        dbLabels_[output].setScale(scale);
+        placeChild(dbLabels_[output].hwnd(), scale.box(label.x, label.y, LABEL_SIZE.width, LABEL_SIZE.height));
+    }
 }
 
 HWND CControlPage::controlById(int controlId) const

@@ -55,6 +55,7 @@ public:
 
 protected:
     INT_PTR handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void scaleControls(DisplayScale scale) override;
 
 private:
     ~CControlPage() override = default; // pages end through destroyPage

@@ -43,6 +43,20 @@ bool CFader::create(HWND parent, int x, int y, int lower, int upper, int id, con
                         backHeight_, parent, id);
 }
 
+void CFader::setScale(DisplayScale scale)
+{
+    back_ = back_.rescaled(scale);
+    knobOff_ = knobOff_.rescaled(scale);
+    knobOn_ = knobOn_.rescaled(scale);
+    backWidth_ = back_.size().cx;
+    backHeight_ = back_.size().cy;
+    const int value = model_.value();
+    model_.configure(model_.lower(), model_.upper(), backHeight_, knobOff_.size().cy);
+    model_.setPos(value);
+    if (hwnd())
+        ::SetWindowPos(hwnd(), nullptr, 0, 0, backWidth_, backHeight_, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void CFader::setPos(int value)
 {
     const int before = model_.value();

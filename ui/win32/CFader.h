@@ -18,6 +18,10 @@ public:
     bool create(HWND parent, int x, int y, int lower, int upper, int id, const char* backName,
                 const char* knobOffName, const char* knobOnName);
 
+    // The images drawn for another scale: the window takes their size (its
+    // place is the owner's), the value stays and the knob follows it.
+    void setScale(DisplayScale scale);
+
     int getPos() const { return model_.value(); }
     // Stores the value limited to the bounds and repaints when the knob
     // moves; notifies nobody.

@@ -2,6 +2,7 @@
 
 #include "device/USBDevice.h"
 #include "res/resource.h"
+#include "ui/win32/WindowDpi.h"
 
 namespace velmora {
 
@@ -29,6 +30,16 @@ void CInfoPage::buildLines()
     createLine(productLine_, hwnd(), PRODUCT_LINE, "Product", false);
     createLine(firmwareLine_, hwnd(), FIRMWARE_LINE, "Firmware", true);
     createLine(serialLine_, hwnd(), SERIAL_LINE, "Serial", true);
+}
+
+void CInfoPage::scaleControls(DisplayScale scale)
+{
+    const TextLine* places[] = {&MAKER_LINE, &PRODUCT_LINE, &FIRMWARE_LINE, &SERIAL_LINE};
+    CSkinText* lines[] = {&makerLine_, &productLine_, &firmwareLine_, &serialLine_};
+    for (int i = 0; i < 4; ++i) {
+        lines[i]->setScale(scale);
+        placeChild(lines[i]->hwnd(), scale.box(places[i]->x, places[i]->y, places[i]->width, places[i]->height));
+    }
 }
 
 void CInfoPage::setFirmwareText(const char* text)

@@ -22,6 +22,7 @@ public:
 
 protected:
     INT_PTR handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void scaleControls(DisplayScale scale) override;
 
 private:
     ~CInfoPage() override = default; // pages end through destroyPage

@@ -25,10 +25,29 @@ bool CPeakMeter::create(HWND parent, int x, int y, int lower, int upper, int id,
     return createWindow(0, kClassName, "peak window", WS_CHILD | WS_VISIBLE, x, y, width, height, parent, id);
 }
 
+void CPeakMeter::setScale(DisplayScale scale, POINT at)
+{
+    if (backName_.empty())
+        return;
+    scale_ = scale;
+    images_.reset();
+    const SIZE base = bitmapResourceSize(backName_.c_str());
+    height_ = scale.px(base.cy);
+    const int level = model_.level();
+    model_.configure(model_.lower(), model_.upper(), height_);
+    model_.setLevel(level);
+    drawn_ = picture(); // the whole meter is painted again at its new size
+    position_ = at;
+    if (hwnd()) {
+        ::SetWindowPos(hwnd(), nullptr, at.x, at.y, scale.px(base.cx), height_, SWP_NOZORDER | SWP_NOACTIVATE);
+        ::InvalidateRect(hwnd(), nullptr, FALSE);
+    }
+}
+
 const MeterImages* CPeakMeter::images()
 {
     if (!images_ && !backName_.empty())
-        images_ = MeterImages::get(backName_.c_str(), foreName_.c_str());
+        images_ = MeterImages::get(backName_.c_str(), foreName_.c_str(), scale_);
     return images_.get();
 }
 
@@ -40,6 +59,8 @@ MeterPicture CPeakMeter::picture() const
         picture.litTop = 0;
     picture.markRow = markLevel_ > 0 ? model_.litTopFor(markLevel_) : MeterPicture::NO_MARK;
     picture.clipped = clipped_;
+    picture.capRows = scale_.px(MeterPicture::CAP_ROWS);
+    picture.markRows = scale_.px(1);
     return picture;
 }
 

@@ -25,6 +25,10 @@ public:
     bool create(HWND parent, int x, int y, int lower, int upper, int id, const char* backName,
                 const char* foreName);
 
+    // The track and bar drawn for another scale: the window takes their size
+    // and moves to `at` (the parent's client area); the level stays.
+    void setScale(DisplayScale scale, POINT at);
+
     // Accepts lower <= level <= upper, compared as unsigned numbers (so a
     // negative level is ignored), and draws the rows that changed now.
     void setLevel(int level);
@@ -59,6 +63,7 @@ private:
     std::string foreName_;
     std::shared_ptr<const MeterImages> images_;
     int height_ = 0;
+    DisplayScale scale_;
     PeakMeterModel model_; // level, bounds and the lit boundary
     int32_t markLevel_ = 0;
     bool clipped_ = false;

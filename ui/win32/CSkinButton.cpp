@@ -49,6 +49,14 @@ void CSkinButton::sizeToImage()
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
 }
 
+void CSkinButton::setScale(DisplayScale scale)
+{
+    up_ = up_.rescaled(scale);
+    down_ = down_.rescaled(scale);
+    if (hwnd())
+        ::InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
 void CSkinButton::setCheckState(int state)
 {
     const bool changed = state != checkState_;

@@ -31,6 +31,10 @@ public:
     // Resizes the window to the up image, keeping position and z-order.
     void sizeToImage();
 
+    // The same images drawn for another scale; redraws. The owner places
+    // and sizes the window.
+    void setScale(DisplayScale scale);
+
     // Redraws only when the image shown changes.
     void setCheckState(int state);
     int getCheckState() const { return checkState_; }

@@ -19,6 +19,12 @@ public:
     // False when the window cannot be created.
     bool createPage(HWND parent, int x, int y, const char* bitmapName);
 
+    // The page and its controls drawn for another scale: the background is
+    // the one drawn for it, the page moves to `at` (the parent's client
+    // pixels) and every control to its scaled place in the page's layout.
+    void setScale(DisplayScale scale, POINT at);
+    DisplayScale scale() const { return scale_; }
+
     // SettingsObserver: the same in every page
     void showPage(bool visible) override;
     void setDevice(USBDevice* device) override;
@@ -40,11 +46,15 @@ protected:
     // Copies the background 1:1 at (0, 0); the controls paint themselves.
     void paintBackground();
 
+    // Each page places and scales its own controls.
+    virtual void scaleControls(DisplayScale scale) = 0;
+
 private:
     int templateId_;
     HWND owner_ = nullptr;
     USBDevice* device_ = nullptr;
     SkinImage background_; // loaded when first painted
+    DisplayScale scale_;
     AccessibleClient accessible_;
 };
 

@@ -25,6 +25,7 @@ bool CSkinText::create(HWND parent, int x, int y, int width, int height, int id,
                        COLORREF backColour, const char* text, SkinFont font)
 {
     text_ = text ? text : "";
+    fontKind_ = font;
     font_ = skinFont(font);
     textColour_ = textColour;
     backColour_ = backColour;
@@ -33,6 +34,13 @@ bool CSkinText::create(HWND parent, int x, int y, int width, int height, int id,
         return false;
     return createWindow(0, kClassName, "static winodw", WS_CHILD | WS_VISIBLE, x, y, width, height,
                         parent, id);
+}
+
+void CSkinText::setScale(DisplayScale scale)
+{
+    font_ = skinFont(fontKind_, scale);
+    if (hwnd())
+        ::InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 void CSkinText::setText(const char* text)

@@ -23,6 +23,9 @@ public:
     bool create(HWND parent, int x, int y, int width, int height, int id, COLORREF textColour,
                 COLORREF backColour, const char* text, SkinFont font = SkinFont::Text);
 
+    // The font made for another scale; redraws. The owner places the window.
+    void setScale(DisplayScale scale);
+
     // Each repaints only when the window would look different.
     void setText(const char* text);
     void setAlign(int mode);
@@ -46,6 +49,7 @@ private:
     std::string text_;
     int align_ = kAlignLeft;
     bool showsData_ = false;
+    SkinFont fontKind_ = SkinFont::Text;
     HFONT font_ = nullptr; // shared (SkinFontCache); answered to WM_GETFONT
     COLORREF textColour_ = 0;
     COLORREF backColour_ = 0;

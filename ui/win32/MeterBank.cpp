@@ -21,6 +21,15 @@ void MeterBank::create(HWND page)
     }
 }
 
+void MeterBank::setScale(DisplayScale scale)
+{
+    for (int index = 0; index < METERS; ++index) {
+        const bool input = index < FIRST_OUTPUT;
+        const Point at = input ? inputMeterPosition(index) : outputMeterPosition(index - FIRST_OUTPUT);
+        meters_[index].setScale(scale, POINT{scale.px(at.x), scale.px(at.y)});
+    }
+}
+
 void MeterBank::setLevel(int index, int32_t level)
 {
     if (index >= 0 && index < METERS)

@@ -21,6 +21,8 @@ public:
 
     // Creates the meter windows on the page, inputs then outputs.
     void create(HWND page);
+    // Every meter drawn and placed for another scale.
+    void setScale(DisplayScale scale);
 
     CPeakMeter& meter(int index) { return meters_[index]; }
     const CPeakMeter& meter(int index) const { return meters_[index]; }

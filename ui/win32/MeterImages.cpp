@@ -53,12 +53,13 @@ std::vector<int16_t> markSources(HBITMAP bar, int width, int height)
 
 } // namespace
 
-std::shared_ptr<const MeterImages> MeterImages::get(const char* backName, const char* foreName)
+std::shared_ptr<const MeterImages> MeterImages::get(const char* backName, const char* foreName, DisplayScale scale)
 {
     if (!backName || !foreName)
         return nullptr;
     struct Entry {
         std::string back, fore;
+        int dpi;
         std::weak_ptr<const MeterImages> images;
     };
     static std::vector<Entry> cache;
@@ -67,18 +68,18 @@ std::shared_ptr<const MeterImages> MeterImages::get(const char* backName, const 
             it = cache.erase(it);
             continue;
         }
-        if (it->back == backName && it->fore == foreName)
+        if (it->back == backName && it->fore == foreName && it->dpi == scale.dpi)
             return it->images.lock();
         ++it;
     }
-    SharedBitmap back = skinBitmap(backName);
-    SharedBitmap fore = skinBitmap(foreName);
+    SharedBitmap back = skinBitmap(backName, scale);
+    SharedBitmap fore = skinBitmap(foreName, scale);
     if (!back || !fore)
         return nullptr;
     auto images = std::make_shared<const MeterImages>(std::move(back), std::move(fore));
     if (!images->ok())
         return nullptr;
-    cache.push_back({backName, foreName, images});
+    cache.push_back({backName, foreName, scale.dpi, images});
     return images;
 }
 
@@ -104,9 +105,10 @@ void MeterImages::drawRows(HDC target, int x, int y, const MeterPicture& picture
         case RowSource::LitBar:
             ::BitBlt(target, x, y + run.first, width_, rows, foreDc_.get(), 0, run.first, SRCCOPY);
             break;
-        case RowSource::Mark:
-            ::BitBlt(target, x, y + run.first, width_, 1, foreDc_.get(), 0,
-                     markSource_[static_cast<size_t>(run.first)], SRCCOPY);
+        case RowSource::Mark: // one row at 100 %, more at larger scales
+            for (int row = run.first; row < run.end; ++row)
+                ::BitBlt(target, x, y + row, width_, 1, foreDc_.get(), 0, markSource_[static_cast<size_t>(row)],
+                         SRCCOPY);
             break;
         case RowSource::Cap: {
             const RECT cap{x, y + run.first, x + width_, y + run.end};

@@ -20,7 +20,8 @@ class MeterImages {
 public:
     // The shared set for the track and bar of these names; empty when either
     // image is missing or cannot be selected.
-    static std::shared_ptr<const MeterImages> get(const char* backName, const char* foreName);
+    static std::shared_ptr<const MeterImages> get(const char* backName, const char* foreName,
+                                                  DisplayScale scale = DisplayScale{});
 
     MeterImages(SharedBitmap back, SharedBitmap fore);
     MeterImages(const MeterImages&) = delete;

@@ -40,12 +40,63 @@ private:
 
 } // namespace
 
-SharedBitmap skinBitmap(const char* name)
+namespace {
+
+// A copy of `source` at `size`, resampled with the halftone filter.
+Bitmap resampled(HBITMAP source, SIZE size)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = size.cx;
+    info.bmiHeader.biHeight = size.cy;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    Bitmap made(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!made)
+        return Bitmap();
+    const SIZE from = bitmapSize(source);
+    MemoryDC target(nullptr), origin(nullptr);
+    ScopedSelect selectTarget(target.get(), made.get());
+    ScopedSelect selectOrigin(origin.get(), source);
+    if (!selectTarget.ok() || !selectOrigin.ok())
+        return Bitmap();
+    ::SetStretchBltMode(target.get(), HALFTONE);
+    ::SetBrushOrgEx(target.get(), 0, 0, nullptr);
+    if (!::StretchBlt(target.get(), 0, 0, size.cx, size.cy, origin.get(), 0, 0, from.cx, from.cy, SRCCOPY))
+        return Bitmap();
+    return made;
+}
+
+Bitmap loadScaledBitmap(const char* name, DisplayScale scale)
+{
+    if (scale.unscaled())
+        return loadBitmapResource(name);
+    const SIZE base = bitmapResourceSize(name);
+    const SIZE wanted{scale.px(base.cx), scale.px(base.cy)};
+    const int percent = artPercentFor(scale);
+    Bitmap art = percent == 100 ? Bitmap()
+                                : loadBitmapResource((std::string(name) + "_" + std::to_string(percent)).c_str());
+    if (!art)
+        art = loadBitmapResource(name);
+    if (!art)
+        return Bitmap();
+    const SIZE drawn = bitmapSize(art.get());
+    if (drawn.cx == wanted.cx && drawn.cy == wanted.cy)
+        return art;
+    return resampled(art.get(), wanted);
+}
+
+} // namespace
+
+SharedBitmap skinBitmap(const char* name, DisplayScale scale)
 {
     if (!name)
         return nullptr;
-    static WeakCache<std::string, Bitmap> bitmaps;
-    return bitmaps.find(name, [name] { return loadBitmapResource(name); });
+    static WeakCache<std::pair<std::string, int>, Bitmap> bitmaps;
+    return bitmaps.find(std::make_pair(std::string(name), scale.dpi),
+                        [name, scale] { return loadScaledBitmap(name, scale); });
 }
 
 SharedBrush skinBrush(COLORREF colour)
@@ -79,19 +130,21 @@ SIZE bitmapResourceSize(const char* name)
     return SIZE{info.biWidth, info.biHeight < 0 ? -info.biHeight : info.biHeight};
 }
 
-SkinImage::SkinImage(const char* name)
+SkinImage::SkinImage(const char* name, DisplayScale scale) : scale_(scale)
 {
     size_ = bitmapResourceSize(name);
-    if (size_.cx > 0 && size_.cy > 0)
+    if (size_.cx > 0 && size_.cy > 0) {
         name_ = name;
-    else
+        size_ = SIZE{scale.px(size_.cx), scale.px(size_.cy)};
+    } else {
         size_ = SIZE{0, 0};
+    }
 }
 
 HBITMAP SkinImage::get() const
 {
     if (!bitmap_ && !name_.empty())
-        bitmap_ = skinBitmap(name_.c_str());
+        bitmap_ = skinBitmap(name_.c_str(), scale_);
     return handleOf(bitmap_);
 }
 
