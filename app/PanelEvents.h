@@ -13,6 +13,7 @@
 
 namespace velmora {
 
+class ChannelNames;
 class USBDevice;
 struct RecordRepair;
 
@@ -38,6 +39,8 @@ public:
         (void)sampleRate;
         (void)latency;
     }
+    // The channel names changed (a dialog, a settings file, a remote client).
+    virtual void namesChanged(const ChannelNames& names) { (void)names; }
     // The stored record an arrival loaded had damaged fields; they were
     // repaired before the record was sent (told after unitArrived).
     virtual void recordRepaired(const RecordRepair& repair) { (void)repair; }
