@@ -24,6 +24,8 @@ struct Parser {
     bool show = false, exit = false, status = false, background = false;
     std::vector<std::string> store;
     std::string recall;
+    std::string remote;
+    int remotePort = 0;
 
     Parser() {
         app.set_help_flag("--help,-h", "Print this help and end");
@@ -42,6 +44,10 @@ struct Parser {
             ->type_name("N [NAME]")
             ->expected(1, 2);
         app.add_option("--recall", recall, "Recall snapshot N (1..8) or the one named NAME")->type_name("N|NAME");
+        app.add_option("--remote", remote, "Remote control over OSC on or off")->type_name("on|off");
+        app.add_option("--remote-port", remotePort, "The UDP port remote control listens on (default 9110)")
+            ->type_name("PORT")
+            ->check(CLI::Range(1, 65535));
         app.add_flag("--show", show, "Show the panel's window");
         app.add_flag("--exit", exit, "End the running panel; its settings are saved");
         app.add_flag("--status", status, "Print the current state as JSON");
@@ -95,6 +101,11 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     take("--status", RequestVerb::Status);
     take("--store", RequestVerb::Store);
     take("--recall", RequestVerb::Recall);
+    // --remote and --remote-port together are one request.
+    if (parser.app.count("--remote") + parser.app.count("--remote-port") > 0) {
+        ++verbs;
+        r.verb = RequestVerb::Remote;
+    }
     if (verbs > 1) {
         result.message = "One request at a time, please (see --help).";
         return result;
@@ -161,6 +172,17 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
             result.message = (r.verb == RequestVerb::Store ? "--store: " : "--recall: ") + check.problem;
             return result;
         }
+    }
+    if (r.verb == RequestVerb::Remote) {
+        if (parser.app.count("--remote")) {
+            if (parser.remote != "on" && parser.remote != "off") {
+                result.message = "--remote: say on or off.";
+                return result;
+            }
+            r.output = 1;
+            r.on = parser.remote == "on";
+        }
+        r.value = parser.remotePort;
     }
     if ((r.verb == RequestVerb::Load || r.verb == RequestVerb::Save) && r.file.empty()) {
         result.message = r.verb == RequestVerb::Load ? "--load: name a file." : "--save: name a file.";

@@ -13,6 +13,8 @@
 //   --status             the current state as JSON on standard output
 //   --store N [NAME]     store the current settings as snapshot 1..8
 //   --recall N|NAME      recall a snapshot by its number or its name
+//   --remote on|off      remote control over OSC on or off
+//   --remote-port N      the UDP port it listens on (1..65535, default 9110)
 //   --wait SECONDS       with a request: how long to wait for a unit (0..3600,
 //                        default 10 when the request starts the panel)
 //   --help               this text

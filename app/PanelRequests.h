@@ -42,6 +42,9 @@ public:
     // Who hears the channel names a loaded settings file brought.
     void onNamesChanged(std::function<void(const ChannelNames&)> changed) { namesChanged_ = std::move(changed); }
 
+    // Who carries out --remote and --remote-port (none: answered 1).
+    void onRemote(std::function<RequestAnswer(const PanelRequest&)> remote) { remote_ = std::move(remote); }
+
     // Settings files, also for the File menu; with the channel names (a
     // loaded file's are stored and shown with its settings).
     RequestAnswer savePreset(const std::string& path);
@@ -56,6 +59,7 @@ private:
     Snapshots snapshots_;
     PreferenceStore* names_;
     std::function<void(const ChannelNames&)> namesChanged_;
+    std::function<RequestAnswer(const PanelRequest&)> remote_;
 };
 
 } // namespace velmora

@@ -15,15 +15,16 @@
 
 namespace velmora {
 
-enum class RequestVerb { None, Help, Load, Save, Rate, Latency, Volume, Mute, Show, Exit, Status, Store, Recall };
+enum class RequestVerb { None, Help, Load, Save, Rate, Latency, Volume, Mute, Show, Exit, Status, Store, Recall, Remote };
 
 struct PanelRequest {
     RequestVerb verb = RequestVerb::None;
     std::string file;   // --load, --save; --store, --recall: the snapshot's name
-    int32_t value = 0;  // --rate, --latency; --store, --recall: the slot 1..8 (recall by name: 0)
-    int output = 0;     // --volume, --mute: 1..8
+    int32_t value = 0;  // --rate, --latency; --store, --recall: the slot 1..8 (recall by name: 0);
+                        // remote: the UDP port 1..65535 (0: as it is)
+    int output = 0;     // --volume, --mute: 1..8; remote: 1 when `on` says on or off (0: as it is)
     double db = 0.0;    // --volume
-    bool on = false;    // --mute
+    bool on = false;    // --mute; remote: remote control on
 };
 
 // Exit codes of a request.

@@ -62,6 +62,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case RequestVerb::Recall:
         require((r.value >= 1 && r.value <= SNAPSHOT_COUNT) || (r.value == 0 && snapshotNameProblem(r.file).empty()));
         break;
+    case RequestVerb::Remote:
+        require((r.output == 0 || r.output == 1) && r.value >= 0 && r.value <= 65535 && (r.output || r.value));
+        break;
     case RequestVerb::Show:
     case RequestVerb::Exit:
     case RequestVerb::Status: break;
