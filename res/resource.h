@@ -62,5 +62,10 @@
 #define IDC_SNAPSHOT_NAME       32831
 #define IDD_SNAPSHOT_STORE      170
 #define ID_NAMES                32840
+#define ID_REMOTE_CONTROL       32850
+#define IDD_REMOTE              190
+#define IDC_REMOTE_ON           1900
+#define IDC_REMOTE_PORT         1901
+#define IDC_REMOTE_HOSTS        1902
 
 #endif /* VELPANEL_RES_RESOURCE_H */

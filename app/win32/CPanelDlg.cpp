@@ -77,9 +77,11 @@ CPanelDlg::CPanelDlg(SettingsStore& store, bool inBackground)
       settingsMenu_(core_, log_, dynamic_cast<PreferenceStore*>(&store)),
       snapshotMenu_(core_, dynamic_cast<PreferenceStore*>(&store), log_),
       meterMenu_(dynamic_cast<PreferenceStore*>(&store), *this),
-      namesDialog_(core_, dynamic_cast<PreferenceStore*>(&store), log_), inBackground_(inBackground),
+      namesDialog_(core_, dynamic_cast<PreferenceStore*>(&store), log_),
+      remote_(core_, dynamic_cast<PreferenceStore*>(&store), log_), inBackground_(inBackground),
       keepHidden_(inBackground) {
     events_.add(&log_);
+    events_.add(&remote_.control());
     core_.setEvents(&events_);
     HINSTANCE instance = GetModuleHandleA(nullptr);
     icon_ = LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME));
@@ -126,6 +128,8 @@ BOOL CPanelDlg::onInitDialog() {
     requests_.requests().onNamesChanged([this](const ChannelNames& names) { showChannelNames(names); });
     settingsMenu_.requests().onNamesChanged([this](const ChannelNames& names) { showChannelNames(names); });
     showChannelNames(namesDialog_.stored());
+    remote_.attach(hwnd(), [this](const ChannelNames& names) { showChannelNames(names); });
+    requests_.requests().onRemote([this](const PanelRequest& request) { return remote_.change(request); });
     setAppMainWindow(hwnd());
 
     // With no unit yet the tip says so; each arrival and removal renews it.
@@ -336,8 +340,10 @@ BOOL CPanelDlg::onCommand(WPARAM wParam) {
     }
     if (settingsMenu_.onCommand(id)) return TRUE;
     if (snapshotMenu_.onCommand(id)) return TRUE;
+    if (id == CMD_RESET_CLIPS) remote_.control().clearClips();
     if (meterMenu_.onCommand(id)) return TRUE;
     if (namesDialog_.onCommand(id)) return TRUE;
+    if (remote_.onCommand(id)) return TRUE;
     core_.onCommand(id);
     return TRUE;
 }
@@ -362,6 +368,10 @@ INT_PTR CPanelDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT handled = 0;
     if (requests_.handleMessage(message, wParam, lParam, handled)) {
         setMessageResult(handled);
+        return TRUE;
+    }
+    if (remote_.handleMessage(message)) {
+        setMessageResult(0);
         return TRUE;
     }
     switch (message) {
@@ -400,6 +410,7 @@ INT_PTR CPanelDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return FALSE;
     case WM_TIMER:
         core_.onTimer(static_cast<unsigned>(wParam));
+        if (wParam == METER_TIMER) remote_.control().onMeterTick(core_.meterHistory());
         return FALSE;
     case WM_POWERBROADCAST:
         core_.onPowerEvent(static_cast<uint32_t>(wParam));
@@ -414,6 +425,7 @@ INT_PTR CPanelDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         sessionsWatched_ = false;
         keyFilter_.remove();
         core_.onDestroy();
+        remote_.close();
         setAppMainWindow(nullptr);
         return FALSE;
     case WM_PAINT:

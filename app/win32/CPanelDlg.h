@@ -14,6 +14,7 @@
 #include "app/win32/CSystemTray.h"
 #include "app/win32/DialogMessageFilter.h"
 #include "app/win32/NamesDialog.h"
+#include "app/win32/RemoteHost.h"
 #include "app/win32/RequestHost.h"
 #include "app/win32/SettingsFileMenu.h"
 #include "app/win32/SnapshotMenu.h"
@@ -101,6 +102,7 @@ private:
     PanelEventsFanout events_;
     MeterMenu meterMenu_; // Peak Hold and Reset Clip Indicators
     NamesDialog namesDialog_; // Config > Names...
+    RemoteHost remote_; // remote control over OSC, Config > Remote Control...
     SkinImage background_; // loaded at the first paint, then held for the run
     SkinBrush panelBrush_;
     CSkinButton tabControl_;

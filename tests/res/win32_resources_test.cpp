@@ -148,8 +148,11 @@ TEST(Win32Resources, MainMenuCarriesTheConfigCommandsInTheirSubmenus) {
   HMENU config = GetSubMenu(menu, 1);
   // The defined items, then a separator, "Peak Hold" (checked) and "Reset
   // Clip Indicators", a separator, "Names..." and the Snapshots:
-  // "Store Current As...", a separator, slots 1..8.
-  ASSERT_EQ(GetMenuItemCount(config), 12);
+  // "Store Current As...", a separator, slots 1..8; a separator and
+  // "Remote Control...".
+  ASSERT_EQ(GetMenuItemCount(config), 14);
+  EXPECT_EQ(GetMenuItemID(config, 13), UINT(ID_REMOTE_CONTROL));
+  EXPECT_EQ(menuText(config, 13), "&Remote Control...");
   EXPECT_EQ(GetMenuItemID(config, 10), UINT(ID_NAMES));
   EXPECT_EQ(menuText(config, 10), "&Names...");
   HMENU snapshots = GetSubMenu(config, 11);
@@ -244,6 +247,22 @@ TEST(Win32Resources, NamesDialogLabelsEveryFieldWithItsChannelInTabOrder) {
   }
   EXPECT_EQ(GetDlgCtrlID(field), IDOK);
   EXPECT_EQ(GetDlgCtrlID(GetNextDlgTabItem(w, field, FALSE)), IDCANCEL);
+  DestroyWindow(w);
+}
+
+TEST(Win32Resources, RemoteDialogIsCompleteByKeyboardWithEachLabelBeforeItsField) {
+  HWND w = makeDialog(IDD_REMOTE, nullptr);
+  ASSERT_NE(w, nullptr);
+  HWND control = GetDlgItem(w, IDC_REMOTE_ON);
+  ASSERT_NE(control, nullptr);
+  const int order[] = {IDC_REMOTE_ON, IDC_REMOTE_PORT, IDC_REMOTE_HOSTS, IDOK, IDCANCEL};
+  for (int id : order) {
+    ASSERT_EQ(GetDlgCtrlID(control), id);
+    EXPECT_TRUE(GetWindowLongA(control, GWL_STYLE) & WS_TABSTOP) << id;
+    control = GetNextDlgTabItem(w, control, FALSE);
+  }
+  EXPECT_EQ(windowText(GetWindow(GetDlgItem(w, IDC_REMOTE_PORT), GW_HWNDPREV)), "&Port:");
+  EXPECT_EQ(windowText(GetWindow(GetDlgItem(w, IDC_REMOTE_HOSTS), GW_HWNDPREV)).rfind("Other &hosts", 0), 0u);
   DestroyWindow(w);
 }
 
