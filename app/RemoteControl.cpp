@@ -147,6 +147,8 @@ void RemoteControl::handle(const osc::Message& m) {
         const int slot = channelNumber(parts[2], SNAPSHOT_COUNT);
         if (!slot || (parts[3] != "recall" && parts[3] != "store")) return tellError(address, "unknown address");
         if (!preferences_) return tellError(address, "snapshots cannot be kept");
+        // As the command line's requests: nothing is kept or recalled under a box.
+        if (core_.boxOpen()) return tellError(address, describeOutcome(CommandOutcome{CommandStatus::BoxOpen, 0, {}, {}}));
         SnapshotAnswer answer;
         if (parts[3] == "recall") {
             if (m.argCount) return tellError(address, "takes no arguments");
@@ -206,7 +208,9 @@ bool RemoteControl::handleValue(const osc::Message& m, const std::vector<std::st
             return true;
         }
         std::string problem;
-        if (!setName(what == "input" ? ChannelKind::Input : ChannelKind::Output, number, std::string(arg.s), problem))
+        if (core_.boxOpen()) // the names dialog among them: it would write its own copy over this name
+            tellError(address, describeOutcome(CommandOutcome{CommandStatus::BoxOpen, 0, {}, {}}));
+        else if (!setName(what == "input" ? ChannelKind::Input : ChannelKind::Output, number, std::string(arg.s), problem))
             tellError(address, problem);
         return true;
     }

@@ -21,4 +21,6 @@ done
 if [ "${BENCH_WINE:-1}" != 0 ]; then
   echo "=== request round trip (Wine)"
   /usr/bin/python3 tests/e2e/bench_requests.py
+  echo "=== remote control (Wine)"
+  /usr/bin/python3 tests/e2e/bench_remote.py
 fi

@@ -162,6 +162,21 @@ TEST(RemoteControl, MessagesReachTheUnitAndQuestionsAreAnsweredToTheSender) {
     EXPECT_EQ(unitStep(r.unit, 3), 127);
     r.local(oscMessage("/velpanel/snapshot/2/recall"));
     EXPECT_EQ(unitStep(r.unit, 3), 127 - 25);
+
+    // Under a box (the names dialog, say) nothing is changed, named or kept.
+    r.link.sent.clear();
+    {
+        PanelCore::BoxScope box(r.panel.core);
+        r.local(oscMessage("/velpanel/output/3/volume", "f", 0));
+        r.local(oscMessage("/velpanel/input/1/name", "s", 0, "Mic"));
+        r.local(oscMessage("/velpanel/snapshot/3/store"));
+    }
+    EXPECT_EQ(unitStep(r.unit, 3), 127 - 25);
+    EXPECT_EQ(r.link.sent.size(), 3u);
+    ASSERT_TRUE(loadChannelNames(r.panel.store, stored, problem));
+    EXPECT_EQ(stored.name(ChannelKind::Input, 1), "");
+    std::string slot;
+    EXPECT_FALSE(r.panel.store.readText("Snapshot3", slot));
 }
 
 TEST(RemoteControl, BadInputIsAnsweredAtMostTenTimesASecondLoggedOnceAndChangesNothing) {
