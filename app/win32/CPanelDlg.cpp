@@ -350,6 +350,8 @@ BOOL CPanelDlg::onCommand(WPARAM wParam) {
 
 void CPanelDlg::showChannelNames(const ChannelNames& names) {
     if (controlPage_) controlPage_->setChannelNames(names);
+    // Remote subscribers hear names changed anywhere (a repeat tells them nothing new).
+    remote_.control().namesChanged(names);
 }
 
 void CPanelDlg::runAboutBox() {

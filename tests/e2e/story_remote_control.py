@@ -12,12 +12,14 @@ ten a second.
 import socket
 import struct
 import threading
+from urllib.parse import quote
 
 from e2elib import *
 
 story = Story("remote control")
 UNIT = "E2EOSC1"
 PORT = 9110
+CMD_NAMES = 32840
 HOST = "127.0.0.1"
 state = {}
 
@@ -101,9 +103,13 @@ def subscriber_hears_every_change():
     sub.wait("/velpanel/output/7/volume f -20.000000")
     sim("set", UNIT, "rate", 96000)
     sub.wait("/velpanel/rate i 96000")
-    # Another OSC client's change, and a name.
+    # Another OSC client's change, and a name; a name from the Names dialog.
     oscsend("/velpanel/output/2/name", "s", "Kopfhörer")
     sub.wait('/velpanel/output/2/name s "Kopfhörer"')
+    state["panel"].command(CMD_NAMES)
+    ctl("names-dialog", "set", 1, quote("Bass DI"))
+    ctl("names-dialog", "ok")
+    sub.wait('/velpanel/input/2/name s "Bass DI"')
 
 
 def meters_for_ten_seconds():
