@@ -81,6 +81,16 @@ def off_until_turned_on():
     expect_equal(volume_step(dump(UNIT), 1), 127, "output 1 after a message sent while off")
     code, said = velpanel("--remote-port", "70000")
     expect_equal(code, 2, "exit code of --remote-port 70000 (%s)" % said)
+    # A port another program holds: told, and 1; then back to 9110.
+    holder = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    holder.bind((HOST, 0))
+    taken = holder.getsockname()[1]
+    code, said = velpanel("--remote-port", taken)
+    holder.close()
+    expect_equal(code, 1, "exit code of --remote-port %d, a port in use (%s)" % (taken, said))
+    expect("could not be opened" in said, "the answer says why: %r" % said)
+    code, said = velpanel("--remote-port", PORT)
+    expect_equal(code, 0, "exit code of --remote-port %d (%s)" % (PORT, said))
 
 
 def volume_reaches_the_register():
