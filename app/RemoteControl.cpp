@@ -317,9 +317,11 @@ void RemoteControl::tellError(const std::string& address, const std::string& rea
         errorWindow_ = window;
         errorsInWindow_ = 0;
     }
-    if (std::find_if(loggedSenders_.begin(), loggedSenders_.end(),
+    // Once per host, for the first 64 hosts (then no more: a flood does not fill the log).
+    if (loggedSenders_.size() < 64 &&
+        std::find_if(loggedSenders_.begin(), loggedSenders_.end(),
                      [&](const RemotePeer& p) { return p.host == from_.host; }) == loggedSenders_.end()) {
-        if (loggedSenders_.size() < 64) loggedSenders_.push_back(from_);
+        loggedSenders_.push_back(from_);
         link_.log("remote: " + hostRangeText(HostRange{from_.host, 32}) + ":" + std::to_string(from_.port) +
                   " sent what was refused (" + (address.empty() ? std::string("a packet") : address) + ": " + reason +
                   "); further refusals from this host are not logged");
