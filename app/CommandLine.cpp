@@ -28,6 +28,8 @@ struct Parser {
     std::string recall;
     std::vector<std::string> step;
     std::string dim, muteAll;
+    std::string remote;
+    int remotePort = 0;
 
     Parser() {
         app.set_help_flag("--help,-h", "Print this help and end");
@@ -53,6 +55,10 @@ struct Parser {
         app.add_option("--dim", dim, "Dim the monitor pair (on), give back its level (off), or the other way")
             ->type_name("on|off|toggle");
         app.add_option("--mute-all", muteAll, "Mute (on) or unmute (off) every output")->type_name("on|off");
+        app.add_option("--remote", remote, "Remote control over OSC on or off")->type_name("on|off");
+        app.add_option("--remote-port", remotePort, "The UDP port remote control listens on (default 9110)")
+            ->type_name("PORT")
+            ->check(CLI::Range(1, 65535));
         app.add_flag("--show", show, "Show the panel's window");
         app.add_flag("--exit", exit, "End the running panel; its settings are saved");
         app.add_flag("--status", status, "Print the current state as JSON");
@@ -117,6 +123,11 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     take("--step", RequestVerb::Step);
     take("--dim", RequestVerb::Dim);
     take("--mute-all", RequestVerb::MuteAll);
+    // --remote and --remote-port together are one request.
+    if (parser.app.count("--remote") + parser.app.count("--remote-port") > 0) {
+        ++verbs;
+        r.verb = RequestVerb::Remote;
+    }
     if (verbs > 1) {
         result.message = "One request at a time, please (see --help).";
         return result;
@@ -218,6 +229,17 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
             return result;
         }
         r.on = parser.muteAll == "on";
+    }
+    if (r.verb == RequestVerb::Remote) {
+        if (parser.app.count("--remote")) {
+            if (parser.remote != "on" && parser.remote != "off") {
+                result.message = "--remote: say on or off.";
+                return result;
+            }
+            r.output = 1;
+            r.on = parser.remote == "on";
+        }
+        r.value = parser.remotePort;
     }
     if ((r.verb == RequestVerb::Load || r.verb == RequestVerb::Save) && r.file.empty()) {
         result.message = r.verb == RequestVerb::Load ? "--load: name a file." : "--save: name a file.";

@@ -16,6 +16,8 @@
 //   --step up|down [DB]  the monitor pair up or down by DB (0.5 unless given)
 //   --dim on|off|toggle  the monitor pair's dim
 //   --mute-all on|off    mute or unmute every output
+//   --remote on|off      remote control over OSC on or off
+//   --remote-port N      the UDP port it listens on (1..65535, default 9110)
 //   --wait SECONDS       with a request: how long to wait for a unit (0..3600,
 //                        default 10 when the request starts the panel)
 //   --help               this text

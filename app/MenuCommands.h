@@ -43,6 +43,7 @@ enum MenuCommand : unsigned {
     CMD_SNAPSHOT_FIRST = 32801,   // 32801..32808: recall snapshot 1..8 (Config and tray menus)
     CMD_SNAPSHOT_LAST = 32808,
     CMD_NAMES = 32840,            // "Names..." (Config menu)
+    CMD_REMOTE_CONTROL = 32850,   // "Remote Control..." (Config menu)
     CMD_HOTKEYS = 32860,          // "Hotkeys..." (Config menu)
 };
 

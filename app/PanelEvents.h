@@ -14,6 +14,7 @@
 
 namespace velmora {
 
+class ChannelNames;
 class USBDevice;
 struct RecordRepair;
 
@@ -49,7 +50,7 @@ public:
         (void)record;
     }
     // The user's channel names changed (the Names dialog, a settings file, a
-    // snapshot, a request): `names` are the names now stored.
+    // snapshot, a request, a remote client): `names` are the names now stored.
     virtual void namesChanged(const ChannelNames& names) { (void)names; }
 
 protected:

@@ -35,14 +35,14 @@ public:
     void unitFollowed(int32_t sampleRate, int32_t latency) override {
         for (PanelEvents* l : listeners_) l->unitFollowed(sampleRate, latency);
     }
+    void namesChanged(const ChannelNames& names) override {
+        for (PanelEvents* l : listeners_) l->namesChanged(names);
+    }
     void recordRepaired(const RecordRepair& repair) override {
         for (PanelEvents* l : listeners_) l->recordRepaired(repair);
     }
     void recordReapplied(const USBDevice& unit, const PanelSettings& record) override {
         for (PanelEvents* l : listeners_) l->recordReapplied(unit, record);
-    }
-    void namesChanged(const ChannelNames& names) override {
-        for (PanelEvents* l : listeners_) l->namesChanged(names);
     }
 
 private:

@@ -92,6 +92,9 @@ RequestAnswer PanelRequests::run(const PanelRequest& request) {
                          "Output " + std::to_string(request.output) + (outcome.held ? " is muted." : " is not muted."),
                          std::string(request.on ? "muting" : "unmuting") + " output " + std::to_string(request.output));
     }
+    case RequestVerb::Remote:
+        if (!remote_) return answer(EXIT_FAILED, "This panel has no remote control.");
+        return remote_(request);
     case RequestVerb::Store: {
         const SnapshotAnswer stored = snapshots_.store(request.value, request.file);
         return answer(stored.code, stored.text);

@@ -55,6 +55,9 @@ public:
         namesChanged_ = std::move(changed);
     }
 
+    // Who carries out --remote and --remote-port (none: answered 1).
+    void onRemote(std::function<RequestAnswer(const PanelRequest&)> remote) { remote_ = std::move(remote); }
+
     // Settings files, also for the File menu; with the channel names (a
     // loaded file's are stored and shown with its settings).
     RequestAnswer savePreset(const std::string& path);
@@ -70,6 +73,7 @@ private:
     PreferenceStore* names_;
     MonitorActions* monitor_ = nullptr;
     std::function<void(const ChannelNames&)> namesChanged_;
+    std::function<RequestAnswer(const PanelRequest&)> remote_;
 };
 
 } // namespace velmora

@@ -16,7 +16,8 @@ namespace velmora {
 namespace {
 
 const char* const VERB_NAMES[] = {"", "help", "load", "save", "rate", "latency", "volume", "mute", "show", "exit",
-                                  "status", "store", "recall", "step", "dim", "mute-all"};
+                                  "status", "store", "recall", "step", "dim", "mute-all",
+                                  "remote"};
 constexpr int VERB_COUNT = int(sizeof VERB_NAMES / sizeof VERB_NAMES[0]);
 
 // An unknown verb is named back to the sender: printable and short.
@@ -167,6 +168,11 @@ RequestCheck checkRequest(const PanelRequest& r) {
         }
         if (r.value < 1 || r.value > SNAPSHOT_COUNT) return refuse("The snapshot must be 1 to 8 or a name.");
         return RequestCheck{true, {}};
+    case RequestVerb::Remote:
+        if (r.output != 0 && r.output != 1) return refuse("Remote control is on or off.");
+        if (r.value < 0 || r.value > 65535) return refuse("The remote control's port must be 1 to 65535.");
+        if (r.output == 0 && r.value == 0) return refuse("Say --remote on|off or --remote-port N.");
+        return RequestCheck{true, {}};
     case RequestVerb::Step:
         if (stepHalfDb(r.db) == 0) return refuse("The step must be a number from 0.5 to 63.5 dB.");
         return RequestCheck{true, {}};
@@ -200,6 +206,9 @@ std::string describeRequest(const PanelRequest& r) {
     case RequestVerb::Recall:
         std::snprintf(text, sizeof text, " %d", int(r.value));
         return std::string(VERB_NAMES[verb]) + (r.value ? text : "") + (r.file.empty() ? "" : " " + r.file);
+    case RequestVerb::Remote:
+        return std::string("remote") + (r.output ? (r.on ? " on" : " off") : "") +
+               (r.value ? " port " + std::to_string(r.value) : "");
     default: return VERB_NAMES[verb];
     }
 }

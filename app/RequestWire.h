@@ -20,15 +20,17 @@ enum class RequestVerb {
     Step,    // the monitor pair up (on) or down by `db` (0.5..63.5, to the nearest 0.5 step)
     Dim,     // the monitor pair's dim: `value` 0 off, 1 on, 2 the other way
     MuteAll, // every output muted (on) or not
+    Remote,  // remote control: on or off (`output` 1) and its port (`value`)
 };
 
 struct PanelRequest {
     RequestVerb verb = RequestVerb::None;
     std::string file;   // --load, --save; --store, --recall: the snapshot's name
-    int32_t value = 0;  // --rate, --latency; --store, --recall: the slot 1..8 (recall by name: 0)
-    int output = 0;     // --volume, --mute: 1..8
+    int32_t value = 0;  // --rate, --latency; --store, --recall: the slot 1..8 (recall by name: 0);
+                        // remote: the UDP port 1..65535 (0: as it is)
+    int output = 0;     // --volume, --mute: 1..8; remote: 1 when `on` says on or off (0: as it is)
     double db = 0.0;    // --volume; --step: the step
-    bool on = false;    // --mute, --mute-all; --step: up
+    bool on = false;    // --mute, --mute-all; --step: up; remote: remote control on
 };
 
 // Exit codes of a request.

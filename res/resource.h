@@ -73,5 +73,10 @@
 #define IDC_HOTKEY_DIM          2016
 #define IDC_HOTKEY_COARSE       2017
 #define IDC_HOTKEY_ON_SCREEN    2018
+#define ID_REMOTE_CONTROL       32850
+#define IDD_REMOTE              190
+#define IDC_REMOTE_ON           1900
+#define IDC_REMOTE_PORT         1901
+#define IDC_REMOTE_HOSTS        1902
 
 #endif /* VELPANEL_RES_RESOURCE_H */

@@ -23,4 +23,6 @@ if [ "${BENCH_WINE:-1}" != 0 ]; then
   /usr/bin/python3 tests/e2e/bench_requests.py
   echo "=== hotkey to register (Wine)"
   /usr/bin/python3 tests/e2e/bench_hotkeys.py
+  echo "=== remote control (Wine)"
+  /usr/bin/python3 tests/e2e/bench_remote.py
 fi

@@ -9,6 +9,7 @@ pkgs=(
   wine wine64 fonts-wine fonts-liberation nsis osslsigncode openssl python3-yaml
   xvfb xauth imagemagick python3-pil x11-utils fonts-dejavu-core
   nlohmann-json3-dev libcli11-dev
+  liblo-tools
 )
 missing=()
 for p in "${pkgs[@]}"; do

@@ -88,10 +88,12 @@ CPanelDlg::CPanelDlg(SettingsStore& store, bool inBackground)
       meterMenu_(dynamic_cast<PreferenceStore*>(&store), *this),
       namesDialog_(core_, dynamic_cast<PreferenceStore*>(&store), log_),
       monitor_(core_, dim_, dynamic_cast<PreferenceStore*>(&store)),
-      hotkeys_(core_, monitor_, dynamic_cast<PreferenceStore*>(&store), log_), inBackground_(inBackground),
+      hotkeys_(core_, monitor_, dynamic_cast<PreferenceStore*>(&store), log_),
+      remote_(core_, dynamic_cast<PreferenceStore*>(&store), log_), inBackground_(inBackground),
       keepHidden_(inBackground) {
     events_.add(&log_);
     events_.add(&namesShown_);
+    events_.add(&remote_.control());
     core_.setEvents(&events_);
     HINSTANCE instance = GetModuleHandleA(nullptr);
     icon_ = LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME));
@@ -149,6 +151,8 @@ BOOL CPanelDlg::onInitDialog() {
     settingsMenu_.requests().setMonitor(&monitor_);
     snapshotMenu_.keepUserLevels(&dim_);
     hotkeys_.attach(hwnd());
+    remote_.attach(hwnd(), namesChanged);
+    requests_.requests().onRemote([this](const PanelRequest& request) { return remote_.change(request); });
     setAppMainWindow(hwnd());
 
     // With no unit yet the tip says so; each arrival and removal renews it.
@@ -408,9 +412,11 @@ BOOL CPanelDlg::onCommand(WPARAM wParam) {
     }
     if (settingsMenu_.onCommand(id)) return TRUE;
     if (snapshotMenu_.onCommand(id)) return TRUE;
+    if (id == CMD_RESET_CLIPS) remote_.control().clearClips();
     if (meterMenu_.onCommand(id)) return TRUE;
     if (namesDialog_.onCommand(id)) return TRUE;
     if (hotkeys_.onCommand(id)) return TRUE;
+    if (remote_.onCommand(id)) return TRUE;
     core_.onCommand(id);
     return TRUE;
 }
@@ -435,6 +441,10 @@ INT_PTR CPanelDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT handled = 0;
     if (requests_.handleMessage(message, wParam, lParam, handled)) {
         setMessageResult(handled);
+        return TRUE;
+    }
+    if (remote_.handleMessage(message)) {
+        setMessageResult(0);
         return TRUE;
     }
     switch (message) {
@@ -482,6 +492,7 @@ INT_PTR CPanelDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         if (hotkeys_.onTimer(wParam)) return FALSE;
         core_.onTimer(static_cast<unsigned>(wParam));
+        if (wParam == METER_TIMER) remote_.control().onMeterTick(core_.meterHistory());
         return FALSE;
     case WM_POWERBROADCAST:
         core_.onPowerEvent(static_cast<uint32_t>(wParam));
@@ -497,6 +508,7 @@ INT_PTR CPanelDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         keyFilter_.remove();
         hotkeys_.detach();
         core_.onDestroy();
+        remote_.close();
         setAppMainWindow(nullptr);
         return FALSE;
     case WM_PAINT:

@@ -19,6 +19,7 @@
 #include "app/win32/DialogMessageFilter.h"
 #include "app/win32/GlobalHotkeys.h"
 #include "app/win32/NamesDialog.h"
+#include "app/win32/RemoteHost.h"
 #include "app/win32/RequestHost.h"
 #include "app/win32/SettingsFileMenu.h"
 #include "app/win32/SnapshotMenu.h"
@@ -121,6 +122,7 @@ private:
     ChannelNamesShown namesShown_; // the names in the Control page's tooltips and accessible names
     MonitorActions monitor_;  // the hotkeys' and the requests' monitor pair
     GlobalHotkeys hotkeys_;   // the global hotkeys, Config > Hotkeys..., the on-screen level
+    RemoteHost remote_; // remote control over OSC, Config > Remote Control...
     DisplayScale scale_; // the window's monitor's
     SkinImage background_; // loaded at the first paint, then held at its scale
     SkinBrush panelBrush_;

@@ -29,6 +29,8 @@ TEST(CommandLine, EachRequestIsReadAndTravelsWhole) {
         {{"--store", "3", "Mischen \xC3\xBC"}, RequestVerb::Store},
         {{"--recall", "8"}, RequestVerb::Recall},
         {{"--recall", "Mischen \xC3\xBC"}, RequestVerb::Recall},
+        {{"--remote", "on", "--remote-port", "9200"}, RequestVerb::Remote},
+        {{"--remote-port", "9111"}, RequestVerb::Remote},
     };
     for (const Case& c : cases) {
         const ParsedCommandLine parsed = parse(c.args);
@@ -55,6 +57,9 @@ TEST(CommandLine, EachRequestIsReadAndTravelsWhole) {
     EXPECT_DOUBLE_EQ(parse({"--volume", "1", "-0.3"}).request.db, -0.5);
     EXPECT_DOUBLE_EQ(parse({"--volume", "1", "-63.4"}).request.db, -63.5);
     EXPECT_TRUE(parse({"--mute", "8", "on"}).request.on);
+    const PanelRequest remote = parse({"--remote", "off"}).request;
+    EXPECT_TRUE(remote.output == 1 && !remote.on && remote.value == 0); // the port as it is
+    EXPECT_EQ(parse({"--remote-port", "9200", "--remote", "on"}).request.value, 9200);
     EXPECT_EQ(parse({"--load", "C:\\My Presets\\live set.velpanel"}).request.file, "C:\\My Presets\\live set.velpanel");
 
     // How long a request waits for a unit: 10 s unless given, 0..3600.
@@ -85,6 +90,8 @@ TEST(CommandLine, WrongRequestsAreRefusedWithAReason) {
         {"--exit", "--background"}, {"--EXIT"},                {"/exit"},
         {"--wait", "5"},          {"--wait", "5", "--background"}, {"--status", "--wait", "-1"},
         {"--status", "--wait", "3601"}, {"--status", "--wait", "soon"}, {"--status", "--wait"},
+        {"--remote", "maybe"},    {"--remote-port", "0"},    {"--remote-port", "65536"},
+        {"--remote", "on", "--show"},
     };
     for (const auto& args : wrong) {
         const ParsedCommandLine parsed = parse(args);
@@ -94,6 +101,11 @@ TEST(CommandLine, WrongRequestsAreRefusedWithAReason) {
     PanelRequest request;
     EXPECT_FALSE(decodeRequest("reboot\n0\n0\n0\n0\n", request));
     EXPECT_FALSE(decodeRequest("rate\nabc\n0\n0\n0\n", request));
+    // The running panel checks a remote request as the command line does.
+    ASSERT_TRUE(decodeRequest("remote\n70000\n1\n0\n1\n", request));
+    EXPECT_FALSE(checkRequest(request).ok);
+    ASSERT_TRUE(decodeRequest("remote\n0\n0\n0\n1\n", request));
+    EXPECT_FALSE(checkRequest(request).ok);
 }
 
 } // namespace

@@ -64,6 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
     case RequestVerb::Step: require(stepHalfDb(r.db) >= 1 && stepHalfDb(r.db) <= VOLUME_STEP_MAX); break;
     case RequestVerb::Dim: require(r.value >= 0 && r.value <= 2); break;
+    case RequestVerb::Remote:
+        require((r.output == 0 || r.output == 1) && r.value >= 0 && r.value <= 65535 && (r.output || r.value));
+        break;
     case RequestVerb::MuteAll:
     case RequestVerb::Show:
     case RequestVerb::Exit:

@@ -4,12 +4,15 @@
 // window, no smoothing, no drawing).
 //
 //   meterclient <seconds> [per-second]
+//   meterclient timed <rounds>     one exchange after the other, each timed
 //
-// Prints "exchanges=N failed=N" at the end; exit status 1 when no unit opens.
+// Prints "exchanges=N failed=N" at the end (timed: "exchange n=N
+// median_us=.. p99_us=.. failed=N"); exit status 1 when no unit opens.
 #include <windows.h>
 #include <setupapi.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -45,7 +48,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: meterclient <seconds> [per-second]\n");
         return 2;
     }
-    const double seconds = std::atof(argv[1]);
+    const bool timed = std::string(argv[1]) == "timed";
+    const double seconds = timed ? 0.0 : std::atof(argv[1]);
     const int perSecond = argc > 2 ? std::atoi(argv[2]) : 20;
     const std::string path = firstUnitPath();
     if (path.empty()) {
@@ -60,6 +64,26 @@ int main(int argc, char** argv) {
     }
     LARGE_INTEGER frequency, start, tick;
     QueryPerformanceFrequency(&frequency);
+    if (timed) {
+        // A bare exchange with the unit: the 64-byte meter read, back to back.
+        const int rounds = argc > 2 ? std::atoi(argv[2]) : 1000;
+        std::vector<double> us;
+        int failed = 0;
+        unsigned char block[64];
+        for (int i = 0; i < rounds; ++i) {
+            DWORD got = 0;
+            QueryPerformanceCounter(&start);
+            const BOOL ok = DeviceIoControl(channel, kReadMeters, nullptr, 0, block, sizeof block, &got, nullptr);
+            QueryPerformanceCounter(&tick);
+            if (ok && got == 64) us.push_back(double(tick.QuadPart - start.QuadPart) * 1e6 / double(frequency.QuadPart));
+            else ++failed;
+        }
+        CloseHandle(channel);
+        std::sort(us.begin(), us.end());
+        const auto at = [&](double q) { return us.empty() ? 0.0 : us[std::min(us.size() - 1, size_t(q * double(us.size() - 1) + 0.5))]; };
+        std::printf("exchange n=%zu median_us=%.1f p99_us=%.1f failed=%d\n", us.size(), at(0.5), at(0.99), failed);
+        return 0;
+    }
     QueryPerformanceCounter(&start);
     const long long total = static_cast<long long>(seconds * perSecond);
     long long done = 0, failed = 0;

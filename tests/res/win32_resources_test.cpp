@@ -150,10 +150,13 @@ TEST(Win32Resources, MainMenuCarriesTheConfigCommandsInTheirSubmenus) {
   HMENU config = GetSubMenu(menu, 1);
   // The defined items, then a separator, "Peak Hold" (checked) and "Reset
   // Clip Indicators", a separator, "Names..." and the Snapshots:
-  // "Store Current As...", a separator, slots 1..8; then "Hotkeys...".
-  ASSERT_EQ(GetMenuItemCount(config), 13);
+  // "Store Current As...", a separator, slots 1..8; then "Hotkeys...", a
+  // separator and "Remote Control...".
+  ASSERT_EQ(GetMenuItemCount(config), 15);
   EXPECT_EQ(GetMenuItemID(config, 12), UINT(ID_HOTKEYS));
   EXPECT_EQ(menuText(config, 12), "&Hotkeys...");
+  EXPECT_EQ(GetMenuItemID(config, 14), UINT(ID_REMOTE_CONTROL));
+  EXPECT_EQ(menuText(config, 14), "&Remote Control...");
   EXPECT_EQ(GetMenuItemID(config, 10), UINT(ID_NAMES));
   EXPECT_EQ(menuText(config, 10), "&Names...");
   HMENU snapshots = GetSubMenu(config, 11);
@@ -277,6 +280,19 @@ TEST(Win32Resources, HotkeysDialogLabelsEveryFieldAndWalksThemByKeyboard) {
     field = GetNextDlgTabItem(w, field, FALSE);
   }
   EXPECT_EQ(GetDlgCtrlID(field), IDOK);
+TEST(Win32Resources, RemoteDialogIsCompleteByKeyboardWithEachLabelBeforeItsField) {
+  HWND w = makeDialog(IDD_REMOTE, nullptr);
+  ASSERT_NE(w, nullptr);
+  HWND control = GetDlgItem(w, IDC_REMOTE_ON);
+  ASSERT_NE(control, nullptr);
+  const int order[] = {IDC_REMOTE_ON, IDC_REMOTE_PORT, IDC_REMOTE_HOSTS, IDOK, IDCANCEL};
+  for (int id : order) {
+    ASSERT_EQ(GetDlgCtrlID(control), id);
+    EXPECT_TRUE(GetWindowLongA(control, GWL_STYLE) & WS_TABSTOP) << id;
+    control = GetNextDlgTabItem(w, control, FALSE);
+  }
+  EXPECT_EQ(windowText(GetWindow(GetDlgItem(w, IDC_REMOTE_PORT), GW_HWNDPREV)), "&Port:");
+  EXPECT_EQ(windowText(GetWindow(GetDlgItem(w, IDC_REMOTE_HOSTS), GW_HWNDPREV)).rfind("Other &hosts", 0), 0u);
   DestroyWindow(w);
 }
 
