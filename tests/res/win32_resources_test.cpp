@@ -280,6 +280,9 @@ TEST(Win32Resources, HotkeysDialogLabelsEveryFieldAndWalksThemByKeyboard) {
     field = GetNextDlgTabItem(w, field, FALSE);
   }
   EXPECT_EQ(GetDlgCtrlID(field), IDOK);
+  DestroyWindow(w);
+}
+
 TEST(Win32Resources, RemoteDialogIsCompleteByKeyboardWithEachLabelBeforeItsField) {
   HWND w = makeDialog(IDD_REMOTE, nullptr);
   ASSERT_NE(w, nullptr);
