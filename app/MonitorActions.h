@@ -48,7 +48,9 @@ public:
     // The dim on, off or the other way; off gives back the exact levels
     // from before the dim.
     MonitorAnswer dim(DimWish wish);
-    // The pair muted, or unmuted when both of its outputs are muted.
+    // The pair muted or not; the toggle unmutes only when both of its
+    // outputs are muted.
+    MonitorAnswer mute(bool on);
     MonitorAnswer toggleMute();
     // Every output muted or not; the toggle mutes unless all are muted.
     MonitorAnswer muteAll(bool on);

@@ -152,6 +152,7 @@ BOOL CPanelDlg::onInitDialog() {
     snapshotMenu_.keepUserLevels(&dim_);
     hotkeys_.attach(hwnd());
     remote_.attach(hwnd(), namesChanged);
+    remote_.control().setMonitor(&monitor_);
     requests_.requests().onRemote([this](const PanelRequest& request) { return remote_.change(request); });
     setAppMainWindow(hwnd());
 
