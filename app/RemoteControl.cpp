@@ -416,8 +416,8 @@ void RemoteControl::onMeterTick(const MeterBlock& history) {
     for (int m = 0; m < METER_OUTPUTS; ++m)
         levels[METER_INPUTS + m] = meterLevel(history.level[METER_FIRST_OUTPUT + m]);
     hold_.update(levels);
-    // A dim that changed no setting (a pair at the bottom already) or another
-    // monitor pair chosen: no settings were published, so it is told here.
+    // Another monitor pair chosen (or a dim that changed no level) publishes
+    // no settings: it is told here.
     if (!subscribers_.empty() && monitorCode() != toldMonitor_) tellChanges();
     if (meterSubscribers_.empty()) return;
     expire(meterSubscribers_);

@@ -326,84 +326,62 @@ TEST(RemoteControl, MonitorStepAndDimActOnThePairAndTheDimGivesBackTheExactLevel
     MonitorRemote r;
     r.local(oscMessage("/velpanel/pair/1/link", "i", 0));
     r.local(oscMessage("/velpanel/output/2/volume", "f", -6));
-    r.local(oscMessage("/velpanel/monitor/step", "f", -1.3)); // -1.5 dB, the nearest 0.5
-    EXPECT_EQ(r.pair(), std::make_pair(124, 112));
-    r.local(oscMessage("/velpanel/monitor/step", "i", 1));
-    EXPECT_EQ(r.pair(), std::make_pair(126, 114));
+    r.local(oscMessage("/velpanel/monitor/step", "f", -0.8)); // -1 dB, the nearest 0.5
+    EXPECT_EQ(r.pair(), std::make_pair(125, 113));
     r.local(oscMessage("/velpanel/monitor/dim", "i", 1));
-    EXPECT_EQ(r.pair(), std::make_pair(86, 74)); // 20 dB down
+    EXPECT_EQ(r.pair(), std::make_pair(85, 73)); // 20 dB down
     r.local(oscMessage("/velpanel/monitor/dim"), 5001);
     r.local(oscMessage("/velpanel/snapshot/4/store")); // the user's levels, not the dimmed ones
     r.local(oscMessage("/velpanel/monitor/dim", "i", 0));
-    EXPECT_EQ(r.pair(), std::make_pair(126, 114));
-    r.local(oscMessage("/velpanel/monitor/dim"), 5001);
-    EXPECT_EQ(r.link.sent, (std::vector<std::string>{"5001 /velpanel/monitor/dim 1", "5001 /velpanel/monitor/dim 0"}));
-
+    EXPECT_EQ(r.pair(), std::make_pair(125, 113));
+    EXPECT_EQ(r.link.sent, (std::vector<std::string>{"5001 /velpanel/monitor/dim 1"}));
     // A recall during a dim ends it, even one holding the dimmed levels:
     // undimming then keeps the snapshot's levels.
     r.local(oscMessage("/velpanel/monitor/step", "f", -20));
     r.local(oscMessage("/velpanel/snapshot/5/store"));
-    r.local(oscMessage("/velpanel/monitor/step", "f", 20));
+    r.local(oscMessage("/velpanel/monitor/step", "i", 20));
     r.local(oscMessage("/velpanel/monitor/dim", "i", 1));
     r.local(oscMessage("/velpanel/snapshot/5/recall"));
     r.local(oscMessage("/velpanel/monitor/dim", "i", 0));
-    EXPECT_EQ(r.pair(), std::make_pair(86, 74));
+    EXPECT_EQ(r.pair(), std::make_pair(85, 73));
     r.local(oscMessage("/velpanel/snapshot/4/recall"));
-    EXPECT_EQ(r.pair(), std::make_pair(126, 114));
-    EXPECT_TRUE(r.link.sent.size() == 2u) << r.link.sent.back();
-
-    // The pair's mute, then every output's.
-    r.local(oscMessage("/velpanel/monitor/mute", "i", 1));
-    EXPECT_EQ(r.pair(), std::make_pair(0, 0));
-    EXPECT_EQ(unitStep(r.unit, 3), 127);
-    r.local(oscMessage("/velpanel/mute-all", "i", 1));
-    for (int output = 1; output <= OUTPUT_COUNT; ++output) EXPECT_EQ(unitStep(r.unit, output), 0) << output;
-    r.local(oscMessage("/velpanel/mute-all", "i", 0));
-    EXPECT_EQ(r.pair(), std::make_pair(126, 114));
+    EXPECT_EQ(r.pair(), std::make_pair(125, 113));
+    EXPECT_EQ(r.link.sent.size(), 1u);
 }
 
 TEST(RemoteControl, BadMonitorValuesAreAnsweredAndChangeNothing) {
     MonitorRemote r;
-    r.local(oscMessage("/velpanel/monitor/step", "f", -6));
     for (const std::vector<uint8_t>& bad :
          {oscMessage("/velpanel/monitor/step"), oscMessage("/velpanel/monitor/step", "f", 0.2),
           oscMessage("/velpanel/monitor/step", "f", -64), oscMessage("/velpanel/monitor/step", "f", NAN),
-          oscMessage("/velpanel/monitor/step", "s", 0, "up"), oscMessage("/velpanel/monitor/dim", "i", 2),
-          oscMessage("/velpanel/monitor/mute", "f", 0.5), oscMessage("/velpanel/mute-all", "s", 0, "on"),
-          oscMessage("/velpanel/monitor/loud", "i", 1)})
+          oscMessage("/velpanel/monitor/dim", "i", 2), oscMessage("/velpanel/mute-all", "s", 0, "on")})
         r.local(bad);
-    EXPECT_EQ(r.pair(), std::make_pair(115, 115));
-    EXPECT_FALSE(r.dim.active());
-    ASSERT_EQ(r.link.sent.size(), 9u);
-    EXPECT_EQ(r.link.sent[0], "5000 /velpanel/error /velpanel/monitor/step takes a float (dB, 0.5 to 63.5; + up, - down)");
-    EXPECT_EQ(r.link.sent[2], "5000 /velpanel/error /velpanel/monitor/step the step must be 0.5 to 63.5 dB, + up or - down");
-    // Without the monitor pair's actions: answered, nothing done.
     r.remote.setMonitor(nullptr);
-    r.link.now += 1000;
     r.local(oscMessage("/velpanel/monitor/dim", "i", 1));
-    EXPECT_EQ(r.link.sent.back(), "5000 /velpanel/error /velpanel/monitor/dim this panel has no monitor pair to change");
-    EXPECT_EQ(r.pair(), std::make_pair(115, 115));
+    EXPECT_EQ(r.pair(), std::make_pair(127, 127));
+    ASSERT_EQ(r.link.sent.size(), 7u);
+    EXPECT_EQ(r.link.sent[2], "5000 /velpanel/error /velpanel/monitor/step the step must be 0.5 to 63.5 dB, + up or - down");
+    EXPECT_EQ(r.link.sent[6], "5000 /velpanel/error /velpanel/monitor/dim this panel has no monitor pair to change");
 }
 
 TEST(RemoteControl, SubscribersHearTheDimFromAnySourceWithinAMeterTick) {
     MonitorRemote r;
     r.local(oscMessage("/velpanel/subscribe", "i", 7000));
-    EXPECT_TRUE(r.link.heard("7000 /velpanel/monitor/dim 0"));
     r.link.sent.clear();
     r.monitor.dim(DimWish::On); // a hotkey or the command line
-    EXPECT_TRUE(r.link.heard("7000 /velpanel/monitor/dim 1"));
-    EXPECT_TRUE(r.link.heard("7000 /velpanel/output/1/volume -20"));
-    r.link.sent.clear();
-    PanelSettings copy = r.panel.core.settings(); // a fader moved on the page ends the dim
-    copy.outVolume[0] = copy.outVolume[1] = 100;
+    EXPECT_TRUE(r.link.heard("7000 /velpanel/monitor/dim 1") && r.link.heard("7000 /velpanel/output/1/volume -20"));
+    PanelSettings copy = r.panel.core.settings(); // a fader moved on the page ends it
+    copy.outVolume[0] = 0;
     r.panel.pageChangesVolumes(copy);
-    EXPECT_TRUE(r.link.heard("7000 /velpanel/monitor/dim 0"));
-    // A dim of a pair at the bottom changes no setting: told at the next meter tick.
-    r.local(oscMessage("/velpanel/monitor/step", "f", -63.5));
-    r.link.sent.clear();
-    r.monitor.dim(DimWish::On);
+    EXPECT_EQ(r.link.sent.back(), "7000 /velpanel/monitor/dim 0");
+    // Another monitor pair chosen changes no setting: told at the next meter tick.
+    r.local(oscMessage("/velpanel/output/3/mute", "i", 1));
+    r.local(oscMessage("/velpanel/output/4/mute", "i", 1));
+    HotkeySettings second;
+    second.pair = 2;
+    r.monitor.setSettings(second);
     r.remote.onMeterTick(r.panel.core.meterHistory());
-    EXPECT_EQ(r.link.sent, (std::vector<std::string>{"7000 /velpanel/monitor/dim 1"}));
+    EXPECT_EQ(r.link.sent.back(), "7000 /velpanel/monitor/mute 1");
 }
 
 } // namespace
