@@ -146,6 +146,7 @@ BOOL CPanelDlg::onInitDialog() {
     requests_.requests().onNamesChanged(namesChanged);
     settingsMenu_.requests().onNamesChanged(namesChanged);
     snapshotMenu_.onNamesChanged(namesChanged);
+    monitor_.onNamesChanged(namesChanged);
     namesShown_.attach(controlPage_, hwnd(), namesDialog_.stored());
     requests_.requests().setMonitor(&monitor_);
     settingsMenu_.requests().setMonitor(&monitor_);

@@ -326,6 +326,7 @@ TEST(RemoteControl, MonitorStepAndDimActOnThePairAndTheDimGivesBackTheExactLevel
     MonitorRemote r;
     r.local(oscMessage("/velpanel/pair/1/link", "i", 0));
     r.local(oscMessage("/velpanel/output/2/volume", "f", -6));
+    r.local(oscMessage("/velpanel/output/1/name", "s", 0, "Left"));
     r.local(oscMessage("/velpanel/monitor/step", "f", -0.8)); // -1 dB, the nearest 0.5
     EXPECT_EQ(r.pair(), std::make_pair(125, 113));
     r.local(oscMessage("/velpanel/monitor/dim", "i", 1));
@@ -344,8 +345,12 @@ TEST(RemoteControl, MonitorStepAndDimActOnThePairAndTheDimGivesBackTheExactLevel
     r.local(oscMessage("/velpanel/snapshot/5/recall"));
     r.local(oscMessage("/velpanel/monitor/dim", "i", 0));
     EXPECT_EQ(r.pair(), std::make_pair(85, 73));
+    r.local(oscMessage("/velpanel/output/1/name", "s", 0, "Other"));
+    ChannelNames told; // a recall's names are told, as the window's listeners hear them
+    r.monitor.onNamesChanged([&](const ChannelNames& names) { told = names; });
     r.local(oscMessage("/velpanel/snapshot/4/recall"));
     EXPECT_EQ(r.pair(), std::make_pair(125, 113));
+    EXPECT_EQ(told.name(ChannelKind::Output, 1), "Left");
     EXPECT_EQ(r.link.sent.size(), 1u);
 }
 
