@@ -95,7 +95,11 @@ MonitorAnswer MonitorActions::dim(DimWish wish) {
 MonitorAnswer MonitorActions::toggleMute() {
     const int left = 2 * (settings_.pair - 1);
     const PanelSettings& r = core_.settings();
-    const bool on = !(r.outMute[left] == 1 && r.outMute[left + 1] == 1);
+    return mute(!(r.outMute[left] == 1 && r.outMute[left + 1] == 1));
+}
+
+MonitorAnswer MonitorActions::mute(bool on) {
+    const int left = 2 * (settings_.pair - 1);
     const CommandOutcome outcome = commands_.setMutes(3u << left, on);
     const std::string text = pairText(settings_.pair) + (on ? " are muted." : " are not muted.");
     return answerOf(outcome, text, on ? "Muted" : levelShown());

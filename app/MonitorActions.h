@@ -12,6 +12,7 @@
 #include "app/Snapshots.h"
 #include "settings/PreferenceStore.h"
 
+#include <functional>
 #include <string>
 
 namespace velmora {
@@ -40,6 +41,10 @@ public:
     void setSettings(const HotkeySettings& settings) { settings_ = settings; }
     const HotkeySettings& settings() const { return settings_; }
     const MonitorDim& dimState() const { return dim_; }
+    // Who hears the channel names a recalled snapshot brought.
+    void onNamesChanged(std::function<void(const ChannelNames&)> changed) {
+        snapshots_.onNamesChanged(std::move(changed));
+    }
 
     // The pair's levels up (+) or down (-) by `halfDb` steps of 0.5 dB, each
     // output kept within -63.5..0 dB. During a dim the dim ends at the new
@@ -48,7 +53,9 @@ public:
     // The dim on, off or the other way; off gives back the exact levels
     // from before the dim.
     MonitorAnswer dim(DimWish wish);
-    // The pair muted, or unmuted when both of its outputs are muted.
+    // The pair muted or not; the toggle unmutes only when both of its
+    // outputs are muted.
+    MonitorAnswer mute(bool on);
     MonitorAnswer toggleMute();
     // Every output muted or not; the toggle mutes unless all are muted.
     MonitorAnswer muteAll(bool on);

@@ -25,6 +25,9 @@ public:
     int depthDb() const { return depthDb_; }
     // The user's levels of the dimmed pair (meaningful while active).
     const std::array<uint8_t, 2>& userLevels() const { return user_; }
+    // Whether the dim is in effect on `record`: begun, and the pair still at
+    // the dimmed levels (a change by anyone ends it, even before follow()).
+    bool holds(const PanelSettings& record) const { return active_ && holdsDimmed(record); }
 
     // The levels `levels` lowered by `depthDb` (whole dB), never below the
     // bottom step.

@@ -1,6 +1,7 @@
 #include "app/RemoteControl.h"
 
 #include "app/PanelCore.h"
+#include "app/RequestWire.h"
 #include "app/VolumeSteps.h"
 #include "device/USBDevice.h"
 #include "settings/PanelSettings.h"
@@ -92,6 +93,11 @@ RemoteControl::Value intValue(std::string address, int32_t value) {
 RemoteControl::RemoteControl(PanelCore& core, PreferenceStore* preferences, RemoteLink& link)
     : core_(core), commands_(core), snapshots_(core, preferences), preferences_(preferences), link_(link) {}
 
+void RemoteControl::setMonitor(MonitorActions* monitor) {
+    monitor_ = monitor;
+    snapshots_.keepUserLevels(monitor ? &monitor->dimState() : nullptr);
+}
+
 void RemoteControl::setSettings(const RemoteSettings& settings) {
     settings_ = settings;
     if (!settings_.on) {
@@ -152,7 +158,15 @@ void RemoteControl::handle(const osc::Message& m) {
         SnapshotAnswer answer;
         if (parts[3] == "recall") {
             if (m.argCount) return tellError(address, "takes no arguments");
-            answer = snapshots_.recall(slot);
+            // As the hotkey's: a recall ends a dim, so that undimming later
+            // does not put the levels from before the dim over the snapshot's.
+            if (monitor_) {
+                const MonitorAnswer recalled = monitor_->recall(slot);
+                answer.code = recalled.code;
+                answer.text = recalled.text;
+            } else {
+                answer = snapshots_.recall(slot);
+            }
         } else {
             if (m.argCount > 1 || (m.argCount == 1 && m.args[0].type != 's'))
                 return tellError(address, "takes one string (the name) or nothing");
@@ -161,7 +175,42 @@ void RemoteControl::handle(const osc::Message& m) {
         if (answer.code != 0) tellError(address, answer.text);
         return;
     }
+    if ((parts.size() == 3 && what == "monitor") || (parts.size() == 2 && what == "mute-all"))
+        return handleMonitor(m, parts.size() == 3 ? parts[2] : what);
     if (!handleValue(m, parts)) tellError(address, "unknown address");
+}
+
+// The monitor pair's addresses, carried out as the hotkeys' actions.
+void RemoteControl::handleMonitor(const osc::Message& m, const std::string& leaf) {
+    const std::string address(m.address);
+    if (leaf != "step" && leaf != "dim" && leaf != "mute" && leaf != "mute-all")
+        return tellError(address, "unknown address");
+    if (!monitor_) return tellError(address, "this panel has no monitor pair to change");
+    const char* stepRule = "takes a float (dB, 0.5 to 63.5; + up, - down)";
+    if (m.argCount == 0) {
+        if (leaf == "step") return tellError(address, stepRule); // a step has no value to ask
+        std::vector<Value> values;
+        monitorValues(values);
+        for (const Value& value : values)
+            if (value.address == address) return send(from_, value);
+        return tellError(address, describeOutcome(CommandOutcome{CommandStatus::NoUnit, 0, {}, {}}));
+    }
+    if (m.argCount > 1) return tellError(address, "takes one argument");
+    MonitorAnswer answer;
+    if (leaf == "step") {
+        double db = 0.0;
+        if (!floatArg(m.args[0], db)) return tellError(address, stepRule);
+        const int halfDb = std::isfinite(db) ? stepHalfDb(std::fabs(db)) : 0;
+        if (halfDb == 0) return tellError(address, "the step must be 0.5 to 63.5 dB, + up or - down");
+        answer = monitor_->step(db < 0 ? -halfDb : halfDb);
+    } else {
+        bool on = false;
+        if (!switchArg(m.args[0], on)) return tellError(address, "takes an integer, 0 or 1");
+        answer = leaf == "dim"    ? monitor_->dim(on ? DimWish::On : DimWish::Off)
+                 : leaf == "mute" ? monitor_->mute(on)
+                                  : monitor_->muteAll(on);
+    }
+    if (answer.code != EXIT_DONE) tellError(address, answer.text);
 }
 
 // The addresses of one value: a message without arguments asks for it, one
@@ -286,7 +335,10 @@ void RemoteControl::subscribe(std::vector<Subscriber>& list, size_t most, const 
     }
     // The whole state once, then every change.
     const std::vector<Value> now = state();
-    if (list.empty()) told_ = now;
+    if (list.empty()) {
+        told_ = now;
+        toldMonitor_ = monitorCode();
+    }
     list.push_back({peer, until});
     for (const Value& value : now) send(peer, value);
 }
@@ -364,6 +416,9 @@ void RemoteControl::onMeterTick(const MeterBlock& history) {
     for (int m = 0; m < METER_OUTPUTS; ++m)
         levels[METER_INPUTS + m] = meterLevel(history.level[METER_FIRST_OUTPUT + m]);
     hold_.update(levels);
+    // Another monitor pair chosen (or a dim that changed no level) publishes
+    // no settings: it is told here.
+    if (!subscribers_.empty() && monitorCode() != toldMonitor_) tellChanges();
     if (meterSubscribers_.empty()) return;
     expire(meterSubscribers_);
     osc::Writer writer(meterPacket_.data(), meterPacket_.size());
@@ -424,7 +479,26 @@ std::vector<RemoteControl::Value> RemoteControl::state() {
     clock.type = 's';
     clock.s = clockText(core_.unitClockMode());
     values.push_back(clock);
+    monitorValues(values);
     return values;
+}
+
+void RemoteControl::monitorValues(std::vector<Value>& values) {
+    const int32_t code = monitorCode();
+    if (code < 0) return;
+    values.push_back(intValue("/velpanel/monitor/dim", code & 1));
+    values.push_back(intValue("/velpanel/monitor/mute", (code >> 1) & 1));
+    values.push_back(intValue("/velpanel/mute-all", (code >> 2) & 1));
+}
+
+int32_t RemoteControl::monitorCode() const {
+    const PanelSettings& r = core_.settings();
+    if (!monitor_ || !core_.currentDevice() || isBlank(r)) return -1;
+    const int left = 2 * (monitor_->settings().pair - 1);
+    bool all = true;
+    for (int i = 0; i < OUTPUT_COUNT; ++i) all = all && r.outMute[i] == 1;
+    const bool pairMuted = r.outMute[left] == 1 && r.outMute[left + 1] == 1;
+    return int32_t(monitor_->dimState().holds(r)) | int32_t(pairMuted) << 1 | int32_t(all) << 2;
 }
 
 void RemoteControl::tellChanges() {
@@ -436,6 +510,7 @@ void RemoteControl::tellChanges() {
         for (const Subscriber& s : subscribers_) send(s.peer, value);
     }
     told_ = std::move(now);
+    toldMonitor_ = monitorCode();
 }
 
 void RemoteControl::unitArrived(const USBDevice&, const PanelSettings&) {

@@ -6,6 +6,7 @@
 // reads what it is handed and writes what it sends, on the GUI thread.
 #pragma once
 
+#include "app/MonitorActions.h"
 #include "app/OscCodec.h"
 #include "app/PanelCommands.h"
 #include "app/PanelEvents.h"
@@ -60,6 +61,11 @@ public:
     // unanswered). Turning it off forgets every subscriber.
     void setSettings(const RemoteSettings& settings);
     const RemoteSettings& settings() const { return settings_; }
+    // The monitor pair's actions (a step, the dim, the pair's mute, every
+    // output's mute), shared with the hotkeys; without them those addresses
+    // are answered with an error. A recall then goes through them too (it
+    // ends a dim), and a stored snapshot takes the levels from before a dim.
+    void setMonitor(MonitorActions* monitor);
     // Who shows channel names set remotely (the pages).
     void onNamesSet(std::function<void(const ChannelNames&)> shown) { namesShown_ = std::move(shown); }
 
@@ -102,6 +108,12 @@ private:
     void message(const osc::Message& message) override;
     void handle(const osc::Message& message);
     bool handleValue(const osc::Message& message, const std::vector<std::string>& parts);
+    void handleMonitor(const osc::Message& message, const std::string& leaf);
+    void monitorValues(std::vector<Value>& values);
+    // The monitor pair's state as one number (the dim, the pair's mute, all
+    // muted), -1 when there is none; compared each meter tick, without
+    // allocating, for a dim that changed no setting.
+    int32_t monitorCode() const;
     void subscribe(std::vector<Subscriber>& list, size_t most, const osc::Message& message, bool meters);
     void unsubscribe(std::vector<Subscriber>& list, const osc::Message& message);
     void tellError(const std::string& address, const std::string& reason);
@@ -125,6 +137,8 @@ private:
     std::vector<Subscriber> subscribers_;
     std::vector<Subscriber> meterSubscribers_;
     std::vector<Value> told_; // the state subscribers last heard
+    int32_t toldMonitor_ = -1; // and its monitorCode()
+    MonitorActions* monitor_ = nullptr;
     uint64_t errorWindow_ = 0;
     int errorsInWindow_ = 0;
     std::vector<RemotePeer> loggedSenders_;

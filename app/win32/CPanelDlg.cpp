@@ -146,12 +146,14 @@ BOOL CPanelDlg::onInitDialog() {
     requests_.requests().onNamesChanged(namesChanged);
     settingsMenu_.requests().onNamesChanged(namesChanged);
     snapshotMenu_.onNamesChanged(namesChanged);
+    monitor_.onNamesChanged(namesChanged);
     namesShown_.attach(controlPage_, hwnd(), namesDialog_.stored());
     requests_.requests().setMonitor(&monitor_);
     settingsMenu_.requests().setMonitor(&monitor_);
     snapshotMenu_.keepUserLevels(&dim_);
     hotkeys_.attach(hwnd());
     remote_.attach(hwnd(), namesChanged);
+    remote_.control().setMonitor(&monitor_);
     requests_.requests().onRemote([this](const PanelRequest& request) { return remote_.change(request); });
     setAppMainWindow(hwnd());
 

@@ -314,5 +314,80 @@ TEST(RemoteControl, MeterSubscribersGetEachTickAsOneMessageWithoutAllocation) {
     EXPECT_TRUE(r.link.meters.empty());
 }
 
+// The monitor pair's actions, as the window shares them with the hotkeys.
+struct MonitorRemote : Remote {
+    MonitorDim dim;
+    MonitorActions monitor{panel.core, dim, &panel.store};
+    MonitorRemote() { remote.setMonitor(&monitor); }
+    std::pair<int, int> pair() const { return {unitStep(unit, 1), unitStep(unit, 2)}; }
+};
+
+TEST(RemoteControl, MonitorStepAndDimActOnThePairAndTheDimGivesBackTheExactLevels) {
+    MonitorRemote r;
+    r.local(oscMessage("/velpanel/pair/1/link", "i", 0));
+    r.local(oscMessage("/velpanel/output/2/volume", "f", -6));
+    r.local(oscMessage("/velpanel/output/1/name", "s", 0, "Left"));
+    r.local(oscMessage("/velpanel/monitor/step", "f", -0.8)); // -1 dB, the nearest 0.5
+    EXPECT_EQ(r.pair(), std::make_pair(125, 113));
+    r.local(oscMessage("/velpanel/monitor/dim", "i", 1));
+    EXPECT_EQ(r.pair(), std::make_pair(85, 73)); // 20 dB down
+    r.local(oscMessage("/velpanel/monitor/dim"), 5001);
+    r.local(oscMessage("/velpanel/snapshot/4/store")); // the user's levels, not the dimmed ones
+    r.local(oscMessage("/velpanel/monitor/dim", "i", 0));
+    EXPECT_EQ(r.pair(), std::make_pair(125, 113));
+    EXPECT_EQ(r.link.sent, (std::vector<std::string>{"5001 /velpanel/monitor/dim 1"}));
+    // A recall during a dim ends it, even one holding the dimmed levels:
+    // undimming then keeps the snapshot's levels.
+    r.local(oscMessage("/velpanel/monitor/step", "f", -20));
+    r.local(oscMessage("/velpanel/snapshot/5/store"));
+    r.local(oscMessage("/velpanel/monitor/step", "i", 20));
+    r.local(oscMessage("/velpanel/monitor/dim", "i", 1));
+    r.local(oscMessage("/velpanel/snapshot/5/recall"));
+    r.local(oscMessage("/velpanel/monitor/dim", "i", 0));
+    EXPECT_EQ(r.pair(), std::make_pair(85, 73));
+    r.local(oscMessage("/velpanel/output/1/name", "s", 0, "Other"));
+    ChannelNames told; // a recall's names are told, as the window's listeners hear them
+    r.monitor.onNamesChanged([&](const ChannelNames& names) { told = names; });
+    r.local(oscMessage("/velpanel/snapshot/4/recall"));
+    EXPECT_EQ(r.pair(), std::make_pair(125, 113));
+    EXPECT_EQ(told.name(ChannelKind::Output, 1), "Left");
+    EXPECT_EQ(r.link.sent.size(), 1u);
+}
+
+TEST(RemoteControl, BadMonitorValuesAreAnsweredAndChangeNothing) {
+    MonitorRemote r;
+    for (const std::vector<uint8_t>& bad :
+         {oscMessage("/velpanel/monitor/step"), oscMessage("/velpanel/monitor/step", "f", 0.2),
+          oscMessage("/velpanel/monitor/step", "f", -64), oscMessage("/velpanel/monitor/step", "f", NAN),
+          oscMessage("/velpanel/monitor/dim", "i", 2), oscMessage("/velpanel/mute-all", "s", 0, "on")})
+        r.local(bad);
+    r.remote.setMonitor(nullptr);
+    r.local(oscMessage("/velpanel/monitor/dim", "i", 1));
+    EXPECT_EQ(r.pair(), std::make_pair(127, 127));
+    ASSERT_EQ(r.link.sent.size(), 7u);
+    EXPECT_EQ(r.link.sent[2], "5000 /velpanel/error /velpanel/monitor/step the step must be 0.5 to 63.5 dB, + up or - down");
+    EXPECT_EQ(r.link.sent[6], "5000 /velpanel/error /velpanel/monitor/dim this panel has no monitor pair to change");
+}
+
+TEST(RemoteControl, SubscribersHearTheDimFromAnySourceWithinAMeterTick) {
+    MonitorRemote r;
+    r.local(oscMessage("/velpanel/subscribe", "i", 7000));
+    r.link.sent.clear();
+    r.monitor.dim(DimWish::On); // a hotkey or the command line
+    EXPECT_TRUE(r.link.heard("7000 /velpanel/monitor/dim 1") && r.link.heard("7000 /velpanel/output/1/volume -20"));
+    PanelSettings copy = r.panel.core.settings(); // a fader moved on the page ends it
+    copy.outVolume[0] = 0;
+    r.panel.pageChangesVolumes(copy);
+    EXPECT_EQ(r.link.sent.back(), "7000 /velpanel/monitor/dim 0");
+    // Another monitor pair chosen changes no setting: told at the next meter tick.
+    r.local(oscMessage("/velpanel/output/3/mute", "i", 1));
+    r.local(oscMessage("/velpanel/output/4/mute", "i", 1));
+    HotkeySettings second;
+    second.pair = 2;
+    r.monitor.setSettings(second);
+    r.remote.onMeterTick(r.panel.core.meterHistory());
+    EXPECT_EQ(r.link.sent.back(), "7000 /velpanel/monitor/mute 1");
+}
+
 } // namespace
 } // namespace velmora

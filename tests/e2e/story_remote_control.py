@@ -5,8 +5,8 @@ Off until it is turned on; then a volume sent by OSC reaches the unit's
 register; a subscriber hears a change made on the page, from the command line
 and by the unit itself (its rate), each as its address with the new value; a
 meter subscription delivers about 20 messages a second and stops when it
-expires; a host that is not allowed gets nothing and changes nothing; and
-malformed packets change nothing, each answered with /velpanel/error, at most
+expires; a host that is not allowed gets nothing and changes nothing; a dim
+of the monitor pair gives back its exact registers; and malformed packets change nothing, each answered with /velpanel/error, at most
 ten a second.
 """
 import socket
@@ -175,6 +175,25 @@ def other_host_not_allowed():
     stranger.wait("/velpanel/output/1/volume f -12.500000")
 
 
+def monitor_dim_gives_back_the_registers():
+    """a step and a dim of outputs 1-2 by OSC; undimming gives back the exact registers; a subscriber hears the dim"""
+    oscsend("/velpanel/pair/1/link", "i", 0)
+    oscsend("/velpanel/output/2/volume", "f", -30)
+    oscsend("/velpanel/monitor/step", "f", -1.5)
+    pair = lambda d: (volume_step(d, 1), volume_step(d, 2))
+    user = wait_unit(UNIT, "outputs 1-2 at -14 / -31.5 dB", lambda d: pair(d) == (99, 64))
+    sub = state["sub"]
+    oscsend("/velpanel/subscribe", "i", 7101)
+    oscsend("/velpanel/monitor/dim", "i", 1)
+    wait_unit(UNIT, "outputs 1-2 20 dB down", lambda d: pair(d) == (59, 24))
+    sub.wait("/velpanel/monitor/dim i 1")
+    sub.lines.clear()
+    oscsend("/velpanel/monitor/dim", "i", 0)
+    back = wait_unit(UNIT, "outputs 1-2 back", lambda d: pair(d) == (99, 64))
+    expect_equal(back["codec"], user["codec"], "the converter's registers after the dim")
+    sub.wait("/velpanel/monitor/dim i 0")
+
+
 def malformed_packets_change_nothing():
     """truncated, mistyped and out-of-range packets change nothing; errors come at most ten a second"""
     client = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
@@ -220,4 +239,4 @@ def malformed_packets_change_nothing():
 
 
 story.run([off_until_turned_on, volume_reaches_the_register, subscriber_hears_every_change, meters_for_ten_seconds,
-           other_host_not_allowed, malformed_packets_change_nothing])
+           other_host_not_allowed, monitor_dim_gives_back_the_registers, malformed_packets_change_nothing])
