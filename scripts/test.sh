@@ -3,7 +3,7 @@
 #   native (g++, ASan + UBSan) unit and session tests,
 #   Windows (MinGW-w64) tests under Wine, including the end-to-end stories
 #   against the simulated driver,
-#   each libFuzzer target for a short run.
+#   each libFuzzer target for a short run (8 s each; FUZZ_SECONDS sets it).
 # Exit status is non-zero when anything fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,7 +30,7 @@ step "windows tests under Wine"
 if ctest --preset windows -j "$jobs" 2>&1 | tee build/windows-ctest.log; [ "${PIPESTATUS[0]}" -eq 0 ]; then summary+=("windows tests: ok"); else summary+=("windows tests: FAILED"); status=1; fi
 
 step "fuzzers (clang + libFuzzer, short runs)"
-if bash scripts/run-fuzzers.sh "${FUZZ_SECONDS:-15}"; then summary+=("fuzzers: ok"); else summary+=("fuzzers: FAILED"); status=1; fi
+if bash scripts/run-fuzzers.sh "${FUZZ_SECONDS:-8}"; then summary+=("fuzzers: ok"); else summary+=("fuzzers: FAILED"); status=1; fi
 
 # One closing line over both test runs: "N passed, N failed".
 count() { local v; v=$(sed -n "s/$1/\\1/p" "$2" 2>/dev/null | tail -n 1); echo "${v:-0}"; }
