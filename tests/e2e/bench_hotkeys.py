@@ -13,22 +13,17 @@ volume up than down must leave outputs 1 and 2 one step up.
 Environment: BENCH_ROUNDS (1000), VELPANEL_BUILD (default: build/windows),
 BENCH_OUTPUT (default: docs/figures.md; "-" prints only).
 """
-import datetime
 import os
-import platform
 import re
-import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import winesession  # noqa: E402
-from winesession import ROOT  # noqa: E402
+from benchfigures import measured_on, write_section  # noqa: E402
 
-OUTPUT = os.environ.get("BENCH_OUTPUT", os.path.join(ROOT, "docs", "figures.md"))
 ROUNDS = int(os.environ.get("BENCH_ROUNDS", "1000")) | 1  # odd: one more up than down
 SECTION = "## Hotkey to register"
 UNIT = "BENCHHK1"
-LOAD_AT_START = os.getloadavg()[0]
 
 winesession.start("wineprefix-bench", ["hotkeybench"], HOTKEYBENCH_EXE="tests/e2e/hotkeybench.exe")
 from e2elib import *  # noqa: E402,F401,F403
@@ -73,11 +68,7 @@ def report(figures):
 
     lines = [
         SECTION, "",
-        "Measured by `scripts/bench.sh` (`tests/e2e/bench_hotkeys.py`) on %s (%s, %d cores, load average %.1f "
-        "at the start), %s; written %s UTC." % (
-            platform.node(), platform.platform(), os.cpu_count(), LOAD_AT_START,
-            subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip(),
-            datetime.datetime.utcnow().strftime("%Y-%m-%d %H:%M")),
+        measured_on("bench_hotkeys.py"),
         "",
         "| Way | Rounds | Median | p99 | Failed |",
         "|---|---|---|---|---|",
@@ -93,18 +84,7 @@ def report(figures):
         "system's and is not in the figure.",
         "",
     ]
-    text = "\n".join(lines)
-    print(text)
-    if OUTPUT == "-":
-        return
-    old = open(OUTPUT).read() if os.path.exists(OUTPUT) else "# Figures\n"
-    start = old.find(SECTION)
-    if start >= 0:
-        end = old.find("\n## ", start + len(SECTION))
-        old = old[:start] + (old[end + 1:] if end >= 0 else "")
-    with open(OUTPUT, "w") as f:
-        f.write(old.rstrip("\n") + "\n\n" + text)
-    print("written to " + OUTPUT)
+    write_section(SECTION, "\n".join(lines))
 
 
 sys.exit(main())

@@ -22,23 +22,19 @@ Environment: BENCH_ROUNDS (1000), BENCH_PROCESS_ROUNDS (20), BENCH_CPU_SECONDS
 (15), BENCH_CPU_ROUNDS (3), BENCH_OUTPUT (default docs/figures.md; "-" prints
 only), VELPANEL_BUILD (default build/windows).
 """
-import datetime
 import os
-import platform
 import re
 import socket
 import statistics
 import struct
-import subprocess
 import sys
 import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import winesession  # noqa: E402
-from winesession import ROOT  # noqa: E402
+from benchfigures import measured_on, percentile, write_section  # noqa: E402
 
-OUTPUT = os.environ.get("BENCH_OUTPUT", os.path.join(ROOT, "docs", "figures.md"))
 ROUNDS = int(os.environ.get("BENCH_ROUNDS", "1000"))
 PROCESS_ROUNDS = int(os.environ.get("BENCH_PROCESS_ROUNDS", "20"))
 CPU_SECONDS = float(os.environ.get("BENCH_CPU_SECONDS", "10"))
@@ -52,7 +48,6 @@ winesession.start("wineprefix-bench", ["requestbench", "meterclient"],
                   REQUESTBENCH_EXE="tests/e2e/requestbench.exe", METERCLIENT_EXE="tests/e2e/meterclient.exe")
 from e2elib import *  # noqa: E402,F401,F403
 
-LOAD_AT_START = os.getloadavg()[0]
 
 
 def padded(text):
@@ -88,10 +83,6 @@ def receive(s, prefix):
     except socket.timeout:
         return None
 
-
-def percentile(values, q):
-    ordered = sorted(values)
-    return ordered[min(len(ordered) - 1, int(q * (len(ordered) - 1) + 0.5))]
 
 
 def figure(values, failed):
@@ -268,11 +259,7 @@ def report(figures):
     more = statistics.median(on) - statistics.median(off)
     lines = [
         SECTION, "",
-        "Measured by `scripts/bench.sh` (`tests/e2e/bench_remote.py`) on %s (%s, %d cores, load average %.1f "
-        "at the start), %s; written %s UTC." % (
-            platform.node(), platform.platform(), os.cpu_count(), LOAD_AT_START,
-            subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip(),
-            datetime.datetime.utcnow().strftime("%Y-%m-%d %H:%M")),
+        measured_on("bench_remote.py"),
         "",
         "| Round trip | Rounds | Median | p99 | Failed |",
         "|---|---|---|---|---|",
@@ -304,18 +291,7 @@ def report(figures):
         "(a Python socket that renews every 5 s and reads each message).",
         "",
     ]
-    text = "\n".join(lines)
-    print(text)
-    if OUTPUT == "-":
-        return
-    old = open(OUTPUT).read() if os.path.exists(OUTPUT) else "# Figures\n"
-    start = old.find(SECTION)
-    if start >= 0:
-        end = old.find("\n## ", start + len(SECTION))
-        old = old[:start] + (old[end + 1:] if end >= 0 else "")
-    with open(OUTPUT, "w") as f:
-        f.write(old.rstrip("\n") + "\n\n" + text)
-    print("written to " + OUTPUT)
+    write_section(SECTION, "\n".join(lines))
 
 
 sys.exit(main())

@@ -15,20 +15,16 @@ Environment: BENCH_ROUNDS (1000 channel and bare rounds), BENCH_PROCESS_ROUNDS
 (100), BENCH_HOST_ROUNDS (20), VELPANEL_BUILD (default: build/windows),
 BENCH_OUTPUT (default: docs/figures.md; "-" prints only).
 """
-import datetime
 import os
-import platform
 import re
 import statistics
-import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import winesession  # noqa: E402
-from winesession import ROOT  # noqa: E402
+from benchfigures import measured_on, percentile, write_section  # noqa: E402
 
-OUTPUT = os.environ.get("BENCH_OUTPUT", os.path.join(ROOT, "docs", "figures.md"))
 ROUNDS = int(os.environ.get("BENCH_ROUNDS", "1000"))
 PROCESS_ROUNDS = int(os.environ.get("BENCH_PROCESS_ROUNDS", "100"))
 HOST_ROUNDS = int(os.environ.get("BENCH_HOST_ROUNDS", "20"))
@@ -43,12 +39,7 @@ def windows_path(host):
     return "Z:" + os.path.abspath(host).replace("/", "\\")
 
 
-def percentile(values, q):
-    ordered = sorted(values)
-    return ordered[min(len(ordered) - 1, int(q * (len(ordered) - 1) + 0.5))]
 
-
-LOAD_AT_START = os.getloadavg()[0]
 
 
 def main():
@@ -92,11 +83,7 @@ def report(figures):
 
     lines = [
         SECTION, "",
-        "Measured by `scripts/bench.sh` (`tests/e2e/bench_requests.py`) on %s (%s, %d cores, load average %.1f "
-        "at the start), %s; written %s UTC." % (
-            platform.node(), platform.platform(), os.cpu_count(), LOAD_AT_START,
-            subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip(),
-            datetime.datetime.utcnow().strftime("%Y-%m-%d %H:%M")),
+        measured_on("bench_requests.py"),
         "",
         "| Round trip | Rounds | Median | p99 | Failed |",
         "|---|---|---|---|---|",
@@ -115,18 +102,7 @@ def report(figures):
         "other, their output to NUL. The host rounds are timed from Python around the whole `wine` command.",
         "",
     ]
-    text = "\n".join(lines)
-    print(text)
-    if OUTPUT == "-":
-        return
-    old = open(OUTPUT).read() if os.path.exists(OUTPUT) else "# Figures\n"
-    start = old.find(SECTION)
-    if start >= 0:
-        end = old.find("\n## ", start + len(SECTION))
-        old = old[:start] + (old[end + 1:] if end >= 0 else "")
-    with open(OUTPUT, "w") as f:
-        f.write(old.rstrip("\n") + "\n\n" + text)
-    print("written to " + OUTPUT)
+    write_section(SECTION, "\n".join(lines))
 
 
 sys.exit(main())
