@@ -3,6 +3,7 @@
 #include "app/MenuCommands.h"
 #include "app/PanelCore.h"
 #include "app/win32/CPanelApp.h"
+#include "app/win32/FormDialog.h"
 #include "app/win32/WideText.h"
 #include "res/resource.h"
 
@@ -42,8 +43,8 @@ bool NamesDialog::onCommand(unsigned id) {
     INT_PTR chosen = IDCANCEL;
     {
         PanelCore::BoxScope dialog(core_);
-        chosen = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_NAMES), window_, dialogProc,
-                                 reinterpret_cast<LPARAM>(this));
+        chosen = runFormDialog(
+            window_, IDD_NAMES, [this](HWND form) { fill(form); }, [this](HWND form) { return take(form); });
     }
     if (chosen != IDOK) return true;
     bool renamed = false;
@@ -87,27 +88,6 @@ bool NamesDialog::take(HWND dialog) {
     }
     names_ = taken;
     return true;
-}
-
-INT_PTR CALLBACK NamesDialog::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<NamesDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    switch (message) {
-    case WM_INITDIALOG:
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        reinterpret_cast<NamesDialog*>(lParam)->fill(dialog);
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
-            if (self && self->take(dialog)) EndDialog(dialog, IDOK);
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        }
-        break;
-    }
-    return FALSE;
 }
 
 } // namespace velmora

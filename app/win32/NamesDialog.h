@@ -31,7 +31,6 @@ public:
     bool onCommand(unsigned id);
 
 private:
-    static INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
     void fill(HWND dialog) const;
     // The fields' names into `names_`; false (told in a box) for one refused.
     bool take(HWND dialog);

@@ -4,6 +4,7 @@
 #include "app/MenuCommands.h"
 #include "app/PanelCore.h"
 #include "app/win32/CPanelApp.h"
+#include "app/win32/FormDialog.h"
 #include "app/win32/RemoteSocket.h"
 #include "app/win32/WideText.h"
 #include "res/resource.h"
@@ -93,8 +94,9 @@ bool RemoteHost::onCommand(unsigned id) {
     INT_PTR chosen = IDCANCEL;
     {
         PanelCore::BoxScope dialog(core_);
-        chosen = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_REMOTE), window_, dialogProc,
-                                 reinterpret_cast<LPARAM>(this));
+        chosen = runFormDialog(
+            window_, IDD_REMOTE, [this](HWND form) { fillDialog(form); },
+            [this](HWND form) { return takeDialog(form); });
     }
     if (chosen != IDOK) return true;
     const RequestAnswer answer = apply(edited_);
@@ -125,31 +127,13 @@ bool RemoteHost::takeDialog(HWND dialog) {
     return true;
 }
 
-INT_PTR CALLBACK RemoteHost::dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<RemoteHost*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    switch (message) {
-    case WM_INITDIALOG: {
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        const RemoteSettings& s = reinterpret_cast<RemoteHost*>(lParam)->edited_;
-        CheckDlgButton(dialog, IDC_REMOTE_ON, s.on ? BST_CHECKED : BST_UNCHECKED);
-        SendDlgItemMessageW(dialog, IDC_REMOTE_PORT, EM_LIMITTEXT, 5, 0);
-        SetDlgItemInt(dialog, IDC_REMOTE_PORT, s.port, FALSE);
-        SendDlgItemMessageW(dialog, IDC_REMOTE_HOSTS, EM_LIMITTEXT, 1000, 0);
-        SetDlgItemTextW(dialog, IDC_REMOTE_HOSTS, widen(hostRangesText(s.allowed)).c_str());
-        return TRUE;
-    }
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
-            if (self && self->takeDialog(dialog)) EndDialog(dialog, IDOK);
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        }
-        break;
-    }
-    return FALSE;
+void RemoteHost::fillDialog(HWND dialog) const {
+    const RemoteSettings& s = edited_;
+    CheckDlgButton(dialog, IDC_REMOTE_ON, s.on ? BST_CHECKED : BST_UNCHECKED);
+    SendDlgItemMessageW(dialog, IDC_REMOTE_PORT, EM_LIMITTEXT, 5, 0);
+    SetDlgItemInt(dialog, IDC_REMOTE_PORT, s.port, FALSE);
+    SendDlgItemMessageW(dialog, IDC_REMOTE_HOSTS, EM_LIMITTEXT, 1000, 0);
+    SetDlgItemTextW(dialog, IDC_REMOTE_HOSTS, widen(hostRangesText(s.allowed)).c_str());
 }
 
 } // namespace velmora

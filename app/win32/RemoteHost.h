@@ -43,7 +43,7 @@ private:
     // Stores `settings` and opens or closes the socket; the answer says
     // what holds now.
     RequestAnswer apply(const RemoteSettings& settings);
-    static INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    void fillDialog(HWND dialog) const;
     bool takeDialog(HWND dialog);
 
     PanelCore& core_;
