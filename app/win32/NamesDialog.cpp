@@ -7,8 +7,6 @@
 #include "app/win32/WideText.h"
 #include "res/resource.h"
 
-#include <vector>
-
 namespace velmora {
 
 namespace {
@@ -16,14 +14,6 @@ namespace {
 // The edit fields: the inputs' first, then the outputs', in the dialog's order.
 int fieldId(ChannelKind kind, int number) {
     return IDC_NAME_FIRST + (kind == ChannelKind::Input ? 0 : NAMED_INPUTS) + number - 1;
-}
-
-std::string fieldText(HWND dialog, int id) {
-    HWND field = GetDlgItem(dialog, id);
-    const int length = GetWindowTextLengthW(field);
-    std::vector<wchar_t> text(size_t(length) + 1, L'\0');
-    GetWindowTextW(field, text.data(), length + 1);
-    return narrow(text.data());
 }
 
 } // namespace
@@ -74,7 +64,7 @@ bool NamesDialog::take(HWND dialog) {
     ChannelNames taken;
     for (ChannelKind kind : {ChannelKind::Input, ChannelKind::Output}) {
         for (int number = 1; number <= ChannelNames::count(kind); ++number) {
-            const std::string name = fieldText(dialog, fieldId(kind, number));
+            const std::string name = dialogFieldText(dialog, fieldId(kind, number));
             const std::string why = checkChannelName(name);
             if (!why.empty()) {
                 messageBox(dialog, "The name of " + channelNumberText(kind, number) + " " + why + ".",

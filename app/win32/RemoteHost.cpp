@@ -9,21 +9,7 @@
 #include "app/win32/WideText.h"
 #include "res/resource.h"
 
-#include <vector>
-
 namespace velmora {
-
-namespace {
-
-std::string fieldText(HWND dialog, int id) {
-    HWND field = GetDlgItem(dialog, id);
-    const int length = GetWindowTextLengthW(field);
-    std::vector<wchar_t> text(size_t(length) + 1, L'\0');
-    GetWindowTextW(field, text.data(), length + 1);
-    return narrow(text.data());
-}
-
-} // namespace
 
 RemoteHost::RemoteHost(PanelCore& core, PreferenceStore* preferences, DiagnosticsLog& log)
     : core_(core), preferences_(preferences), log_(log), socket_(std::make_unique<RemoteSocket>(log)),
@@ -114,7 +100,7 @@ bool RemoteHost::takeDialog(HWND dialog) {
     const UINT port = GetDlgItemInt(dialog, IDC_REMOTE_PORT, &read, FALSE);
     std::string problem;
     if (!read || port < 1 || port > 65535) problem = "The port must be a number from 1 to 65535.";
-    else if (!parseHostRanges(fieldText(dialog, IDC_REMOTE_HOSTS), taken.allowed, problem)) problem = "Other hosts: " + problem;
+    else if (!parseHostRanges(dialogFieldText(dialog, IDC_REMOTE_HOSTS), taken.allowed, problem)) problem = "Other hosts: " + problem;
     if (!problem.empty()) {
         messageBox(dialog, problem, CPanelApp::applicationName(), MB_OK | MB_ICONSTOP);
         const int field = read && port >= 1 && port <= 65535 ? IDC_REMOTE_HOSTS : IDC_REMOTE_PORT;

@@ -72,6 +72,15 @@ bool toWidePath(const std::string& utf8, std::wstring& path) {
     return true;
 }
 
+std::string dialogFieldText(HWND dialog, int id) {
+    HWND field = GetDlgItem(dialog, id);
+    const int length = GetWindowTextLengthW(field);
+    std::wstring text(size_t(length > 0 ? length : 0) + 1, L'\0');
+    const int read = GetWindowTextW(field, &text[0], int(text.size()));
+    text.resize(size_t(read > 0 ? read : 0));
+    return narrow(text);
+}
+
 int messageBox(HWND owner, const std::string& text, const std::string& title, UINT type) {
     return MessageBoxW(owner, widen(text).c_str(), widen(title).c_str(), type);
 }

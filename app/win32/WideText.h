@@ -23,6 +23,9 @@ std::string narrow(const std::wstring& wide);
 // valid UTF-8, a NUL inside, empty).
 bool toWidePath(const std::string& utf8, std::wstring& path);
 
+// A dialog field's text (GetWindowTextW) as UTF-8, however long.
+std::string dialogFieldText(HWND dialog, int id);
+
 // MessageBoxW with UTF-8 text and title.
 int messageBox(HWND owner, const std::string& text, const std::string& title, UINT type);
 
